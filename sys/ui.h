@@ -1,0 +1,28 @@
+// The user-interface seam: message boxes, the one thing every layer may need to show.
+#pragma once
+
+#include <string_view>
+
+namespace pel {
+
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgIcon { None, Information, Warning, Error, Question };
+// Values are the Win32 IDOK/IDCANCEL/IDYES/IDNO codes.
+enum class MsgAnswer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+  // Shows a modal box owned by the active window of this thread and returns the
+  // button pressed. Never throws.
+  virtual MsgAnswer MessageBox(std::string_view text, std::string_view caption,
+                               MsgButtons buttons, MsgIcon icon = MsgIcon::None) = 0;
+};
+
+// The process-wide Ui: the entry point installs the Win32 one; tools and tests
+// install their own. Until then a silent Ui answers Ok/Yes and shows nothing.
+Ui& CurrentUi();
+// Installs ui (not owned; nullptr restores the silent one) and returns the previous.
+Ui* SetCurrentUi(Ui* ui);
+
+}  // namespace pel

@@ -24,15 +24,7 @@ class ScriptedUi final : public Ui {
   void Reset() { boxes_.clear(); answers_.clear(); }
 
   MsgAnswer MessageBox(std::string_view text, std::string_view caption, MsgButtons buttons,
-                       MsgIcon icon) override {
-    boxes_.push_back({std::string(text), std::string(caption), buttons, icon});
-    if (!answers_.empty()) {
-      MsgAnswer a = answers_.front();
-      answers_.pop_front();
-      return a;
-    }
-    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
-  }
+                       MsgIcon icon) override;
 
  private:
   std::vector<Box> boxes_;

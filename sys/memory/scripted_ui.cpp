@@ -1,0 +1,17 @@
+// A Ui for tests: records every box and answers from a script.
+#include "sys/memory/scripted_ui.h"
+
+namespace pel {
+
+MsgAnswer ScriptedUi::MessageBox(std::string_view text, std::string_view caption,
+                                 MsgButtons buttons, MsgIcon icon) {
+  boxes_.push_back({std::string(text), std::string(caption), buttons, icon});
+  if (!answers_.empty()) {
+    MsgAnswer a = answers_.front();
+    answers_.pop_front();
+    return a;
+  }
+  return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+}
+
+}  // namespace pel

@@ -1,0 +1,69 @@
+# Sourced by the Windows test and run scripts: one Xvfb, one template prefix,
+# and a fresh copy of the template for each group of tests.
+#   wine_env_init        exports the environment, starts Xvfb, makes the template
+#   wine_prefix NAME     makes (once) and exports the prefix for test group NAME
+#   wine_env_stop        ends every wineserver and Xvfb
+: "${PEL_WINE_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine}"
+export PEL_WINE_ROOT
+
+export LANG=C.UTF-8 WINEARCH=win64 WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export HOME="$PEL_WINE_ROOT/home"
+
+wine_env_init() {
+  mkdir -p "$PEL_WINE_ROOT/prefixes" "$HOME"
+  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    local n=$(( 90 + RANDOM % 400 ))
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    echo $! > "$PEL_WINE_ROOT/xvfb.pid"
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+  [ -f "$PEL_WINE_ROOT/template/.ready" ] || wine_make_template
+}
+
+wine_make_template() {
+  local t="$PEL_WINE_ROOT/template"
+  rm -rf "$t"
+  WINEPREFIX="$t" wineboot -i >/dev/null 2>&1
+  WINEPREFIX="$t" wineserver -w
+  # A closed top-level window costs seconds without a window manager unless
+  # Wine manages the windows itself.
+  WINEPREFIX="$t" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  WINEPREFIX="$t" wineserver -w
+  # Debian's Wine does not look in /usr/share/wine/fonts: without these the
+  # dialogs fall back to other faces.
+  cp /usr/share/wine/fonts/* "$t/drive_c/windows/Fonts/" 2>/dev/null || true
+  # The user folders are links into $HOME; make them real so that tests write
+  # nothing outside the prefix.
+  local link
+  for link in "$t"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
+  done
+  touch "$t/.ready"
+}
+
+# A fresh prefix for one group of tests, made from the template the first time.
+wine_prefix() {
+  local p="$PEL_WINE_ROOT/prefixes/$1"
+  if [ ! -d "$p" ]; then
+    cp -a "$PEL_WINE_ROOT/template" "$p.tmp.$$" && mv "$p.tmp.$$" "$p"
+  fi
+  export WINEPREFIX="$p"
+  # Start the prefix's services with their output away from the caller: ctest
+  # would otherwise wait on pipes that wineserver's children keep open.
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+wine_env_stop() {
+  local p
+  for p in "$PEL_WINE_ROOT"/prefixes/* "$PEL_WINE_ROOT/template"; do
+    [ -d "$p" ] && WINEPREFIX="$p" wineserver -k >/dev/null 2>&1 || true
+  done
+  if [ -f "$PEL_WINE_ROOT/xvfb.pid" ]; then
+    kill "$(cat "$PEL_WINE_ROOT/xvfb.pid")" 2>/dev/null || true
+    rm -f "$PEL_WINE_ROOT/xvfb.pid"
+  fi
+}

@@ -1,0 +1,109 @@
+// The setup wizard's decisions: pages, buttons, review text, close query and About box.
+#include "setup/setup_form.h"
+
+#include "app/constants.h"
+
+namespace pel {
+
+TSetupForm::TSetupForm(SetupView& view, SetupHooks hooks) : view_(view), hooks_(std::move(hooks)) {}
+
+Text TSetupForm::NoticeOnOneLine() {
+  Text notice(LegalNotice);
+  size_t lf = notice.find('\n');
+  if (lf != Text::npos) notice.replace(lf, 1, ",  ");
+  return notice;
+}
+
+Text TSetupForm::AboutText() {
+  return Text(SetupTitle) + "  " + Text(ProductVersion) + "\n" + Text(LegalNotice);
+}
+
+void TSetupForm::Construct(const Text& sourceFolder) {
+  sourceFolder_ = sourceFolder;
+  view_.SetText(SetupControl::Copyright, NoticeOnOneLine());
+  exeName_ = Text(ProductExe);
+  storeName_ = ChangeFileExt(exeName_, StoreExt);
+  settingsName_ = ChangeFileExt(exeName_, IniExt);
+  version_ = hooks_.readVersion ? hooks_.readVersion() : Text();
+  view_.SetText(SetupControl::Appname, Text(ProductName) + " " + version_);
+  page_ = StartPage;
+  view_.ShowPage(StartPage);
+  if (hooks_.readPrevious) hooks_.readPrevious();
+  view_.Focus(SetupControl::NextBtn);
+}
+
+bool TSetupForm::AddressComplete() const {
+  return !view_.GetText(SetupControl::EAddr).empty() && !view_.GetText(SetupControl::Host).empty();
+}
+
+void TSetupForm::UpdateAddressRule() { view_.SetEnabled(SetupControl::NextBtn, AddressComplete()); }
+
+void TSetupForm::ApplyButtons(int q) {
+  view_.SetEnabled(SetupControl::BackBtn, q > 0);
+  view_.SetEnabled(SetupControl::NextBtn, q == AddressPage ? AddressComplete() : true);
+  view_.SetText(SetupControl::NextBtn, q == ReviewPage ? "Install" : "Next");
+}
+
+void TSetupForm::FillReview() {
+  view_.ClearLines(SetupControl::RichEdit3);
+  view_.AddLine(SetupControl::RichEdit3, "Folder = " + view_.GetText(SetupControl::AppDIR));
+  view_.AddLine(SetupControl::RichEdit3, "Address = " + view_.GetText(SetupControl::EAddr));
+  view_.AddLine(SetupControl::RichEdit3, "MailHost = " + view_.GetText(SetupControl::Host));
+  view_.AddLine(SetupControl::RichEdit3, Text("ProgramGroup = ") +
+                                             (view_.IsChecked(SetupControl::GroupBox) ? "yes" : "no"));
+}
+
+void TSetupForm::NextBtnClick() {
+  if (view_.GetText(SetupControl::NextBtn) == "Install") {
+    if (view_.Ask("Install now?", ProductName, MsgButtons::OkCancel) == MsgAnswer::Cancel) return;
+    if (!hooks_.runInstall || !hooks_.runInstall()) return;
+  }
+  int q = page_ + 1 > DonePage ? page_ : page_ + 1;
+  ApplyButtons(q);
+  view_.SetText(SetupControl::CancelBtn, q == DonePage ? "Exit" : "Cancel");
+  if (q == ReviewPage) FillReview();
+  if (q == DonePage) {
+    view_.SetEnabled(SetupControl::BackBtn, false);
+    view_.SetEnabled(SetupControl::NextBtn, false);
+  }
+  page_ = q;
+  view_.ShowPage(q);
+  if (q == StartPage) view_.Focus(SetupControl::AppDIR);
+  if (q == AddressPage) view_.Focus(SetupControl::EAddr);
+  if (q == DonePage && hooks_.beep) hooks_.beep();
+}
+
+void TSetupForm::BackBtnClick() {
+  if (page_ == StartPage) return;
+  int q = page_ - 1;
+  page_ = q;
+  view_.ShowPage(q);
+  ApplyButtons(q);
+  if (q == StartPage) view_.Focus(SetupControl::AppDIR);
+  if (q == AddressPage) view_.Focus(SetupControl::EAddr);
+}
+
+void TSetupForm::BrowseBtnClick() {
+  if (!hooks_.browseForFolder) return;
+  Text folder = hooks_.browseForFolder(view_.GetText(SetupControl::AppDIR));
+  if (folder != "cancel") view_.SetText(SetupControl::AppDIR, folder);
+}
+
+bool TSetupForm::FormCloseQuery() {
+  bool exiting = view_.GetText(SetupControl::CancelBtn) == "Exit";
+  if (page_ > StartPage && !exiting) {
+    Text question = "Quit without installing " + Text(ProductName) + "?";
+    if (view_.Ask(question, ProductName, MsgButtons::YesNo) == MsgAnswer::No) return false;
+  }
+  bool start = page_ == DonePage && exiting && view_.IsChecked(SetupControl::RunPelmoraBox);
+  if (hooks_.closing) hooks_.closing(view_.GetText(SetupControl::AppDIR), start);
+  return true;
+}
+
+bool TSetupForm::SystemCommand(int id) {
+  if (id != AboutCommand) return false;
+  view_.Ask(AboutText(), "About...", MsgButtons::Ok);
+  return true;
+}
+
+}  // namespace pel

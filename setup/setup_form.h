@@ -1,0 +1,76 @@
+// The setup wizard's decisions: pages, buttons, review text, close query and About box.
+#pragma once
+
+#include <functional>
+
+#include "app/text.h"
+#include "setup/setup_view.h"
+
+namespace pel {
+
+enum SetupPage { StartPage = 0, AddressPage = 1, ReviewPage = 2, DonePage = 3 };
+
+// What the wizard calls outside itself. Each hook may be empty: an empty install
+// driver installs nothing and keeps the wizard on Review.
+struct SetupHooks {
+  std::function<Text()> readVersion;           // the "Version" setting of the distribution
+  std::function<void()> readPrevious;          // earlier installation and address
+  std::function<bool()> runInstall;            // the install driver
+  std::function<Text(const Text& current)> browseForFolder;  // "cancel" when cancelled
+  std::function<void()> beep;                  // on reaching Done
+  // The window closes: make folder (the AppDIR text) the current directory,
+  // then start the product from it when asked (Exit on Done with Run Pelmora).
+  std::function<void(const Text& folder, bool startProduct)> closing;
+};
+
+class TSetupForm {
+ public:
+  inline static constexpr std::string_view DefaultFolder = "C:\\Program Files\\Pelmora";
+  inline static constexpr int AboutCommand = 0x1000;
+
+  TSetupForm(SetupView& view, SetupHooks hooks);
+
+  // Construction steps that touch the window: headings, first page, focus.
+  void Construct(const Text& sourceFolder);
+
+  void NextBtnClick();
+  void BackBtnClick();
+  void BrowseBtnClick();
+  void EAddrChange() { UpdateAddressRule(); }
+  void HostChange() { UpdateAddressRule(); }
+  // True when the window may close; runs the product start on Exit from Done.
+  bool FormCloseQuery();
+  // True when the command was the About item and has been handled.
+  bool SystemCommand(int id);
+
+  int Page() const { return page_; }
+  bool EarlierInstall() const { return earlierInstall_; }
+  void SetEarlierInstall(bool on) { earlierInstall_ = on; }
+  const Text& SourceFolder() const { return sourceFolder_; }
+  const Text& VersionText() const { return version_; }
+  const Text& ExeName() const { return exeName_; }
+  const Text& StoreName() const { return storeName_; }
+  const Text& SettingsName() const { return settingsName_; }
+  SetupView& View() { return view_; }
+
+  static Text NoticeOnOneLine();
+  static Text AboutText();
+
+ private:
+  bool AddressComplete() const;
+  void UpdateAddressRule();
+  void FillReview();
+  void ApplyButtons(int q);
+
+  SetupView& view_;
+  SetupHooks hooks_;
+  int page_ = StartPage;
+  bool earlierInstall_ = false;
+  Text sourceFolder_;
+  Text exeName_;
+  Text storeName_;
+  Text settingsName_;
+  Text version_;
+};
+
+}  // namespace pel

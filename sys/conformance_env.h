@@ -1,0 +1,29 @@
+// The platform a conformance test runs against: this build's real one or the in-memory one.
+#pragma once
+
+#include <memory>
+
+#include "app/text.h"
+#include "sys/platform.h"
+
+namespace pel {
+
+class ConformanceEnv {
+ public:
+  virtual ~ConformanceEnv() = default;
+  virtual Platform& platform() = 0;
+  // An existing empty folder ending in a backslash; it and everything in it
+  // (read-only entries included) is removed when the environment ends.
+  virtual const Text& scratch() const = 0;
+  // A registry key path under HKEY_CURRENT_USER that does not exist yet; it is
+  // deleted with its subkeys when the environment ends.
+  virtual const Text& scratch_key() const = 0;
+  // True for the Win32 implementation, false for the in-memory one.
+  virtual bool real() const = 0;
+};
+
+// Defined once per build: the Win32 environment in the Windows build, the
+// in-memory one natively.
+std::unique_ptr<ConformanceEnv> MakeConformanceEnv();
+
+}  // namespace pel

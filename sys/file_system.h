@@ -1,0 +1,103 @@
+// The file-system seam: the folder, file and listing operations the installer and uninstaller need.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "app/text.h"
+
+namespace pel {
+
+// File attribute bits as Windows reports them.
+inline constexpr uint32_t kAttrReadOnly = 1;
+inline constexpr uint32_t kAttrHidden = 2;
+inline constexpr uint32_t kAttrSystem = 4;
+inline constexpr uint32_t kAttrVolume = 8;
+inline constexpr uint32_t kAttrDirectory = 16;
+inline constexpr uint32_t kAttrArchive = 32;
+inline constexpr uint32_t kAttrNormal = 128;  // a file with no other bit set
+inline constexpr uint32_t kAttrAll = 63;      // the listing mask that excludes nothing
+inline constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;
+
+// Windows error codes the callers and tests look at (LastError()).
+inline constexpr uint32_t kErrorFileNotFound = 2;
+inline constexpr uint32_t kErrorPathNotFound = 3;
+inline constexpr uint32_t kErrorAccessDenied = 5;
+inline constexpr uint32_t kErrorFileExists = 80;
+inline constexpr uint32_t kErrorInvalidName = 123;
+inline constexpr uint32_t kErrorDirNotEmpty = 145;
+inline constexpr uint32_t kErrorAlreadyExists = 183;
+inline constexpr uint32_t kErrorDirectory = 267;
+
+struct DirEntry {
+  Text name;  // without folder, spelled as stored
+  uint32_t attributes = 0;
+  bool operator==(const DirEntry&) const = default;
+};
+
+// True when an entry with these attributes is left out of a listing with this
+// mask: the hidden, system, volume and folder bits exclude unless the mask has
+// them; read-only and archive never exclude.
+bool ExcludedByMask(uint32_t attributes, uint32_t mask);
+
+// Paths are 8-bit ANSI in the Windows form; names compare without regard to
+// case and keep their spelling. No method throws or shows anything; a failing
+// one records the Windows error code that LastError() then returns.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // True only for an existing regular file (a folder is not a file); false for
+  // an empty or missing path.
+  virtual bool FileExists(std::string_view path) = 0;
+  // True only for an existing folder; false for an empty or missing path.
+  virtual bool DirectoryExists(std::string_view path) = 0;
+  // The attribute set, or kNoAttributes when the path does not exist.
+  virtual uint32_t Attributes(std::string_view path) = 0;
+  // Sets the attributes (the folder bit cannot be changed); false on failure.
+  virtual bool SetAttributes(std::string_view path, uint32_t attributes) = 0;
+
+  // Lists the matches of pattern (a folder path followed by a mask with * and ?)
+  // in the order the platform yields them, without "." and "..", leaving out
+  // those ExcludedByMask(attributes, mask). False, with *out empty, when the
+  // search cannot start (missing folder: 3; nothing matches: 2); true otherwise,
+  // even when the mask left nothing.
+  bool List(std::string_view pattern, uint32_t mask, std::vector<DirEntry>* out);
+
+  // Creates one folder; false when it exists (183) or its parent does not (3).
+  virtual bool MakeDirectory(std::string_view path) = 0;
+  // Removes an empty folder; false when missing (2/3) or not empty (145).
+  virtual bool RemoveEmptyDirectory(std::string_view path) = 0;
+  // Copies a file; with fail_if_exists false an existing target is replaced.
+  // False when the source is missing (2/3), the target exists and may not be
+  // replaced (80), or the target is read-only or a folder (5).
+  virtual bool Copy(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
+  // Deletes a file; false when missing (2/3), read-only or a folder (5).
+  virtual bool Delete(std::string_view path) = 0;
+
+  // The short (8.3) form of an existing path; empty text when there is none.
+  virtual Text ShortPathName(std::string_view path) = 0;
+  // The Windows folder as the system gives it (no backslash added); empty on failure.
+  virtual Text WindowsDirectory() = 0;
+  // The process's current folder; empty on failure.
+  virtual Text CurrentDirectory() = 0;
+  // Makes path the current folder; false (current folder unchanged) when it is not one.
+  virtual bool ChangeDirectory(std::string_view path) = 0;
+
+  // Creates or replaces a file with these bytes; false when its folder is
+  // missing (3) or it is read-only or a folder (5).
+  virtual bool WriteWholeFile(std::string_view path, std::string_view data) = 0;
+  // Reads a whole file; false (and *data empty) when it cannot be read.
+  virtual bool ReadWholeFile(std::string_view path, Text* data) = 0;
+
+  // The Windows error code of the most recent failed operation on this object.
+  virtual uint32_t LastError() const = 0;
+
+ protected:
+  // Every match of pattern with its attributes, "." and ".." included, in the
+  // platform's order; false (error recorded) when the search cannot start.
+  virtual bool FindMatches(std::string_view pattern, std::vector<DirEntry>* out) = 0;
+};
+
+}  // namespace pel

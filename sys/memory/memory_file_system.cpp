@@ -1,0 +1,451 @@
+// An in-memory file system that behaves, for the callers, like a Windows volume set.
+#include "sys/memory/memory_file_system.h"
+
+#include <string>
+
+#include "sys/paths.h"
+
+namespace pel {
+
+struct MemoryFileSystem::Node {
+  Text name;        // as created
+  Text short_name;  // empty when the name is a valid 8.3 name itself
+  uint32_t attributes = 0;
+  Text data;
+  Node* parent = nullptr;
+  std::map<Text, std::unique_ptr<Node>> children;  // by lower-cased name
+
+  bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
+  // Windows reports a file without any bit as "normal".
+  uint32_t Reported() const { return attributes == 0 ? kAttrNormal : attributes; }
+
+  Node* Child(std::string_view n) {
+    auto it = children.find(AnsiLowerCase(n));
+    if (it != children.end()) return it->second.get();
+    for (auto& [key, child] : children) {
+      if (!child->short_name.empty() && AnsiSameText(child->short_name, n)) return child.get();
+    }
+    return nullptr;
+  }
+};
+
+struct MemoryFileSystem::Parsed {
+  char drive = 'C';
+  char drive_as_given = 'C';
+  std::vector<Text> names;
+  bool trailing_backslash = false;
+};
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Characters that a short name may not hold, and that a long name loses in
+// its generated short form.
+bool NotInShortName(char c) {
+  return c == ' ' || c == '+' || c == ',' || c == ';' || c == '=' || c == '[' || c == ']';
+}
+
+Text ShortPart(std::string_view s, size_t max) {
+  Text out;
+  for (char c : s) {
+    if (NotInShortName(c) || c == '.') continue;
+    out += c;
+    if (out.size() == max) break;
+  }
+  return AnsiUpperCase(out);
+}
+
+bool Glob(std::string_view name, std::string_view mask) {
+  if (mask.empty()) return name.empty();
+  if (mask[0] == '*') {
+    for (size_t i = 0; i <= name.size(); ++i) {
+      if (Glob(name.substr(i), mask.substr(1))) return true;
+    }
+    return false;
+  }
+  if (name.empty()) return false;
+  if (mask[0] != '?' && AnsiLowerChar(mask[0]) != AnsiLowerChar(name[0])) return false;
+  return Glob(name.substr(1), mask.substr(1));
+}
+
+}  // namespace
+
+bool IsShortName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  size_t dot = name.find('.');
+  if (dot != std::string_view::npos && name.find('.', dot + 1) != std::string_view::npos) return false;
+  std::string_view base = name.substr(0, dot);
+  std::string_view ext = dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+  if (base.empty() || base.size() > 8 || ext.size() > 3) return false;
+  if (dot != std::string_view::npos && ext.empty()) return false;
+  for (char c : name) {
+    if (NotInShortName(c)) return false;
+  }
+  return true;
+}
+
+bool MatchesMask(std::string_view name, std::string_view mask) {
+  if (mask == "*" || mask == "*.*") return true;
+  if (Glob(name, mask)) return true;
+  // "name.*" also matches a name without an extension, as on Windows.
+  if (mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*" &&
+      name.find('.') == std::string_view::npos) {
+    return Glob(name, mask.substr(0, mask.size() - 2));
+  }
+  return false;
+}
+
+MemoryFileSystem::MemoryFileSystem() {
+  AddDrive('C');
+  MakeDirectories("C:\\Windows\\System32");
+  WriteWholeFile("C:\\Windows\\explorer.exe", "MZ explorer");
+  WriteWholeFile("C:\\Windows\\System32\\cmd.exe", "MZ cmd");
+  last_error_ = 0;
+}
+
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+bool MemoryFileSystem::Fail(uint32_t code) {
+  last_error_ = code;
+  return false;
+}
+
+bool MemoryFileSystem::AddDrive(char letter) {
+  letter = UpperAscii(letter);
+  if (!IsLetter(letter) || drives_.count(letter)) return false;
+  auto root = std::make_unique<Node>();
+  root->name = Text(1, letter) + ":";
+  root->attributes = kAttrDirectory;
+  drives_[letter] = std::move(root);
+  return true;
+}
+
+bool MemoryFileSystem::Parse(std::string_view path, Parsed* p) {
+  if (path.empty()) return Fail(kErrorPathNotFound);
+  size_t pos = 0;
+  bool absolute = false;
+  if (path.size() >= 2 && path[1] == ':') {
+    if (!IsLetter(path[0])) return Fail(kErrorInvalidName);
+    p->drive_as_given = path[0];
+    p->drive = UpperAscii(path[0]);
+    pos = 2;
+    absolute = pos < path.size() && IsSeparator(path[pos]);
+  } else if (IsSeparator(path[0])) {
+    // Network paths are not modelled.
+    if (path.size() > 1 && IsSeparator(path[1])) return Fail(kErrorPathNotFound);
+    p->drive = p->drive_as_given = current_drive_;
+    absolute = true;
+  } else {
+    p->drive = p->drive_as_given = current_drive_;
+  }
+  for (size_t i = pos; i < path.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(path[i]);
+    if (c < 32 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*' ||
+        c == ':') {
+      return Fail(kErrorInvalidName);
+    }
+  }
+  if (!absolute && p->drive == current_drive_) p->names = current_;
+  Text name;
+  auto flush = [&] {
+    if (name == "..") {
+      if (!p->names.empty()) p->names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      p->names.push_back(name);
+    }
+    name.clear();
+  };
+  for (size_t i = pos; i < path.size(); ++i) {
+    if (IsSeparator(path[i])) {
+      flush();
+    } else {
+      name += path[i];
+    }
+  }
+  flush();
+  p->trailing_backslash = IsSeparator(path.back());
+  return true;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Resolve(std::string_view path) {
+  Parsed p;
+  if (!Parse(path, &p)) return nullptr;
+  auto drive = drives_.find(p.drive);
+  if (drive == drives_.end()) {
+    Fail(kErrorPathNotFound);
+    return nullptr;
+  }
+  Node* node = drive->second.get();
+  for (size_t i = 0; i < p.names.size(); ++i) {
+    if (!node->IsFolder()) {
+      Fail(kErrorPathNotFound);
+      return nullptr;
+    }
+    Node* child = node->Child(p.names[i]);
+    if (!child) {
+      Fail(i + 1 == p.names.size() ? kErrorFileNotFound : kErrorPathNotFound);
+      return nullptr;
+    }
+    node = child;
+  }
+  // "file.txt\" names no file.
+  if (p.trailing_backslash && !node->IsFolder()) {
+    Fail(kErrorInvalidName);
+    return nullptr;
+  }
+  return node;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::ResolveParent(std::string_view path, Text* name) {
+  Parsed p;
+  if (!Parse(path, &p)) return nullptr;
+  auto drive = drives_.find(p.drive);
+  if (drive == drives_.end()) {
+    Fail(kErrorPathNotFound);
+    return nullptr;
+  }
+  Node* node = drive->second.get();
+  name->clear();
+  if (p.names.empty()) return node;
+  for (size_t i = 0; i + 1 < p.names.size(); ++i) {
+    Node* child = node->Child(p.names[i]);
+    if (!child || !child->IsFolder()) {
+      Fail(kErrorPathNotFound);
+      return nullptr;
+    }
+    node = child;
+  }
+  *name = p.names.back();
+  return node;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::NewChild(Node* parent, std::string_view name,
+                                                   uint32_t attributes) {
+  auto node = std::make_unique<Node>();
+  node->name = Text(name);
+  node->attributes = attributes;
+  node->parent = parent;
+  if (!IsShortName(name)) {
+    size_t dot = name.find_last_of('.');
+    std::string_view base = dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
+    std::string_view ext =
+        dot == std::string_view::npos || dot == 0 ? std::string_view() : name.substr(dot + 1);
+    Text stem = ShortPart(base, 6);
+    if (stem.empty()) stem = "_";
+    Text suffix = ShortPart(ext, 3);
+    if (!suffix.empty()) suffix = "." + suffix;
+    for (int n = 1;; ++n) {
+      Text candidate = stem + "~" + std::to_string(n) + suffix;
+      if (!parent->Child(candidate)) {
+        node->short_name = candidate;
+        break;
+      }
+    }
+  }
+  Node* raw = node.get();
+  parent->children[AnsiLowerCase(name)] = std::move(node);
+  return raw;
+}
+
+bool MemoryFileSystem::FileExists(std::string_view path) {
+  Node* node = Resolve(path);
+  return node && !node->IsFolder();
+}
+
+bool MemoryFileSystem::DirectoryExists(std::string_view path) {
+  Node* node = Resolve(path);
+  return node && node->IsFolder();
+}
+
+uint32_t MemoryFileSystem::Attributes(std::string_view path) {
+  Node* node = Resolve(path);
+  return node ? node->Reported() : kNoAttributes;
+}
+
+bool MemoryFileSystem::SetAttributes(std::string_view path, uint32_t attributes) {
+  Node* node = Resolve(path);
+  if (!node) return false;
+  constexpr uint32_t kSettable = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+  node->attributes = (attributes & kSettable) | (node->attributes & kAttrDirectory);
+  return true;
+}
+
+bool MemoryFileSystem::FindMatches(std::string_view pattern, std::vector<DirEntry>* out) {
+  out->clear();
+  Text folder = FolderPart(pattern);
+  std::string_view mask = pattern.substr(folder.size());
+  Node* dir = nullptr;
+  if (folder.empty()) {
+    dir = Resolve(".");
+  } else {
+    dir = Resolve(folder);
+  }
+  if (!dir || !dir->IsFolder()) return Fail(kErrorPathNotFound);
+  if (mask.empty()) return Fail(kErrorFileNotFound);
+  if (dir->parent) {
+    for (const char* dots : {".", ".."}) {
+      if (MatchesMask(dots, mask)) out->push_back({dots, kAttrDirectory});
+    }
+  }
+  for (auto& [key, child] : dir->children) {
+    if (MatchesMask(child->name, mask) ||
+        (!child->short_name.empty() && MatchesMask(child->short_name, mask))) {
+      out->push_back({child->name, child->Reported()});
+    }
+  }
+  if (out->empty()) return Fail(kErrorFileNotFound);
+  return true;
+}
+
+bool MemoryFileSystem::MakeDirectory(std::string_view path) {
+  Text name;
+  Node* parent = ResolveParent(path, &name);
+  if (!parent) return false;
+  if (name.empty() || parent->Child(name)) return Fail(kErrorAlreadyExists);
+  NewChild(parent, name, kAttrDirectory);
+  return true;
+}
+
+bool MemoryFileSystem::MakeDirectories(std::string_view path) {
+  Parsed p;
+  if (!Parse(path, &p)) return false;
+  auto drive = drives_.find(p.drive);
+  if (drive == drives_.end()) return Fail(kErrorPathNotFound);
+  Node* node = drive->second.get();
+  for (const Text& name : p.names) {
+    Node* child = node->Child(name);
+    if (!child) child = NewChild(node, name, kAttrDirectory);
+    if (!child->IsFolder()) return Fail(kErrorPathNotFound);
+    node = child;
+  }
+  return true;
+}
+
+bool MemoryFileSystem::RemoveEmptyDirectory(std::string_view path) {
+  Node* node = Resolve(path);
+  if (!node) return false;
+  if (!node->parent) return Fail(kErrorAccessDenied);
+  if (!node->IsFolder()) return Fail(kErrorDirectory);
+  if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
+  if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  node->parent->children.erase(AnsiLowerCase(node->name));
+  return true;
+}
+
+bool MemoryFileSystem::Copy(std::string_view from, std::string_view to, bool fail_if_exists) {
+  Node* source = Resolve(from);
+  if (!source) return false;
+  if (source->IsFolder()) return Fail(kErrorAccessDenied);
+  Text name;
+  Node* parent = ResolveParent(to, &name);
+  if (!parent) return false;
+  if (name.empty()) return Fail(kErrorAccessDenied);
+  Node* target = parent->Child(name);
+  if (target) {
+    if (fail_if_exists) return Fail(kErrorFileExists);
+    // Copying a file onto itself would leave it empty; Windows refuses it as
+    // a sharing violation.
+    if (target == source) return Fail(32);
+    if (target->IsFolder() || (target->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
+    uint32_t guarded = target->attributes & (kAttrHidden | kAttrSystem);
+    if (guarded & ~source->attributes) return Fail(kErrorAccessDenied);
+  } else {
+    target = NewChild(parent, name, 0);
+  }
+  target->data = source->data;
+  target->attributes = source->attributes | kAttrArchive;
+  return true;
+}
+
+bool MemoryFileSystem::Delete(std::string_view path) {
+  Node* node = Resolve(path);
+  if (!node) return false;
+  if (node->IsFolder() || (node->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
+  node->parent->children.erase(AnsiLowerCase(node->name));
+  return true;
+}
+
+Text MemoryFileSystem::ShortPathName(std::string_view path) {
+  Parsed p;
+  Node* node = Resolve(path);
+  if (!node || !Parse(path, &p)) return Text();
+  std::vector<Node*> chain;
+  for (Node* n = node; n->parent; n = n->parent) chain.insert(chain.begin(), n);
+  Text out = Text(1, p.drive_as_given) + ":";
+  for (size_t i = 0; i < chain.size(); ++i) {
+    out += '\\';
+    out += chain[i]->short_name.empty() ? p.names[i] : chain[i]->short_name;
+  }
+  if (chain.empty() || p.trailing_backslash) out += '\\';
+  return out;
+}
+
+Text MemoryFileSystem::StoredSpelling(std::string_view path) {
+  Node* node = Resolve(path);
+  if (!node) return Text();
+  Text out;
+  for (Node* n = node; n->parent; n = n->parent) out = "\\" + n->name + out;
+  for (auto& [letter, root] : drives_) {
+    Node* top = node;
+    while (top->parent) top = top->parent;
+    if (root.get() == top) return Text(1, letter) + ":" + (out.empty() ? "\\" : out);
+  }
+  return Text();
+}
+
+Text MemoryFileSystem::WindowsDirectory() { return "C:\\Windows"; }
+
+Text MemoryFileSystem::CurrentDirectory() {
+  Text out = Text(1, current_drive_) + ":";
+  if (current_.empty()) return out + "\\";
+  for (const Text& name : current_) out += "\\" + name;
+  return out;
+}
+
+bool MemoryFileSystem::ChangeDirectory(std::string_view path) {
+  Node* node = Resolve(path);
+  if (!node) return false;
+  if (!node->IsFolder()) return Fail(kErrorDirectory);
+  std::vector<Text> names;
+  Node* top = node;
+  for (; top->parent; top = top->parent) names.insert(names.begin(), top->name);
+  for (auto& [letter, root] : drives_) {
+    if (root.get() == top) current_drive_ = letter;
+  }
+  current_ = std::move(names);
+  return true;
+}
+
+bool MemoryFileSystem::WriteWholeFile(std::string_view path, std::string_view data) {
+  Text name;
+  Node* parent = ResolveParent(path, &name);
+  if (!parent) return false;
+  if (name.empty()) return Fail(kErrorAccessDenied);
+  Node* node = parent->Child(name);
+  if (node) {
+    if (node->IsFolder() ||
+        (node->attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem))) {
+      return Fail(kErrorAccessDenied);
+    }
+  } else {
+    node = NewChild(parent, name, kAttrArchive);
+  }
+  node->data = Text(data);
+  return true;
+}
+
+bool MemoryFileSystem::ReadWholeFile(std::string_view path, Text* data) {
+  data->clear();
+  Node* node = Resolve(path);
+  if (!node) return false;
+  if (node->IsFolder()) return Fail(kErrorAccessDenied);
+  *data = node->data;
+  return true;
+}
+
+}  // namespace pel

@@ -1,0 +1,76 @@
+// An in-memory file system that behaves, for the callers, like a Windows volume set.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "sys/file_system.h"
+
+namespace pel {
+
+// Drive roots, case-insensitive names that keep their spelling, attribute
+// bits, generated 8.3 short names for long names, Windows error codes. Starts
+// with drive C:, the folders C:\Windows and C:\Windows\System32 holding
+// explorer.exe and cmd.exe, and C:\ as the current folder.
+class MemoryFileSystem final : public FileSystem {
+ public:
+  MemoryFileSystem();
+  ~MemoryFileSystem() override;
+  MemoryFileSystem(const MemoryFileSystem&) = delete;
+  MemoryFileSystem& operator=(const MemoryFileSystem&) = delete;
+
+  bool FileExists(std::string_view path) override;
+  bool DirectoryExists(std::string_view path) override;
+  uint32_t Attributes(std::string_view path) override;
+  bool SetAttributes(std::string_view path, uint32_t attributes) override;
+  bool MakeDirectory(std::string_view path) override;
+  bool RemoveEmptyDirectory(std::string_view path) override;
+  bool Copy(std::string_view from, std::string_view to, bool fail_if_exists) override;
+  bool Delete(std::string_view path) override;
+  Text ShortPathName(std::string_view path) override;
+  Text WindowsDirectory() override;
+  Text CurrentDirectory() override;
+  bool ChangeDirectory(std::string_view path) override;
+  bool WriteWholeFile(std::string_view path, std::string_view data) override;
+  bool ReadWholeFile(std::string_view path, Text* data) override;
+  uint32_t LastError() const override { return last_error_; }
+
+  // Adds an empty drive (letter A to Z); false when it exists.
+  bool AddDrive(char letter);
+  // Creates path and every missing folder above it; false when a file is in the way.
+  bool MakeDirectories(std::string_view path);
+  // The full path of an existing entry with every name spelled as stored
+  // (drive letter upper-case); empty when missing.
+  Text StoredSpelling(std::string_view path);
+
+ protected:
+  bool FindMatches(std::string_view pattern, std::vector<DirEntry>* out) override;
+
+ private:
+  struct Node;
+  struct Parsed;
+
+  bool Fail(uint32_t code);
+  bool Parse(std::string_view path, Parsed* parsed);
+  // The node at path; nullptr with the error recorded (2 for a missing last
+  // name, 3 for a missing or non-folder parent).
+  Node* Resolve(std::string_view path);
+  // The folder that would hold path and the new entry's name; nullptr with the
+  // error recorded when that folder is missing.
+  Node* ResolveParent(std::string_view path, Text* name);
+  Node* NewChild(Node* parent, std::string_view name, uint32_t attributes);
+
+  std::map<char, std::unique_ptr<Node>> drives_;
+  char current_drive_ = 'C';
+  std::vector<Text> current_;  // stored spelling of each name below the root
+  uint32_t last_error_ = 0;
+};
+
+// True when a name is a valid 8.3 name, which keeps its own spelling as its short form.
+bool IsShortName(std::string_view name);
+// Windows' wildcard match of a name against a mask (* and ?, case-insensitive,
+// "*.*" matching every name).
+bool MatchesMask(std::string_view name, std::string_view mask);
+
+}  // namespace pel

@@ -1,0 +1,87 @@
+// Folder paths and folder trees over the file-system seam.
+#include "sys/paths.h"
+
+#include <vector>
+
+namespace pel {
+
+bool ExcludedByMask(uint32_t attributes, uint32_t mask) {
+  constexpr uint32_t kExcluding = kAttrHidden | kAttrSystem | kAttrVolume | kAttrDirectory;
+  return (attributes & ~mask & kExcluding) != 0;
+}
+
+bool FileSystem::List(std::string_view pattern, uint32_t mask, std::vector<DirEntry>* out) {
+  out->clear();
+  std::vector<DirEntry> all;
+  if (!FindMatches(pattern, &all)) return false;
+  for (DirEntry& e : all) {
+    if (e.name == "." || e.name == "..") continue;
+    if (ExcludedByMask(e.attributes, mask)) continue;
+    out->push_back(std::move(e));
+  }
+  return true;
+}
+
+Text WithTrailingBackslash(std::string_view path) {
+  Text result(path);
+  if (!result.empty() && result.back() != '\\') result += '\\';
+  return result;
+}
+
+Text WithoutTrailingBackslash(std::string_view path) {
+  Text result(path);
+  if (!result.empty() && result.back() == '\\') result.pop_back();
+  return result;
+}
+
+Text FolderPart(std::string_view path) {
+  size_t cut = path.find_last_of("\\:");
+  if (cut == std::string_view::npos) return Text();
+  return Text(path.substr(0, cut + 1));
+}
+
+Text ShortPathName(FileSystem& fs, std::string_view path) {
+  if (path.empty()) return Text();
+  return fs.ShortPathName(path);
+}
+
+Text WindowsDirectory(FileSystem& fs) { return fs.WindowsDirectory(); }
+
+bool DeleteTree(FileSystem& fs, Text& path) {
+  if (path.empty() || !fs.DirectoryExists(path)) return false;
+  path = WithTrailingBackslash(path);
+
+  std::vector<DirEntry> entries;
+  fs.List(path + "*.*", kAttrAll, &entries);
+  std::vector<Text> folders;
+  std::vector<Text> files;
+  for (const DirEntry& e : entries) {
+    Text full = AnsiLowerCase(path + e.name);
+    // Exactly the folder bit: a folder that is also read-only, hidden, a
+    // junction and so on is never entered, only "deleted" as a file (which fails).
+    if (e.attributes == kAttrDirectory) {
+      folders.push_back(std::move(full));
+    } else {
+      files.push_back(std::move(full));
+    }
+  }
+  for (const Text& folder : folders) {
+    Text inner = ShortPathName(fs, folder);
+    DeleteTree(fs, inner);
+  }
+  for (const Text& file : files) fs.Delete(file);
+  return fs.RemoveEmptyDirectory(path);
+}
+
+int ListDirectory(FileSystem& fs, StringList* target, std::string_view pattern, uint32_t mask) {
+  if (target) target->Clear();
+  std::vector<DirEntry> entries;
+  fs.List(pattern, mask, &entries);
+  Text folder = FolderPart(pattern);
+  StringList found;
+  for (const DirEntry& e : entries) found.Add(folder + e.name);
+  if (target) *target = found;
+  return found.Count();
+}
+
+}  // namespace pel

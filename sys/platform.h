@@ -1,0 +1,23 @@
+// All the platform seams the installer and uninstaller use, handed around as one bundle.
+#pragma once
+
+#include "sys/dde.h"
+#include "sys/file_system.h"
+#include "sys/registry.h"
+#include "sys/shell.h"
+
+namespace pel {
+
+// References only: whoever made the services owns them.
+struct Platform {
+  FileSystem& files;
+  Registry& registry;
+  Shell& shell;
+  DdeClient& dde;
+};
+
+// The real services of this build (Win32); defined only in the Windows build,
+// living until the process ends.
+Platform& RealPlatform();
+
+}  // namespace pel

@@ -1,0 +1,245 @@
+// Payload buffers and their zlib compression, with the "Inflate Error" boxes.
+#include "store/data_buf.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "store/stream.h"
+#include "sys/ui.h"
+
+namespace pel {
+
+bool& CompressionSwitch() {
+  static bool on = true;
+  return on;
+}
+
+TDataBuf::ReleaseObserver TDataBuf::releaseObserver = nullptr;
+
+namespace {
+
+constexpr std::string_view kInflateCaption = "Inflate Error";
+
+void ShowZlibFailure(int code) {
+  CurrentUi().MessageBox(TDataBuf::DecompressionErrorText(code), kInflateCaption,
+                         MsgButtons::Ok, MsgIcon::None);
+}
+
+// trunc(n * 1.2 + 16), computed in floating point as the format's writers do.
+uInt DeflateBufferSize(int64_t n) {
+  return static_cast<uInt>(static_cast<double>(n) * 1.2 + 16.0);
+}
+
+// One deflate call with Z_FINISH into a buffer of the fixed size. On success
+// out holds the zlib stream; Z_OK (buffer too small) yields 0 and leaves out
+// empty so the caller keeps its bytes raw.
+int DeflateOnce(const uint8_t* in, int64_t n, std::vector<uint8_t>& out, bool& produced) {
+  produced = false;
+  z_stream z{};
+  int rc = deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY);
+  if (rc != Z_OK) return rc;
+  out.assign(DeflateBufferSize(n), 0);
+  z.next_in = const_cast<Bytef*>(in);
+  z.avail_in = static_cast<uInt>(n);
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  int result = 0;
+  rc = deflate(&z, Z_FINISH);
+  uLong total = z.total_out;
+  // deflateEnd runs on every path: skipping it when deflate fails would leak
+  // zlib's state on each failure.
+  int end = deflateEnd(&z);
+  if (rc == Z_STREAM_END) {
+    if (end == Z_OK) {
+      out.resize(total);
+      produced = true;
+    } else {
+      result = end;
+    }
+  } else if (rc != Z_OK) {
+    result = rc;
+  }
+  return result;
+}
+
+}  // namespace
+
+TDataBuf::TDataBuf(const void* data, int32_t n) {
+  if (data) Assign(data, n);
+}
+
+TDataBuf::TDataBuf(std::string_view text) { Assign(text.data(), static_cast<int32_t>(text.size())); }
+
+TDataBuf::~TDataBuf() {
+  if (payload_) Clear();
+}
+
+void TDataBuf::Release(bool wipeFirst) {
+  if (!payload_) return;
+  if (wipeFirst) {
+    // volatile so the compiler cannot drop a store to memory about to be freed.
+    volatile uint8_t* p = payload_.get();
+    for (int32_t i = 0; i < storedLength; ++i) p[i] = 0;
+  }
+  if (releaseObserver) releaseObserver(payload_.get(), storedLength);
+  payload_.reset();
+}
+
+void TDataBuf::Assign(const void* data, int32_t n) {
+  Clear();
+  n = std::max(n, 0);
+  payload_.reset(new uint8_t[static_cast<size_t>(n) + 1]);
+  if (data)
+    std::memcpy(payload_.get(), data, static_cast<size_t>(n));
+  else
+    std::memset(payload_.get(), '0', static_cast<size_t>(n));
+  payload_[static_cast<size_t>(n)] = 0;
+  storedLength = uncompressedLength = n;
+  wipe = true;
+}
+
+void TDataBuf::SetPayload(const void* data, int32_t n) {
+  // The payload being replaced is usually the plain text that was just
+  // compressed; a buffer that promised to wipe its bytes wipes these too.
+  Release(wipe);
+  n = std::max(n, 0);
+  payload_.reset(new uint8_t[static_cast<size_t>(n) + 1]);
+  if (data)
+    std::memcpy(payload_.get(), data, static_cast<size_t>(n));
+  else
+    std::memset(payload_.get(), '0', static_cast<size_t>(n));
+  payload_[static_cast<size_t>(n)] = 0;
+  storedLength = n;
+}
+
+void TDataBuf::Clear() {
+  kind = 0;
+  reserved[0] = reserved[1] = 0;
+  compressed = 0;
+  Release(wipe);
+  storedLength = uncompressedLength = 0;
+}
+
+bool TDataBuf::LoadFromFile(const Text& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (bytes.size() > static_cast<size_t>(INT32_MAX)) return false;
+  Assign(bytes.data(), static_cast<int32_t>(bytes.size()));
+  return true;
+}
+
+bool TDataBuf::SaveToFile(const Text& path) const {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  if (payload_) out.write(reinterpret_cast<const char*>(payload_.get()), storedLength);
+  return static_cast<bool>(out.flush());
+}
+
+std::string_view TDataBuf::PayloadText() const {
+  if (!payload_) return {};
+  const char* p = reinterpret_cast<const char*>(payload_.get());
+  const void* zero = std::memchr(p, 0, static_cast<size_t>(storedLength));
+  return std::string_view(p, zero ? static_cast<const char*>(zero) - p : storedLength);
+}
+
+uint32_t TDataBuf::FlagsWord() const {
+  return static_cast<uint32_t>(kind) | static_cast<uint32_t>(reserved[0]) << 8 |
+         static_cast<uint32_t>(reserved[1]) << 16 | static_cast<uint32_t>(compressed) << 24;
+}
+
+void TDataBuf::SetFlagsWord(uint32_t w) {
+  kind = static_cast<uint8_t>(w);
+  reserved[0] = static_cast<uint8_t>(w >> 8);
+  reserved[1] = static_cast<uint8_t>(w >> 16);
+  compressed = static_cast<uint8_t>(w >> 24);
+}
+
+int TDataBuf::Compress() {
+  std::vector<uint8_t> out;
+  bool produced = false;
+  uncompressedLength = storedLength;
+  int result = DeflateOnce(payload_.get(), storedLength, out, produced);
+  if (produced) {
+    SetPayload(out.data(), static_cast<int32_t>(out.size()));
+    compressed = 1;
+  }
+  if (result != 0) ShowZlibFailure(result);
+  return result;
+}
+
+int TDataBuf::CompressStream(MemoryStream& stream, bool* producedOut) {
+  std::vector<uint8_t> out;
+  bool produced = false;
+  int result = DeflateOnce(stream.Bytes().data(), stream.Size(), out, produced);
+  if (producedOut) *producedOut = produced;
+  if (produced) {
+    stream.Seek(0);
+    stream.Write(out.data(), static_cast<int32_t>(out.size()));
+    stream.SetSize(static_cast<int64_t>(out.size()));
+  }
+  if (result != 0) ShowZlibFailure(result);
+  return result;
+}
+
+int TDataBuf::Decompress() {
+  z_stream z{};
+  z.next_in = payload_.get();
+  z.avail_in = static_cast<uInt>(std::max(storedLength, 0));
+  int result = inflateInit2(&z, 15);
+  if (result == Z_OK) {
+    // The result is that of one inflate call into a buffer of the uncompressed
+    // length. The length comes from the file and may be a lie, so the buffer
+    // grows with the output actually produced, up to that length, instead of
+    // being allocated whole up front; the outcome is the same.
+    const size_t limit = static_cast<size_t>(std::max(uncompressedLength, 0));
+    size_t capacity = std::min(limit, std::max<size_t>(4096, static_cast<size_t>(z.avail_in) * 4));
+    std::vector<uint8_t> out(std::max<size_t>(capacity, 1));
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(capacity);
+    for (;;) {
+      int rc = inflate(&z, Z_FINISH);
+      if (rc == Z_STREAM_END) {
+        result = Z_OK;
+        break;
+      }
+      if (rc == Z_BUF_ERROR && z.avail_out == 0 && capacity < limit) {
+        size_t done = capacity;
+        capacity = std::min(limit, capacity * 2);
+        out.resize(capacity);
+        z.next_out = out.data() + done;
+        z.avail_out = static_cast<uInt>(capacity - done);
+        continue;
+      }
+      result = rc;
+      break;
+    }
+    uLong total = z.total_out;
+    // inflateEnd on every path, or each damaged record would leak zlib's state.
+    int end = inflateEnd(&z);
+    if (result == Z_OK) result = end;
+    if (result == Z_OK) {
+      SetPayload(out.data(), static_cast<int32_t>(total));
+      compressed = 0;
+    }
+  }
+  if (result != 0) ShowZlibFailure(result);
+  return result;
+}
+
+Text TDataBuf::DecompressionErrorText(int code) {
+  switch (code) {
+    case Z_STREAM_ERROR: return "Decompression Error: Z_STREAM_ERROR";
+    case Z_MEM_ERROR: return "Decompression Error: Z_MEM_ERROR";
+    case Z_BUF_ERROR: return "Decompression Error: Z_BUF_ERROR";
+    case Z_VERSION_ERROR: return "Decompression Error: Z_VERSION_ERROR";
+    default: return "Decompression Error: " + std::to_string(code);
+  }
+}
+
+}  // namespace pel

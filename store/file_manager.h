@@ -1,0 +1,113 @@
+// TFileManager: the store file as header, length-prefixed blocks and a free list past the last block.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "app/text.h"
+#include "store/free_list.h"
+
+namespace pel {
+
+class ByteStream;
+
+// Error codes of the store; every store operation returns one.
+enum StoreError : int32_t {
+  kNoError = 0,
+  kWriteError = 1,  // a write moved fewer bytes than asked (or a write was refused)
+  kReadError = 2,   // a read moved fewer bytes than asked, or the file is damaged
+  kSeekError = 3,   // a seek did not arrive where asked
+};
+
+// Operation numbers, as the failure report names them.
+enum StoreOperation : int32_t {
+  kOpOpen = 0,
+  kOpReadFreeList = 1,
+  kOpWriteFreeList = 2,
+  kOpAllocBlock = 3,
+  kOpTakeFromFreeList = 4,
+  kOpAppendBlock = 5,
+  kOpFreeBlock = 6,
+  kOpReleaseExtent = 7,
+  kOpWriteMagic = 9,
+  kOpWriteHeader = 10,
+  kOpReadHeader = 11,
+};
+
+inline constexpr std::string_view kStoreMagic = "pldb1xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n";
+inline constexpr int32_t kRootBlockOffset = 38;
+inline constexpr int32_t kHeaderSize = 46;  // magic + root block + used-space end
+
+class TFileManager {
+ public:
+  // OpenStore: opens the file at path, or creates it, without sharing.
+  // Throws StoreFileError when neither works.
+  explicit TFileManager(const Text& path);
+  // AttachStream: works on a stream the caller owns and keeps.
+  explicit TFileManager(ByteStream& stream);
+  ~TFileManager();
+  TFileManager(const TFileManager&) = delete;
+  TFileManager& operator=(const TFileManager&) = delete;
+
+  int32_t RootBlock() const { return rootBlock_; }
+  int32_t UsedSpaceEnd() const { return usedSpaceEnd_; }
+  // A block with n payload bytes; its block position, or -1.
+  int32_t AllocBlock(int32_t n);
+  void FreeBlock(int32_t blockPosition);
+
+  // The primitives. After the first failure of a manager's life every later
+  // primitive is refused and the first failure's code stays: the caller then
+  // learns what went wrong first, and nothing more is written to a file whose
+  // state is no longer known.
+  bool SeekTo(int64_t offset);
+  bool ReadBytes(void* buffer, int32_t n);
+  bool WriteBytes(const void* buffer, int32_t n);
+  bool ReadInt32(int32_t& value);
+  bool WriteInt32(int32_t value);
+
+  int32_t ErrorCode() const { return errorCode_; }
+  int32_t OperationNumber() const { return operationNumber_; }
+  const Text& FileName() const { return fileName_; }
+  const TFreeList& FreeList() const { return *freeList_; }
+  // The last failure report ("Block: <operation>, <error text>"); empty while
+  // nothing failed. It is kept, never shown.
+  const Text& FailureReport() const { return failureReport_; }
+
+  // Marks the file as damaged (code 2) when a reader finds values that cannot
+  // be true; from then on nothing is read or written.
+  void MarkDamaged();
+  // Refuses a write the caller must not make (code 1); nothing more is written.
+  void RefuseWrite();
+  // Whether [blockPosition - 4, blockPosition + n) lies inside the used space,
+  // past the header.
+  bool InsideUsedSpace(int64_t blockPosition, int64_t n) const;
+
+  static Text ErrorText(int32_t code);
+
+ private:
+  void OpenSequence();
+  bool Fail(int32_t code);
+  bool WriteMagic();
+  bool ReadHeader(int64_t fileSize);
+  bool WriteHeader();
+  bool ReadFreeList(int64_t fileSize);
+  bool WriteFreeList();
+  int32_t TakeFromFreeList(int32_t length);
+  int32_t AppendBlock(int32_t length);
+  bool ReleaseExtent(int32_t start, int32_t length);
+  void ReportFailure();
+
+  ByteStream* stream_;
+  std::unique_ptr<TFreeList> freeList_;
+  int32_t rootBlock_ = -1;
+  int32_t usedSpaceEnd_ = kHeaderSize;
+  bool ownsStream_ = false;
+  int32_t errorCode_ = kNoError;
+  int32_t operationNumber_ = kOpOpen;
+  Text fileName_;
+  std::unique_ptr<ByteStream> owned_;
+  Text failureReport_;
+};
+
+}  // namespace pel

@@ -1,0 +1,264 @@
+// Index and data records: loading an index, writing records, and saving the chain up to the root block.
+#include "store/index.h"
+
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "store/data_buf.h"
+#include "store/file_manager.h"
+#include "store/le.h"
+#include "store/stream.h"
+
+namespace pel {
+
+namespace {
+
+constexpr int32_t kRecordHead = 12;  // flags word, stored length, uncompressed length
+
+// The payload size of a record's block; -1 (which the allocator refuses) when
+// it cannot be addressed with int32.
+int32_t RecordBlockSize(int count, int64_t stored) {
+  int64_t n = 4 * static_cast<int64_t>(count) + stored + kRecordHead;
+  return n > std::numeric_limits<int32_t>::max() ? -1 : static_cast<int32_t>(n);
+}
+
+}  // namespace
+
+bool IsStorableName(std::string_view name) {
+  return !name.empty() && name.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
+TFMindex::TFMindex(TFileManager& manager, TFMindex* parent, std::string_view name)
+    : name_(name), parent_(parent), manager_(manager) {
+  Load();
+}
+
+bool TFMindex::ReadHead(int32_t position, uint32_t& flags, int32_t& stored,
+                        int32_t& uncompressed) {
+  if (!manager_.InsideUsedSpace(position, kRecordHead)) {
+    manager_.MarkDamaged();
+    return false;
+  }
+  uint8_t head[kRecordHead];
+  if (!manager_.SeekTo(position) || !manager_.ReadBytes(head, kRecordHead)) return false;
+  flags = static_cast<uint32_t>(GetLe32(head));
+  stored = GetLe32(head + 4);
+  uncompressed = GetLe32(head + 8);
+  // The payload must lie inside the used space before anything is allocated
+  // for it.
+  if (stored < 0 || !manager_.InsideUsedSpace(position, int64_t{kRecordHead} + stored)) {
+    manager_.MarkDamaged();
+    return false;
+  }
+  return true;
+}
+
+void TFMindex::Load() {
+  bool root = parent_ == nullptr || name_.empty();
+  if (!root) {
+    recordPosition_ = parent_->PositionOf(name_);
+  } else if (manager_.RootBlock() == -1) {
+    recordPosition_ = -1;
+    int32_t b = manager_.AllocBlock(4);
+    if (b != -1 && manager_.SeekTo(b)) manager_.WriteInt32(-1);
+  } else if (!manager_.SeekTo(manager_.RootBlock()) || !manager_.ReadInt32(recordPosition_)) {
+    recordPosition_ = -1;
+  }
+  if (recordPosition_ == -1) return;
+
+  uint32_t flags = 0;
+  int32_t stored = 0, uncompressed = 0;
+  if (!ReadHead(recordPosition_, flags, stored, uncompressed)) return;
+  if ((flags & 0xFF) != kIndexRecord) {
+    // The root block must lead to an index; a name that holds a data record
+    // is not one to walk through or to save over.
+    if (root)
+      manager_.MarkDamaged();
+    else
+      isIndex_ = false;
+    return;
+  }
+  TDataBuf buffer;
+  buffer.SetFlagsWord(flags);
+  buffer.SetPayload(nullptr, stored);
+  buffer.uncompressedLength = uncompressed;
+  if (!manager_.ReadBytes(buffer.Payload(), stored)) return;
+  if (buffer.compressed == 1) buffer.Decompress();
+  SetText(buffer.PayloadText());
+  // One position per name must fit in the record, or the text and the
+  // positions no longer belong together.
+  if (!manager_.InsideUsedSpace(recordPosition_,
+                                int64_t{kRecordHead} + stored + 4 * int64_t{Count()})) {
+    Clear();
+    manager_.MarkDamaged();
+    return;
+  }
+  std::vector<uint8_t> positions(static_cast<size_t>(Count()) * 4);
+  if (!manager_.ReadBytes(positions.data(), static_cast<int32_t>(positions.size()))) return;
+  for (int i = 0; i < Count(); ++i) SetValue(i, GetLe32(&positions[static_cast<size_t>(i) * 4]));
+}
+
+int32_t TFMindex::PositionOf(std::string_view name) const {
+  int i = IndexOf(name);
+  return i < 0 ? -1 : Value(i);
+}
+
+int32_t TFMindex::StoredLengthOf(std::string_view name) {
+  int32_t p = PositionOf(name);
+  if (p == -1) return 0;
+  uint32_t flags;
+  int32_t stored, uncompressed;
+  return ReadHead(p, flags, stored, uncompressed) ? stored : 0;
+}
+
+uint8_t TFMindex::KindOf(std::string_view name) {
+  int32_t p = PositionOf(name);
+  if (p == -1) return kNoRecordKind;
+  uint32_t flags;
+  int32_t stored, uncompressed;
+  return ReadHead(p, flags, stored, uncompressed) ? static_cast<uint8_t>(flags) : kNoRecordKind;
+}
+
+int32_t TFMindex::SetPosition(std::string_view name, int32_t position) {
+  if (name.empty()) return -1;
+  int i = IndexOf(name);
+  if (i < 0) i = Add(name);
+  SetValue(i, position);
+  return position;
+}
+
+int32_t TFMindex::SetPositionAndSave(std::string_view name, int32_t position) {
+  int32_t result = SetPosition(name, position);
+  Save();
+  return result;
+}
+
+int32_t TFMindex::WriteIndexRecord() {
+  if (!isIndex_) {
+    manager_.RefuseWrite();
+    return -1;
+  }
+  if (recordPosition_ != -1) manager_.FreeBlock(recordPosition_);
+  Text text = GetText();
+  TDataBuf buffer;
+  buffer.Assign(text.c_str(), static_cast<int32_t>(text.size()) + 1);  // with its zero byte
+  buffer.kind = kIndexRecord;
+  buffer.reserved[0] = buffer.reserved[1] = 0;
+  buffer.compressed = 0;
+  if (CompressionSwitch()) buffer.Compress();
+  recordPosition_ = manager_.AllocBlock(RecordBlockSize(Count(), buffer.storedLength));
+  if (recordPosition_ != -1) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(kRecordHead + buffer.storedLength) +
+                               4 * static_cast<size_t>(Count()));
+    PutLe32(bytes.data(), static_cast<int32_t>(buffer.FlagsWord()));
+    PutLe32(&bytes[4], buffer.storedLength);
+    PutLe32(&bytes[8], buffer.uncompressedLength);
+    std::memcpy(&bytes[kRecordHead], buffer.Payload(), static_cast<size_t>(buffer.storedLength));
+    size_t at = static_cast<size_t>(kRecordHead + buffer.storedLength);
+    for (int i = 0; i < Count(); ++i, at += 4) PutLe32(&bytes[at], Value(i));
+    if (manager_.SeekTo(recordPosition_))
+      manager_.WriteBytes(bytes.data(), static_cast<int32_t>(bytes.size()));
+  }
+  return recordPosition_;
+}
+
+int32_t TFMindex::Save() {
+  int32_t p = WriteIndexRecord();
+  if (!isIndex_) return -1;
+  if (parent_) {
+    parent_->SetPositionAndSave(name_, p);
+  } else if (manager_.SeekTo(manager_.RootBlock())) {
+    manager_.WriteInt32(p);
+  }
+  return p;
+}
+
+const uint8_t* TFMindex::ReadRecord(std::string_view name, TDataBuf* buffer) {
+  if (!buffer) return nullptr;
+  int32_t p = PositionOf(name);
+  if (p == -1) return nullptr;
+  uint32_t flags;
+  int32_t stored, uncompressed;
+  if (!ReadHead(p, flags, stored, uncompressed)) return nullptr;
+  // An index record's text is the index's names, never a record's contents.
+  if ((flags & 0xFF) != kDataRecord) return nullptr;
+  buffer->SetFlagsWord(flags);
+  buffer->SetPayload(nullptr, stored);
+  buffer->uncompressedLength = uncompressed;
+  if (manager_.ReadBytes(buffer->Payload(), stored) && buffer->compressed == 1)
+    buffer->Decompress();
+  return buffer->Payload();
+}
+
+// The position list copies the index as it stands, so the entry being
+// written still holds the position of the record it replaces.
+int32_t TFMindex::WriteDataRecord(uint32_t flags, const uint8_t* payload, int32_t stored,
+                                  int32_t uncompressed) {
+  int32_t p = manager_.AllocBlock(RecordBlockSize(Count(), stored));
+  if (p == -1) return -1;
+  std::vector<uint8_t> bytes(static_cast<size_t>(kRecordHead + stored) +
+                             4 * static_cast<size_t>(Count()));
+  PutLe32(bytes.data(), static_cast<int32_t>(flags));
+  PutLe32(&bytes[4], stored);
+  PutLe32(&bytes[8], uncompressed);
+  if (stored) std::memcpy(&bytes[kRecordHead], payload, static_cast<size_t>(stored));
+  size_t at = static_cast<size_t>(kRecordHead + stored);
+  for (int j = 0; j < Count(); ++j, at += 4) PutLe32(&bytes[at], Value(j));
+  if (manager_.SeekTo(p)) manager_.WriteBytes(bytes.data(), static_cast<int32_t>(bytes.size()));
+  return p;
+}
+
+int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save) {
+  if (!isIndex_ || !IsStorableName(name)) {
+    manager_.RefuseWrite();
+    return -1;
+  }
+  int i = IndexOf(name);
+  if (i < 0) i = Add(name, -1);
+  int32_t old = Value(i);
+  if (old != -1) manager_.FreeBlock(old);
+  int32_t p = -1;
+  if (buffer) {
+    buffer->kind = kDataRecord;
+    buffer->reserved[0] = buffer->reserved[1] = 0;
+    buffer->compressed = 0;
+    if (CompressionSwitch()) buffer->Compress();
+    p = WriteDataRecord(buffer->FlagsWord(), buffer->Payload(), buffer->storedLength,
+                        buffer->uncompressedLength);
+    SetValue(i, p);
+  } else {
+    Delete(i);
+  }
+  if (save) Save();
+  return buffer ? p : old;
+}
+
+int32_t TFMindex::WriteRecordFromStream(std::string_view name, MemoryStream* stream, bool save) {
+  if (!isIndex_ || !IsStorableName(name)) {
+    manager_.RefuseWrite();
+    return -1;
+  }
+  int i = IndexOf(name);
+  if (i < 0) i = Add(name, -1);
+  int32_t old = Value(i);
+  if (old != -1) manager_.FreeBlock(old);
+  int32_t p = -1;
+  if (stream) {
+    TDataBuf flags;
+    flags.kind = kDataRecord;
+    int32_t uncompressed = static_cast<int32_t>(stream->Size());
+    bool produced = false;
+    if (CompressionSwitch() && TDataBuf::CompressStream(*stream, &produced) == 0 && produced)
+      flags.compressed = 1;
+    p = WriteDataRecord(flags.FlagsWord(), stream->Bytes().data(),
+                        static_cast<int32_t>(stream->Size()), uncompressed);
+    SetValue(i, p);
+  } else {
+    Delete(i);
+  }
+  if (save) Save();
+  return stream ? p : old;
+}
+
+}  // namespace pel

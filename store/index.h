@@ -1,0 +1,76 @@
+// TFMindex: one index of the store's record tree, held as a list of names with record positions.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "app/string_list.h"
+#include "app/text.h"
+
+namespace pel {
+
+class MemoryStream;
+class TDataBuf;
+class TFileManager;
+
+inline constexpr uint8_t kIndexRecord = 1;
+inline constexpr uint8_t kDataRecord = 2;
+inline constexpr uint8_t kNoRecordKind = 255;
+
+// A name can be stored when it is not empty and holds no CR, LF or zero byte:
+// the index text ends each name with CR LF and stops at the first zero byte,
+// so such a name would come back as different names with shifted positions.
+bool IsStorableName(std::string_view name);
+
+class TFMindex : public StringList {
+ public:
+  // Loads the index named name in parent (the root index when parent is null
+  // or name is empty; a new file gets its root block here).
+  TFMindex(TFileManager& manager, TFMindex* parent, std::string_view name);
+  virtual ~TFMindex() = default;
+  TFMindex(const TFMindex&) = delete;
+  TFMindex& operator=(const TFMindex&) = delete;
+
+  const Text& Name() const { return name_; }
+  int32_t RecordPosition() const { return recordPosition_; }
+  TFMindex* Parent() const { return parent_; }
+  TFileManager& Manager() const { return manager_; }
+  // False when the name this index was loaded under holds a data record: such
+  // an index is empty and refuses to be saved, since saving it would free the
+  // data record and put an index in its place.
+  bool IsIndex() const { return isIndex_; }
+
+  int32_t PositionOf(std::string_view name) const;
+  int32_t StoredLengthOf(std::string_view name);
+  uint8_t KindOf(std::string_view name);
+  int32_t SetPosition(std::string_view name, int32_t position);
+  int32_t SetPositionAndSave(std::string_view name, int32_t position);
+  int32_t WriteIndexRecord();
+  int32_t Save();
+  // Reads the named data record into buffer; returns its payload, or null when
+  // there is no buffer, no such record, or the name holds an index record.
+  const uint8_t* ReadRecord(std::string_view name, TDataBuf* buffer);
+
+  // Writes buffer as the named data record (replacing one that is there), or,
+  // without a buffer, deletes the name and its record. Saves the index chain
+  // when save is set. Returns the new record position, or the old one when
+  // deleting.
+  virtual int32_t WriteRecord(std::string_view name, TDataBuf* buffer, bool save);
+  virtual int32_t WriteRecordFromStream(std::string_view name, MemoryStream* stream, bool save);
+
+ private:
+  void Load();
+  // Seeks to a record and reads its 12-byte head; false (the file marked
+  // damaged) when the head would lie outside the used space.
+  bool ReadHead(int32_t position, uint32_t& flags, int32_t& stored, int32_t& uncompressed);
+  int32_t WriteDataRecord(uint32_t flags, const uint8_t* payload, int32_t stored,
+                          int32_t uncompressed);
+
+  Text name_;
+  int32_t recordPosition_ = -1;
+  TFMindex* parent_;
+  TFileManager& manager_;
+  bool isIndex_ = true;
+};
+
+}  // namespace pel

@@ -1,0 +1,64 @@
+// The byte-stream seam the record store works on: a real file, or any stream a caller supplies.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "app/text.h"
+
+namespace pel {
+
+// A seekable byte stream. The store asks for exact transfers and judges a short
+// one itself, so implementations report what actually moved and never throw.
+class ByteStream {
+ public:
+  virtual ~ByteStream() = default;
+  // Length in bytes; -1 when the stream cannot tell.
+  virtual int64_t Size() = 0;
+  // Moves to an absolute offset; returns the offset arrived at, -1 on failure.
+  virtual int64_t Seek(int64_t offset) = 0;
+  // Move up to n bytes at the current offset; return how many moved.
+  virtual int32_t Read(void* buffer, int32_t n) = 0;
+  virtual int32_t Write(const void* buffer, int32_t n) = 0;
+};
+
+// A growable stream in memory: payloads on their way to and from zlib, and
+// store files that never touch the disk (tests, the fuzzer, dump/check).
+class MemoryStream final : public ByteStream {
+ public:
+  MemoryStream() = default;
+  explicit MemoryStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+
+  int64_t Size() override { return static_cast<int64_t>(bytes_.size()); }
+  int64_t Seek(int64_t offset) override;
+  int32_t Read(void* buffer, int32_t n) override;
+  int32_t Write(const void* buffer, int32_t n) override;
+
+  int64_t Position() const { return position_; }
+  void SetSize(int64_t n);
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  std::vector<uint8_t>& Bytes() { return bytes_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  int64_t position_ = 0;
+};
+
+// Raised when a store file cannot be opened or created. The message is
+// "Cannot open file <path>" or "Cannot create file <path>".
+class StoreFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Whether a plain file (not a folder) exists at path.
+bool StoreFileExists(const Text& path);
+
+// Opens an existing file for reading and writing, or creates it, in both cases
+// held without sharing: while the stream lives no other opener gets in, this
+// process included. Throws StoreFileError.
+std::unique_ptr<ByteStream> OpenStoreFile(const Text& path);
+
+}  // namespace pel

@@ -54,7 +54,7 @@ class FakeSetupView final : public SetupView {
   void SetTextColor(SetupControl c, uint32_t bgr) override { colors[c] = bgr; }
   void SetBusyCursor(bool on) override { busy = on; }
   MsgAnswer Ask(std::string_view text, std::string_view caption, MsgButtons buttons) override {
-    return ui.MessageBox(text, caption, buttons, MsgIcon::None);
+    return ui.ShowMessage(text, caption, buttons, MsgIcon::None);
   }
 
   std::vector<Text> Lines(SetupControl c) const {

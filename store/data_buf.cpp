@@ -26,7 +26,7 @@ namespace {
 constexpr std::string_view kInflateCaption = "Inflate Error";
 
 void ShowZlibFailure(int code) {
-  CurrentUi().MessageBox(TDataBuf::DecompressionErrorText(code), kInflateCaption,
+  CurrentUi().ShowMessage(TDataBuf::DecompressionErrorText(code), kInflateCaption,
                          MsgButtons::Ok, MsgIcon::None);
 }
 

@@ -6,7 +6,7 @@ namespace {
 
 class SilentUi final : public Ui {
  public:
-  MsgAnswer MessageBox(std::string_view, std::string_view, MsgButtons buttons,
+  MsgAnswer ShowMessage(std::string_view, std::string_view, MsgButtons buttons,
                        MsgIcon) override {
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
   }

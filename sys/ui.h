@@ -15,7 +15,7 @@ class Ui {
   virtual ~Ui() = default;
   // Shows a modal box owned by the active window of this thread and returns the
   // button pressed. Never throws.
-  virtual MsgAnswer MessageBox(std::string_view text, std::string_view caption,
+  virtual MsgAnswer ShowMessage(std::string_view text, std::string_view caption,
                                MsgButtons buttons, MsgIcon icon = MsgIcon::None) = 0;
 };
 

@@ -3,7 +3,7 @@
 
 namespace pel {
 
-MsgAnswer ScriptedUi::MessageBox(std::string_view text, std::string_view caption,
+MsgAnswer ScriptedUi::ShowMessage(std::string_view text, std::string_view caption,
                                  MsgButtons buttons, MsgIcon icon) {
   boxes_.push_back({std::string(text), std::string(caption), buttons, icon});
   if (!answers_.empty()) {

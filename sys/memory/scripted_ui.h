@@ -23,7 +23,7 @@ class ScriptedUi final : public Ui {
   const std::vector<Box>& Boxes() const { return boxes_; }
   void Reset() { boxes_.clear(); answers_.clear(); }
 
-  MsgAnswer MessageBox(std::string_view text, std::string_view caption, MsgButtons buttons,
+  MsgAnswer ShowMessage(std::string_view text, std::string_view caption, MsgButtons buttons,
                        MsgIcon icon) override;
 
  private:

@@ -18,8 +18,8 @@ inline constexpr std::string_view SetupTitle = "Pelmora Setup";
 inline constexpr std::string_view UninstallTitle = "Pelmora Uninstall";
 // Two lines joined by one line feed; the wizards show it on one line.
 inline constexpr std::string_view LegalNotice =
-    "Copyright (c) 1998-2003 The Pelmora Project\n"
-    "Free software: use, copy and share it at your own risk.";
+    "Copyright (c) 1998-2003 Pelmora Project\n"
+    "Free software, without warranty.";
 inline constexpr std::string_view StoreExt = ".dbc";
 inline constexpr std::string_view PgpExt = ".pgp";
 inline constexpr std::string_view IniExt = ".ini";

@@ -1,0 +1,359 @@
+// Drives the real setup.exe under Wine the way a person would, from a script of commands.
+//
+// One command a line; words are split at blanks, "double quotes" keep blanks
+// ("" inside stands for one quote), {LF} {CR} {TAB} stand for those characters.
+// A failing command prints "FAIL line N: ..." and ends the run with exit code 1.
+//
+//   start <exe> [args]          start a program (working folder: the exe's folder)
+//   start-in <dir> <exe> [args] start it in another folder
+//   window <caption>            wait for a dialog of that program and make it current
+//   no-window <caption> [ms]    the program shows no such window within ms (default 1500)
+//   text <ctl> <text>           the control's text is exactly <text>
+//   text-has <ctl> <part>       the control's text contains <part>
+//   enabled <ctl> 0|1  checked <ctl> 0|1  visible <ctl> 0|1
+//   set-text <ctl> <text>       replace an edit's text (its change handler runs)
+//   check <ctl> 0|1             click a check box until it has that state
+//   click <ctl>                 press a button (posted: it may open a modal box)
+//   escape                      press Escape in the current dialog
+//   close                       the close box of the current dialog
+//   sysmenu <id>                choose a system menu item by its command
+//   sysmenu-last                choose the last item of the system menu from the keyboard
+//   box <caption> <text>        wait for a message box over the program; check it
+//   box-any                     wait for any message box and print it
+//   answer OK|Cancel|Yes|No     press a button of the current message box
+//   no-box [ms]                 no message box appears within ms (default 700)
+//   snap <name>                 save the current dialog or box as <artefacts>\<name>.bmp
+//   exit <code> [ms]            the program ends with that exit code
+//   focus <ctl>                 the control has the keyboard focus
+//   sleep <ms>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "setup/win32/setup_ids.h"
+
+namespace {
+
+struct Name {
+  const char* name;
+  int id;
+};
+#define N(x) {#x, IDC_##x}
+const Name kControls[] = {
+    N(Panel1), N(Appname), N(Notebook1), N(Copyright), N(RichEdit1), N(Label4), N(AppDIR),
+    N(BrowseBtn), N(GroupBox), N(Label6), N(RichEdit2), N(Label3), N(EAddr), N(Label2), N(Host),
+    N(Label7), N(RichEdit4), N(Label8), N(RichEdit3), N(Label5), N(RichEdit6), N(RunPelmoraBox),
+    N(RichEdit5), N(BackBtn), N(NextBtn), N(CancelBtn),
+};
+#undef N
+
+int g_line = 0;
+PROCESS_INFORMATION g_proc = {};
+HWND g_dialog = nullptr;
+HWND g_box = nullptr;
+std::string g_artifacts = "C:\\artifacts";
+
+[[noreturn]] void Fail(const std::string& why) {
+  std::printf("FAIL line %d: %s\n", g_line, why.c_str());
+  std::fflush(stdout);
+  if (g_proc.hProcess) TerminateProcess(g_proc.hProcess, 99);
+  std::exit(1);
+}
+
+std::vector<std::string> Split(const std::string& line) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && line[i] == ' ') ++i;
+    if (i >= line.size()) break;
+    std::string w;
+    if (line[i] == '"') {
+      ++i;
+      while (i < line.size()) {
+        if (line[i] == '"') {
+          if (i + 1 < line.size() && line[i + 1] == '"') {
+            w += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        w += line[i++];
+      }
+    } else {
+      while (i < line.size() && line[i] != ' ') w += line[i++];
+    }
+    for (auto [from, to] : {std::pair{"{LF}", "\n"}, {"{CR}", "\r"}, {"{TAB}", "\t"}})
+      for (size_t p; (p = w.find(from)) != std::string::npos;) w.replace(p, std::strlen(from), to);
+    words.push_back(w);
+  }
+  return words;
+}
+
+int ControlId(const std::string& name) {
+  for (const Name& n : kControls)
+    if (name == n.name) return n.id;
+  char* end = nullptr;
+  long v = std::strtol(name.c_str(), &end, 0);
+  if (end && *end == 0 && !name.empty()) return static_cast<int>(v);
+  Fail("unknown control " + name);
+}
+
+HWND Control(const std::string& name) {
+  if (!g_dialog) Fail("no current window");
+  HWND h = GetDlgItem(g_dialog, ControlId(name));
+  if (!h) Fail("no control " + name);
+  return h;
+}
+
+std::string TextOf(HWND h) {
+  int n = static_cast<int>(SendMessageA(h, WM_GETTEXTLENGTH, 0, 0));
+  std::string t(static_cast<size_t>(n) + 1, '\0');
+  n = static_cast<int>(SendMessageA(h, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(t.data())));
+  t.resize(static_cast<size_t>(n > 0 ? n : 0));
+  return t;
+}
+
+std::string Show(const std::string& s) {
+  std::string r;
+  for (char c : s) r += c == '\n' ? "{LF}" : c == '\r' ? "{CR}" : std::string(1, c);
+  return "\"" + r + "\"";
+}
+
+struct Find {
+  std::string caption;
+  bool box;  // a message box: has the static 0xFFFF
+  HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
+  auto* f = reinterpret_cast<Find*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  if (pid != g_proc.dwProcessId || !IsWindowVisible(h)) return TRUE;
+  char cls[32] = "";
+  GetClassNameA(h, cls, sizeof cls);
+  if (std::strcmp(cls, "#32770") != 0) return TRUE;
+  bool isBox = GetDlgItem(h, 0xFFFF) != nullptr && GetDlgItem(h, IDC_NextBtn) == nullptr;
+  if (isBox != f->box) return TRUE;
+  if (!f->caption.empty() && TextOf(h) != f->caption) return TRUE;
+  f->found = h;
+  return FALSE;
+}
+
+HWND FindWindowOf(const std::string& caption, bool box) {
+  Find f{caption, box, nullptr};
+  EnumWindows(FindProc, reinterpret_cast<LPARAM>(&f));
+  return f.found;
+}
+
+HWND WaitFor(const std::string& caption, bool box, DWORD ms) {
+  for (DWORD waited = 0;; waited += 20) {
+    if (HWND h = FindWindowOf(caption, box)) {
+      Sleep(60);  // let it finish its first paint and focus
+      return h;
+    }
+    if (waited >= ms) return nullptr;
+    if (g_proc.hProcess && WaitForSingleObject(g_proc.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
+    Sleep(20);
+  }
+}
+
+void Expect(bool ok, const std::string& what) {
+  if (!ok) Fail(what);
+}
+
+void SaveBitmap(HWND h, const std::string& name) {
+  RECT r;
+  GetWindowRect(h, &r);
+  int w = r.right - r.left, ht = r.bottom - r.top;
+  SetForegroundWindow(h);
+  RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  Sleep(150);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi = {};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, ht, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, ht, screen, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u), size = stride * static_cast<DWORD>(ht);
+  BITMAPFILEHEADER fh = {0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader + size), 0, 0,
+                         static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader)};
+  CreateDirectoryA(g_artifacts.c_str(), nullptr);
+  std::string path = g_artifacts + "\\" + name + ".bmp";
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(&fh, sizeof fh, 1, f);
+    std::fwrite(&bi.bmiHeader, sizeof bi.bmiHeader, 1, f);
+    std::fwrite(bits, size, 1, f);
+    std::fclose(f);
+  }
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+}
+
+void Start(const std::string& dir, const std::vector<std::string>& w, size_t first) {
+  std::string cmd = "\"" + w[first] + "\"";
+  for (size_t i = first + 1; i < w.size(); ++i) cmd += " " + w[i];
+  std::string workDir = dir.empty() ? w[first].substr(0, w[first].find_last_of('\\')) : dir;
+  STARTUPINFOA si = {sizeof si};
+  if (!CreateProcessA(w[first].c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      workDir.c_str(), &si, &g_proc))
+    Fail("cannot start " + cmd + " (error " + std::to_string(GetLastError()) + ")");
+  WaitForInputIdle(g_proc.hProcess, 5000);
+  g_dialog = g_box = nullptr;
+}
+
+int AnswerId(const std::string& a) {
+  if (a == "OK") return IDOK;
+  if (a == "Cancel") return IDCANCEL;
+  if (a == "Yes") return IDYES;
+  if (a == "No") return IDNO;
+  Fail("unknown answer " + a);
+}
+
+DWORD Ms(const std::vector<std::string>& w, size_t i, DWORD def) {
+  return w.size() > i ? static_cast<DWORD>(std::atol(w[i].c_str())) : def;
+}
+
+void Need(const std::vector<std::string>& w, size_t n) {
+  if (w.size() < n) Fail("too few words for " + w[0]);
+}
+
+void Run(const std::vector<std::string>& w) {
+  const std::string& c = w[0];
+  if (c == "start") {
+    Need(w, 2);
+    Start("", w, 1);
+  } else if (c == "start-in") {
+    Need(w, 3);
+    Start(w[1], w, 2);
+  } else if (c == "window") {
+    Need(w, 2);
+    g_dialog = WaitFor(w[1], false, Ms(w, 2, 15000));
+    Expect(g_dialog != nullptr, "no window " + Show(w[1]));
+  } else if (c == "no-window") {
+    Need(w, 2);
+    Expect(WaitFor(w[1], false, Ms(w, 2, 1500)) == nullptr, "unexpected window " + Show(w[1]));
+  } else if (c == "text" || c == "text-has") {
+    Need(w, 3);
+    std::string t = TextOf(Control(w[1]));
+    bool ok = c == "text" ? t == w[2] : t.find(w[2]) != std::string::npos;
+    Expect(ok, w[1] + " reads " + Show(t) + ", expected " + Show(w[2]));
+  } else if (c == "enabled" || c == "checked" || c == "visible") {
+    Need(w, 3);
+    HWND h = Control(w[1]);
+    bool v = c == "enabled"   ? IsWindowEnabled(h) != 0
+             : c == "checked" ? SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED
+                              : IsWindowVisible(h) != 0;
+    Expect(v == (w[2] == "1"), w[1] + " " + c + " is " + (v ? "1" : "0"));
+  } else if (c == "set-text") {
+    Need(w, 3);
+    SendMessageA(Control(w[1]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w[2].c_str()));
+  } else if (c == "check") {
+    Need(w, 3);
+    HWND h = Control(w[1]);
+    if ((SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED) != (w[2] == "1")) SendMessageA(h, BM_CLICK, 0, 0);
+  } else if (c == "click") {
+    Need(w, 2);
+    PostMessageA(Control(w[1]), BM_CLICK, 0, 0);
+    Sleep(50);
+  } else if (c == "escape") {
+    GUITHREADINFO gi = {sizeof gi};
+    GetGUIThreadInfo(g_proc.dwThreadId, &gi);
+    HWND target = gi.hwndFocus ? gi.hwndFocus : g_dialog;
+    PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageA(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    Sleep(50);
+  } else if (c == "close") {
+    PostMessageA(g_dialog, WM_CLOSE, 0, 0);
+    Sleep(50);
+  } else if (c == "sysmenu") {
+    Need(w, 2);
+    PostMessageA(g_dialog, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtol(w[1].c_str(), nullptr, 0)), 0);
+    Sleep(50);
+  } else if (c == "sysmenu-last") {
+    // As a person would: open the system menu from the keyboard, step up to
+    // its last item (the menu wraps round) and choose it.
+    PostMessageA(g_dialog, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    Sleep(300);
+    PostMessageA(g_dialog, WM_KEYDOWN, VK_UP, 0x01480001);
+    Sleep(100);
+    PostMessageA(g_dialog, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    Sleep(100);
+  } else if (c == "box" || c == "box-any") {
+    g_box = WaitFor(c == "box" ? (Need(w, 2), w[1]) : std::string(), true, 10000);
+    Expect(g_box != nullptr, "no message box");
+    std::string text = TextOf(GetDlgItem(g_box, 0xFFFF));
+    if (c == "box-any") std::printf("box %s %s\n", Show(TextOf(g_box)).c_str(), Show(text).c_str());
+    if (c == "box" && w.size() > 2) Expect(text == w[2], "box reads " + Show(text) + ", expected " + Show(w[2]));
+  } else if (c == "answer") {
+    Need(w, 2);
+    Expect(g_box != nullptr, "no current message box");
+    HWND b = GetDlgItem(g_box, AnswerId(w[1]));
+    Expect(b != nullptr, "the box has no button " + w[1]);
+    PostMessageA(b, BM_CLICK, 0, 0);
+    for (int i = 0; i < 250 && IsWindow(g_box); ++i) Sleep(20);
+    g_box = nullptr;
+  } else if (c == "no-box") {
+    Expect(WaitFor("", true, Ms(w, 1, 700)) == nullptr, "unexpected message box");
+  } else if (c == "snap") {
+    Need(w, 2);
+    HWND h = g_box ? g_box : g_dialog;
+    Expect(h != nullptr, "nothing to snap");
+    SaveBitmap(h, w[1]);
+  } else if (c == "exit") {
+    Need(w, 2);
+    DWORD r = WaitForSingleObject(g_proc.hProcess, Ms(w, 2, 15000));
+    Expect(r == WAIT_OBJECT_0, "the program is still running");
+    DWORD code = 0;
+    GetExitCodeProcess(g_proc.hProcess, &code);
+    Expect(code == static_cast<DWORD>(std::atol(w[1].c_str())), "exit code " + std::to_string(code));
+  } else if (c == "focus") {
+    Need(w, 2);
+    GUITHREADINFO gi = {sizeof gi};
+    GetGUIThreadInfo(g_proc.dwThreadId, &gi);
+    Expect(gi.hwndFocus == Control(w[1]), w[1] + " has no focus");
+  } else if (c == "sleep") {
+    Sleep(Ms(w, 1, 100));
+  } else if (c == "artefacts") {
+    Need(w, 2);
+    g_artifacts = w[1];
+  } else {
+    Fail("unknown command " + c);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  FILE* in = argc > 1 ? std::fopen(argv[1], "r") : stdin;
+  if (!in) {
+    std::printf("FAIL: cannot read %s\n", argv[1]);
+    return 1;
+  }
+  char buf[4096];
+  while (std::fgets(buf, sizeof buf, in)) {
+    ++g_line;
+    std::string line(buf);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    std::vector<std::string> words = Split(line);
+    if (words.empty() || words[0][0] == '#') continue;
+    Run(words);
+  }
+  if (g_proc.hProcess && WaitForSingleObject(g_proc.hProcess, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(g_proc.hProcess, 99);
+    std::printf("FAIL: the program was still running at the end of the script\n");
+    return 1;
+  }
+  std::printf("ok\n");
+  return 0;
+}

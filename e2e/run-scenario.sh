@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs one end-to-end scenario: a fresh prefix from the template, the demo
+# distribution in C:\dist, the scenario's driver scripts and Linux-side checks,
+# then its screenshots converted to PNG under <build>/e2e-artefacts/<name>/.
+#   run-scenario.sh <scenario.sh> <windows build dir>
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+scenario="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+build="$(cd "$2" && pwd)"
+name="$(basename "$scenario" .sh)"
+source "$here/../scripts/wine-env.sh"
+[ -f "$PEL_WINE_ROOT/template/.ready" ] || { echo "no template prefix: run through scripts/test-windows.sh" >&2; exit 2; }
+
+group="e2e-$name"
+prefix="$PEL_WINE_ROOT/prefixes/$group"
+if [ -d "$prefix" ]; then WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true; rm -rf "$prefix"; fi
+wine_prefix "$group"
+drive_c="$WINEPREFIX/drive_c"
+artefacts="$build/e2e-artefacts/$name"
+rm -rf "$artefacts" "$drive_c/artifacts"
+mkdir -p "$artefacts"
+cp -r "$build/demo-dist" "$drive_c/dist"
+cp "$build/e2e/pldriver.exe" "$drive_c/pldriver.exe"
+
+# drive: the driver reads its commands from standard input.
+drive() {
+  local script
+  script="$(mktemp "$drive_c/drive.XXXXXX")"
+  cat > "$script"
+  wine 'C:\pldriver.exe' "C:\\$(basename "$script")" 2>/dev/null | tr -d '\r'
+  local rc=${PIPESTATUS[0]}
+  rm -f "$script"
+  return "$rc"
+}
+# reg_value KEY NAME: the value's data as `wine reg query` prints it ("" when missing).
+reg_value() {
+  wine reg query "HKCU\\$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '
+    { line=$0; sub(/^    /, "", line) }
+    index(line, n "    ") == 1 { rest=substr(line, length(n) + 5); sub(/^[A-Z_]+    /, "", rest); print rest }'
+}
+reg_key_exists() { wine reg query "HKCU\\$1" >/dev/null 2>&1; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+expect_eq() { [ "$1" == "$2" ] || fail "$3: got '$1', expected '$2'"; }
+
+finish() {
+  local rc=$?
+  local bmp
+  for bmp in "$drive_c"/artifacts/*.bmp; do
+    [ -f "$bmp" ] && convert "$bmp" "$artefacts/$(basename "${bmp%.bmp}").png" 2>/dev/null || true
+  done
+  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  [ $rc -eq 0 ] && rm -rf "$prefix"
+  [ $rc -eq 0 ] && echo "scenario $name: passed" || echo "scenario $name: FAILED (prefix kept: $prefix)"
+  exit $rc
+}
+trap finish EXIT
+source "$scenario"

@@ -1,0 +1,208 @@
+// The setup wizard's real window: places the controls, forwards events to TSetupForm.
+#include "setup/win32/setup_dialog.h"
+
+#include <richedit.h>
+
+#include <exception>
+#include <optional>
+
+#include "app/win32/application.h"
+#include "setup/setup_form.h"
+#include "setup/win32/setup_ids.h"
+#include "app/win32/window_helpers.h"
+
+namespace pel {
+namespace {
+
+using C = SetupControl;
+
+#define PEL_CHECK_ID(name) static_assert(IDC_##name == static_cast<int>(C::name), #name)
+PEL_CHECK_ID(Panel1); PEL_CHECK_ID(Appname); PEL_CHECK_ID(Notebook1); PEL_CHECK_ID(Copyright);
+PEL_CHECK_ID(RichEdit1); PEL_CHECK_ID(Label4); PEL_CHECK_ID(AppDIR); PEL_CHECK_ID(BrowseBtn);
+PEL_CHECK_ID(GroupBox); PEL_CHECK_ID(Label6); PEL_CHECK_ID(RichEdit2); PEL_CHECK_ID(Label3);
+PEL_CHECK_ID(EAddr); PEL_CHECK_ID(Label2); PEL_CHECK_ID(Host); PEL_CHECK_ID(Label7);
+PEL_CHECK_ID(RichEdit4); PEL_CHECK_ID(Label8); PEL_CHECK_ID(RichEdit3); PEL_CHECK_ID(Label5);
+PEL_CHECK_ID(RichEdit6); PEL_CHECK_ID(RunPelmoraBox); PEL_CHECK_ID(RichEdit5);
+PEL_CHECK_ID(BackBtn); PEL_CHECK_ID(NextBtn); PEL_CHECK_ID(CancelBtn);
+#undef PEL_CHECK_ID
+
+constexpr int kNoPage = -1;
+constexpr POINT kPageOrigin = {16 + 8, 16 + 36};  // Panel1, then Notebook1 inside it
+constexpr const char* kPageNames[] = {"Start", "Address", "Review", "Done"};
+
+// Pixel geometry of every control; page controls are relative to the page.
+// A width of 0 sizes a label to its text.
+constexpr ControlPlace kPlaces[] = {
+    {IDC_Panel1, kNoPage, 16, 16, 425, 241},     {IDC_Appname, kNoPage, 36, 22, 389, 31},
+    {IDC_Notebook1, kNoPage, 24, 52, 409, 195},
+    {IDC_Copyright, 0, 16, 0, 0, 0},            {IDC_RichEdit1, 0, 16, 24, 377, 41},
+    {IDC_Label4, 0, 16, 80, 0, 0},              {IDC_AppDIR, 0, 16, 96, 249, 21},
+    {IDC_BrowseBtn, 0, 268, 96, 65, 22},        {IDC_GroupBox, 0, 16, 140, 0, 17},
+    {IDC_Label6, 1, 16, 0, 0, 0},               {IDC_RichEdit2, 1, 16, 24, 377, 49},
+    {IDC_Label3, 1, 16, 80, 0, 0},              {IDC_EAddr, 1, 16, 96, 329, 21},
+    {IDC_Label2, 1, 16, 124, 0, 0},             {IDC_Host, 1, 16, 140, 217, 21},
+    {IDC_Label7, 2, 16, 0, 0, 0},               {IDC_RichEdit4, 2, 16, 24, 377, 33},
+    {IDC_Label8, 2, 16, 64, 0, 0},              {IDC_RichEdit3, 2, 16, 80, 377, 105},
+    {IDC_Label5, 3, 16, 0, 0, 0},               {IDC_RichEdit6, 3, 16, 40, 377, 41},
+    {IDC_RunPelmoraBox, 3, 296, 168, 0, 17},    {IDC_RichEdit5, 3, 32, 96, 313, 49},
+    {IDC_BackBtn, kNoPage, 184, 272, 75, 25},   {IDC_NextBtn, kNoPage, 272, 272, 75, 25},
+    {IDC_CancelBtn, kNoPage, 360, 272, 75, 25},
+};
+
+class Win32SetupView final : public SetupView {
+ public:
+  explicit Win32SetupView(HWND hwnd) : hwnd_(hwnd) {}
+
+  void ShowPage(int index) override {
+    ShowPageControls(hwnd_, kPlaces, index);
+    SetDlgItemTextA(hwnd_, IDC_Notebook1, kPageNames[index]);
+  }
+  Text GetText(C c) const override { return ControlText(Item(c)); }
+  void SetText(C c, std::string_view text) override { SetControlText(Item(c), text); }
+  bool IsChecked(C c) const override {
+    return SendMessageA(Item(c), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  void SetChecked(C c, bool on) override {
+    SendMessageA(Item(c), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  bool IsEnabled(C c) const override { return IsWindowEnabled(Item(c)); }
+  void SetEnabled(C c, bool on) override { EnableWindow(Item(c), on); }
+  void Focus(C c) override { SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(c)), TRUE); }
+  void ClearLines(C c) override { SetWindowTextA(Item(c), ""); }
+  void AddLine(C c, std::string_view line) override { AppendRichLine(Item(c), line); }
+  void SetTextColor(C c, uint32_t bgr) override { SetRichTextColor(Item(c), bgr); }
+  void SetBusyCursor(bool on) override {
+    busy_ = on;
+    SetCursor(LoadCursorA(nullptr, on ? IDC_WAIT : IDC_ARROW));
+  }
+  bool Busy() const { return busy_; }
+  MsgAnswer Ask(std::string_view text, std::string_view caption, MsgButtons buttons) override {
+    Text t(text), cap(caption);
+    UINT type = buttons == MsgButtons::OkCancel ? MB_OKCANCEL
+                : buttons == MsgButtons::YesNo  ? MB_YESNO
+                                                : MB_OK;
+    return static_cast<MsgAnswer>(MessageBoxA(hwnd_, t.c_str(), cap.c_str(), type));
+  }
+
+ private:
+  HWND Item(C c) const { return GetDlgItem(hwnd_, static_cast<int>(c)); }
+  HWND hwnd_;
+  bool busy_ = false;
+};
+
+// Everything the dialog procedure needs for one modal run.
+struct SetupWindow {
+  std::optional<Win32SetupView> view;
+  std::optional<TSetupForm> form;
+  std::exception_ptr failure;  // escaped construction or the first show
+  DialogFonts fonts;
+  HICON icon = nullptr;
+  HICON savedAppIcon = nullptr;
+  HWND owner = nullptr;
+};
+
+SetupHooks MakeHooks(SetupWindow& w) {
+  SetupHooks h;
+  h.beep = [] { MessageBeep(0); };
+  h.closing = [](const Text& folder, bool) { SetCurrentDirectoryA(folder.c_str()); };
+  return h;
+}
+
+void Construct(HWND hwnd, SetupWindow& w) {
+  PlaceControls(hwnd, kPlaces, kPageOrigin, 457, 305);
+  w.fonts.Apply(hwnd, IDC_Appname, "Times New Roman", 27);
+  w.fonts.Apply(hwnd, IDC_Label5, "Times New Roman", 21);
+  w.fonts.Apply(hwnd, IDC_RichEdit6, "MS Sans Serif", 13);
+  w.fonts.Apply(hwnd, IDC_RichEdit5, "MS Sans Serif", 13);
+  for (int id : {IDC_RichEdit1, IDC_RichEdit2, IDC_RichEdit3, IDC_RichEdit4, IDC_RichEdit5,
+                 IDC_RichEdit6})
+    SendDlgItemMessageA(hwnd, id, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_BTNFACE));
+  SendDlgItemMessageA(hwnd, IDC_GroupBox, BM_SETCHECK, BST_CHECKED, 0);
+  SendDlgItemMessageA(hwnd, IDC_RunPelmoraBox, BM_SETCHECK, BST_CHECKED, 0);
+  AppendAboutItem(hwnd, TSetupForm::AboutCommand, "About Setup...");
+
+  char cwd[MAX_PATH + 1] = "";
+  GetCurrentDirectoryA(sizeof cwd, cwd);
+  w.view.emplace(hwnd);
+  w.form.emplace(*w.view, MakeHooks(w));
+  w.form->Construct(cwd);
+  AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
+
+  // The task bar shows the wizard's icon while it is open.
+  w.icon = LoadIconA(app::Instance(), MAKEINTRESOURCEA(1));
+  SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon));
+  SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(w.icon));
+  w.savedAppIcon = reinterpret_cast<HICON>(
+      SendMessageA(w.owner, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon)));
+}
+
+void Close(HWND hwnd, SetupWindow& w) {
+  if (!w.form->FormCloseQuery()) return;
+  SendMessageA(w.owner, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.savedAppIcon));
+  EndDialog(hwnd, IDCANCEL);
+}
+
+void Command(HWND hwnd, SetupWindow& w, int id, int code) {
+  TSetupForm& f = *w.form;
+  switch (id) {
+    case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
+    case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
+    case IDC_BrowseBtn: if (code == BN_CLICKED) f.BrowseBtnClick(); break;
+    case IDC_EAddr: if (code == EN_CHANGE) f.EAddrChange(); break;
+    case IDC_Host: if (code == EN_CHANGE) f.HostChange(); break;
+    case IDC_CancelBtn: Close(hwnd, w); break;
+    default: break;
+  }
+}
+
+INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* w = reinterpret_cast<SetupWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (msg == WM_INITDIALOG) {
+    w = reinterpret_cast<SetupWindow*>(lp);
+    SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+    try {
+      Construct(hwnd, *w);
+    } catch (...) {
+      w->failure = std::current_exception();
+      EndDialog(hwnd, -1);
+    }
+    return FALSE;  // focus was set by the wizard
+  }
+  if (!w || !w->form) return FALSE;
+  try {
+    switch (msg) {
+      case WM_COMMAND: Command(hwnd, *w, LOWORD(wp), HIWORD(wp)); return TRUE;
+      case WM_CLOSE: Close(hwnd, *w); return TRUE;
+      case WM_SYSCOMMAND:
+        if (w->form->SystemCommand(static_cast<int>(wp))) {
+          SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
+          return TRUE;
+        }
+        return FALSE;
+      case WM_SETCURSOR:
+        if (w->view->Busy()) {
+          SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+          SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
+          return TRUE;
+        }
+        return FALSE;
+      default: return FALSE;
+    }
+  } catch (const std::exception& e) {
+    // An exception in an event handler ends that handler only; the wizard stays open.
+    app::ShowException(e.what());
+    return TRUE;
+  }
+}
+
+}  // namespace
+
+void RunSetupWizard(HWND owner) {
+  SetupWindow w;
+  w.owner = owner;
+  DialogBoxParamA(app::Instance(), MAKEINTRESOURCEA(IDD_SETUP), owner, SetupProc,
+                  reinterpret_cast<LPARAM>(&w));
+  if (w.failure) std::rethrow_exception(w.failure);
+}
+
+}  // namespace pel

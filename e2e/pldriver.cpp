@@ -25,6 +25,8 @@
 //   snap <name>                 save the current dialog or box as <artefacts>\<name>.bmp
 //   exit <code> [ms]            the program ends with that exit code
 //   focus <ctl>                 the control has the keyboard focus
+//   tab                         press Tab;  alt <letter>: press Alt with a letter
+//   next-of <ctl> <ctl2>        ctl2 follows ctl directly in the z-order
 //   sleep <ms>
 #include <windows.h>
 
@@ -322,6 +324,26 @@ void Run(const std::vector<std::string>& w) {
     GUITHREADINFO gi = {sizeof gi};
     GetGUIThreadInfo(g_proc.dwThreadId, &gi);
     Expect(gi.hwndFocus == Control(w[1]), w[1] + " has no focus");
+  } else if (c == "tab" || c == "alt") {
+    // Keys go to the focused control, as the keyboard would deliver them; the
+    // wizard's modal loop turns them into focus moves.
+    GUITHREADINFO gi = {sizeof gi};
+    GetGUIThreadInfo(g_proc.dwThreadId, &gi);
+    HWND target = gi.hwndFocus ? gi.hwndFocus : g_dialog;
+    if (c == "tab") {
+      PostMessageA(target, WM_KEYDOWN, VK_TAB, 0x000F0001);
+    } else {
+      Need(w, 2);
+      WPARAM key = static_cast<WPARAM>(w[1][0]);
+      PostMessageA(target, WM_SYSKEYDOWN, VkKeyScanA(w[1][0]) & 0xFF, 0x20000001);
+      PostMessageA(target, WM_SYSCHAR, key, 0x20000001);
+    }
+    Sleep(80);
+  } else if (c == "next-of") {
+    // The second control directly follows the first in the z-order, as the
+    // label before the edit it names must.
+    Need(w, 3);
+    Expect(GetWindow(Control(w[1]), GW_HWNDNEXT) == Control(w[2]), w[2] + " does not follow " + w[1]);
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));
   } else if (c == "artefacts") {

@@ -1,0 +1,146 @@
+// Helpers shared by the store tests: hex literals, scratch files, and a stream that fails on cue.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/stream.h"
+
+namespace pel::test {
+
+using Bytes = std::vector<uint8_t>;
+
+// Hex digits with any spacing between byte pairs.
+inline Bytes FromHex(std::string_view hex) {
+  Bytes out;
+  int high = -1;
+  for (char c : hex) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) continue;
+    int v = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10;
+    if (high < 0) {
+      high = v;
+    } else {
+      out.push_back(static_cast<uint8_t>(high * 16 + v));
+      high = -1;
+    }
+  }
+  return out;
+}
+
+inline std::string Hex(const Bytes& b) {
+  static const char* digits = "0123456789abcdef";
+  std::string s;
+  for (uint8_t v : b) {
+    s += digits[v >> 4];
+    s += digits[v & 15];
+  }
+  return s;
+}
+
+inline Bytes Concat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+inline Bytes Le32(int32_t v) {
+  uint32_t u = static_cast<uint32_t>(v);
+  return {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16),
+          static_cast<uint8_t>(u >> 24)};
+}
+
+inline Bytes AsBytes(std::string_view s) { return Bytes(s.begin(), s.end()); }
+
+// "pldb1", 32 "x", LF.
+inline const Bytes& MagicBytes() {
+  static const Bytes magic = FromHex(
+      "706c646231 7878787878787878787878787878787878787878787878787878787878787878 0a");
+  return magic;
+}
+
+inline Bytes ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFileBytes(const std::string& path, const Bytes& b) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+// A fresh, empty folder per test.
+class ScratchDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           (std::string("store_") + info->test_suite_name() + "_" + info->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+
+  std::filesystem::path dir_;
+};
+
+// Wraps a memory stream; can fail (or cut short) the n-th seek, read or write,
+// and counts what reached the inner stream after that failure.
+class FaultStream final : public ByteStream {
+ public:
+  enum Kind { kSeek = 0, kRead = 1, kWrite = 2 };
+
+  explicit FaultStream(MemoryStream& inner) : inner_(inner) {}
+
+  void FailNth(Kind kind, int n, bool shortTransfer = false) {
+    failKind_ = kind;
+    failAt_ = n;
+    short_ = shortTransfer;
+  }
+  int Calls(Kind kind) const { return calls_[kind]; }
+  bool Failed() const { return failed_; }
+  int CallsAfterFailure() const { return afterFailure_; }
+
+  int64_t Size() override { return inner_.Size(); }
+
+  int64_t Seek(int64_t offset) override {
+    if (Hit(kSeek)) return short_ ? offset + 1 : -1;  // arrives elsewhere, or fails outright
+    return inner_.Seek(offset);
+  }
+  int32_t Read(void* buffer, int32_t n) override {
+    if (Hit(kRead)) return short_ && n > 0 ? inner_.Read(buffer, n - 1) : 0;
+    return inner_.Read(buffer, n);
+  }
+  int32_t Write(const void* buffer, int32_t n) override {
+    if (Hit(kWrite)) return short_ && n > 0 ? inner_.Write(buffer, n - 1) : 0;
+    return inner_.Write(buffer, n);
+  }
+
+ private:
+  bool Hit(Kind kind) {
+    if (failed_) ++afterFailure_;
+    if (++calls_[kind] == failAt_ && kind == failKind_) {
+      failed_ = true;
+      return true;
+    }
+    return false;
+  }
+
+  MemoryStream& inner_;
+  int calls_[3] = {0, 0, 0};
+  Kind failKind_ = kSeek;
+  int failAt_ = 0;
+  bool short_ = false;
+  bool failed_ = false;
+  int afterFailure_ = 0;
+};
+
+}  // namespace pel::test

@@ -175,6 +175,16 @@ TEST_F(Conformance, CopyReplacesUnlessToldNotTo) {
   EXPECT_EQ(data, "keep");
 }
 
+TEST_F(Conformance, WriteOverReadOnlyFileFails) {
+  File("ro.txt", "ro");
+  ASSERT_TRUE(fs().SetAttributes(S("ro.txt"), kAttrReadOnly));
+  EXPECT_FALSE(fs().WriteWholeFile(S("ro.txt"), "new"));
+  EXPECT_EQ(fs().LastError(), kErrorAccessDenied);
+  Text data;
+  ASSERT_TRUE(fs().ReadWholeFile(S("ro.txt"), &data));
+  EXPECT_EQ(data, "ro");
+}
+
 TEST_F(Conformance, CopyFailuresLeaveTargetsAlone) {
   File("src.txt", "s");
   File("ro.txt", "ro");
@@ -337,27 +347,32 @@ TEST_F(Conformance, DeleteTreeNormalisesTheCallersPath) {
 
 // A folder whose attributes are more than the folder bit is "deleted" as a
 // file: that fails, its content is never visited, the folders above survive.
-void ExpectTreatedAsFile(FileSystem& fs, const Text& root, uint32_t extra) {
-  ASSERT_TRUE(fs.MakeDirectory(root));
-  ASSERT_TRUE(fs.MakeDirectory(root + "\\Marked"));
-  ASSERT_TRUE(fs.WriteWholeFile(root + "\\Marked\\inside.txt", "i"));
-  ASSERT_TRUE(fs.WriteWholeFile(root + "\\plain.txt", "p"));
-  ASSERT_TRUE(fs.SetAttributes(root + "\\Marked", extra));
-  ASSERT_EQ(fs.Attributes(root + "\\Marked"), kAttrDirectory | extra);
-  Text path = root;
-  EXPECT_FALSE(DeleteTree(fs, path));
-  EXPECT_TRUE(fs.FileExists(root + "\\Marked\\inside.txt"));
-  EXPECT_FALSE(fs.FileExists(root + "\\plain.txt"));
-  EXPECT_TRUE(fs.DirectoryExists(root));
-}
+class DeleteTreeMarkedFolder : public Conformance {
+ protected:
+  void Check(uint32_t extra) {
+    Folder("T");
+    Folder("T\\Marked");
+    File("T\\Marked\\inside.txt");
+    File("T\\plain.txt");
+    ASSERT_TRUE(fs().SetAttributes(S("T\\Marked"), extra));
+    uint32_t got = fs().Attributes(S("T\\Marked"));
+    if (env_->real() && got == kAttrDirectory) {
+      // Wine keeps hidden and system on folders, but not read-only or archive.
+      GTEST_SKIP() << "this file system does not keep bit " << extra << " on a folder";
+    }
+    ASSERT_EQ(got, kAttrDirectory | extra);
+    Text path = S("T");
+    EXPECT_FALSE(DeleteTree(fs(), path));
+    EXPECT_TRUE(fs().FileExists(S("T\\Marked\\inside.txt")));
+    EXPECT_FALSE(fs().FileExists(S("T\\plain.txt")));
+    EXPECT_TRUE(fs().DirectoryExists(S("T")));
+    EXPECT_EQ(fs().Attributes(S("T\\Marked")), kAttrDirectory | extra);
+  }
+};
 
-TEST_F(Conformance, DeleteTreeTreatsReadOnlyFolder17AsFile) {
-  ExpectTreatedAsFile(fs(), S("T17"), kAttrReadOnly);
-}
-
-TEST_F(Conformance, DeleteTreeTreatsArchiveFolder48AsFile) {
-  ExpectTreatedAsFile(fs(), S("T48"), kAttrArchive);
-}
+TEST_F(DeleteTreeMarkedFolder, ReadOnlyFolder17IsTreatedAsFile) { Check(kAttrReadOnly); }
+TEST_F(DeleteTreeMarkedFolder, ArchiveFolder48IsTreatedAsFile) { Check(kAttrArchive); }
+TEST_F(DeleteTreeMarkedFolder, HiddenFolder18IsTreatedAsFile) { Check(kAttrHidden); }
 
 // ---- registry ----
 
@@ -366,6 +381,17 @@ TEST_F(Conformance, RegistryMissingKeyOpensToNothing) {
   EXPECT_FALSE(reg().KeyExists(key));
   EXPECT_EQ(reg().OpenKey(key), nullptr);
   EXPECT_FALSE(reg().DeleteKey(key));
+}
+
+TEST_F(Conformance, RegistryNeverActsOnTheHiveItself) {
+  const Text& key = env_->scratch_key();
+  ASSERT_NE(reg().CreateKey(key), nullptr);
+  EXPECT_FALSE(reg().DeleteKey(""));
+  EXPECT_FALSE(reg().DeleteKey("\\"));
+  EXPECT_TRUE(reg().KeyExists(key));
+  EXPECT_EQ(reg().OpenKey(""), nullptr);
+  EXPECT_EQ(reg().CreateKey(""), nullptr);
+  EXPECT_FALSE(reg().KeyExists(""));
 }
 
 TEST_F(Conformance, RegistryWritesAndReadsTypedValues) {
@@ -466,8 +492,8 @@ TEST_F(Conformance, ShortcutFailuresAreReportedNotSaved) {
 
 TEST_F(Conformance, StartProgramReturnsWithoutWaiting) {
   auto started = std::chrono::steady_clock::now();
-  // Waits for input that never comes: it runs until ended.
-  auto process = StartProgram(shell(), "cmd.exe /k", kShowNormal);
+  // Runs for half a minute unless ended.
+  auto process = StartProgram(shell(), "ping.exe -n 30 127.0.0.1", kShowNormal);
   auto took = std::chrono::steady_clock::now() - started;
   ASSERT_NE(process, nullptr);
   EXPECT_LT(took, std::chrono::seconds(3));

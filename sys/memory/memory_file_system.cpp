@@ -105,6 +105,7 @@ MemoryFileSystem::MemoryFileSystem() {
   MakeDirectories("C:\\Windows\\System32");
   WriteWholeFile("C:\\Windows\\explorer.exe", "MZ explorer");
   WriteWholeFile("C:\\Windows\\System32\\cmd.exe", "MZ cmd");
+  WriteWholeFile("C:\\Windows\\System32\\ping.exe", "MZ ping");
   last_error_ = 0;
 }
 

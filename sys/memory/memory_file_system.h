@@ -11,8 +11,8 @@ namespace pel {
 
 // Drive roots, case-insensitive names that keep their spelling, attribute
 // bits, generated 8.3 short names for long names, Windows error codes. Starts
-// with drive C:, the folders C:\Windows and C:\Windows\System32 holding
-// explorer.exe and cmd.exe, and C:\ as the current folder.
+// with drive C:, the folders C:\Windows (explorer.exe) and C:\Windows\System32
+// (cmd.exe, ping.exe), and C:\ as the current folder.
 class MemoryFileSystem final : public FileSystem {
  public:
   MemoryFileSystem();

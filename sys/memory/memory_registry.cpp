@@ -104,7 +104,7 @@ MemoryRegistry::Key* MemoryRegistry::Find(std::string_view path) const {
 
 std::unique_ptr<RegistryKey> MemoryRegistry::OpenKey(std::string_view path) {
   Text normal = Normal(path);
-  if (!Find(path) || refuse_open_.count(normal)) return nullptr;
+  if (normal.empty() || !Find(path) || refuse_open_.count(normal)) return nullptr;
   return std::make_unique<OpenedKey>(this, normal, false);
 }
 

@@ -1,0 +1,161 @@
+// The file-system seam on the real Win32 file API.
+#include <vector>
+
+#include "sys/win32/win32_handles.h"
+#include "sys/win32/win32_platform.h"
+
+namespace pel::win32 {
+
+namespace {
+
+// Asks a buffer-filling call for the size it needs, then fills a buffer of that
+// size plus one byte; empty text when either call fails or the answer grew.
+template <typename Call>
+Text TwoStepText(Call call) {
+  DWORD needed = call(nullptr, 0);
+  if (needed == 0) return Text();
+  std::vector<char> buffer(needed + 1, '\0');
+  DWORD got = call(buffer.data(), needed + 1);
+  if (got == 0 || got > needed) return Text();
+  return Text(buffer.data(), got);
+}
+
+}  // namespace
+
+// Windows refuses to replace a read-only file; Wine, run by root, does not
+// (it keeps the bit as a missing Unix write permission, which root ignores).
+bool Win32FileSystem::ReadOnlyTarget(std::string_view path) {
+  DWORD a = GetFileAttributesA(Text(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_READONLY)) return false;
+  last_error_ = ERROR_ACCESS_DENIED;
+  return true;
+}
+
+bool Win32FileSystem::Failed() {
+  last_error_ = GetLastError();
+  return false;
+}
+
+bool Win32FileSystem::FileExists(std::string_view path) {
+  uint32_t a = Attributes(path);
+  return a != kNoAttributes && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::DirectoryExists(std::string_view path) {
+  uint32_t a = Attributes(path);
+  return a != kNoAttributes && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+uint32_t Win32FileSystem::Attributes(std::string_view path) {
+  if (path.empty()) {
+    last_error_ = ERROR_PATH_NOT_FOUND;
+    return kNoAttributes;
+  }
+  DWORD a = GetFileAttributesA(Text(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) {
+    Failed();
+    return kNoAttributes;
+  }
+  return a;
+}
+
+bool Win32FileSystem::SetAttributes(std::string_view path, uint32_t attributes) {
+  DWORD a = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+  return SetFileAttributesA(Text(path).c_str(), a) || Failed();
+}
+
+bool Win32FileSystem::FindMatches(std::string_view pattern, std::vector<DirEntry>* out) {
+  out->clear();
+  WIN32_FIND_DATAA data;
+  FindHandle find(FindFirstFileA(Text(pattern).c_str(), &data));
+  if (!find.valid()) return Failed();
+  do {
+    out->push_back({Text(data.cFileName), data.dwFileAttributes});
+  } while (FindNextFileA(find.get(), &data));
+  return true;
+}
+
+bool Win32FileSystem::MakeDirectory(std::string_view path) {
+  return CreateDirectoryA(Text(path).c_str(), nullptr) || Failed();
+}
+
+bool Win32FileSystem::RemoveEmptyDirectory(std::string_view path) {
+  return RemoveDirectoryA(Text(path).c_str()) || Failed();
+}
+
+bool Win32FileSystem::Copy(std::string_view from, std::string_view to, bool fail_if_exists) {
+  if (!fail_if_exists && FileExists(from) && ReadOnlyTarget(to)) return false;
+  return CopyFileA(Text(from).c_str(), Text(to).c_str(), fail_if_exists) || Failed();
+}
+
+bool Win32FileSystem::Delete(std::string_view path) {
+  return DeleteFileA(Text(path).c_str()) || Failed();
+}
+
+Text Win32FileSystem::ShortPathName(std::string_view path) {
+  Text long_path(path);
+  Text result = TwoStepText([&](char* buffer, DWORD size) {
+    return GetShortPathNameA(long_path.c_str(), buffer, size);
+  });
+  if (result.empty()) Failed();
+  return result;
+}
+
+Text Win32FileSystem::WindowsDirectory() {
+  Text result = TwoStepText([](char* buffer, DWORD size) {
+    return static_cast<DWORD>(GetWindowsDirectoryA(buffer, size));
+  });
+  if (result.empty()) Failed();
+  return result;
+}
+
+Text Win32FileSystem::CurrentDirectory() {
+  Text result = TwoStepText([](char* buffer, DWORD size) {
+    return GetCurrentDirectoryA(size, buffer);
+  });
+  if (result.empty()) Failed();
+  return result;
+}
+
+bool Win32FileSystem::ChangeDirectory(std::string_view path) {
+  if (path.empty()) {
+    last_error_ = ERROR_PATH_NOT_FOUND;
+    return false;
+  }
+  return SetCurrentDirectoryA(Text(path).c_str()) || Failed();
+}
+
+bool Win32FileSystem::WriteWholeFile(std::string_view path, std::string_view data) {
+  if (ReadOnlyTarget(path)) return false;
+  FileHandle file(CreateFileA(Text(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return Failed();
+  while (!data.empty()) {
+    DWORD chunk = data.size() > 0x10000000u ? 0x10000000u : static_cast<DWORD>(data.size());
+    DWORD written = 0;
+    if (!WriteFile(file.get(), data.data(), chunk, &written, nullptr) || written == 0) {
+      return Failed();
+    }
+    data.remove_prefix(written);
+  }
+  return true;
+}
+
+bool Win32FileSystem::ReadWholeFile(std::string_view path, Text* data) {
+  data->clear();
+  FileHandle file(CreateFileA(Text(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return Failed();
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+      data->clear();
+      return Failed();
+    }
+    if (got == 0) return true;
+    data->append(buffer, got);
+  }
+}
+
+}  // namespace pel::win32

@@ -1,0 +1,116 @@
+// The registry seam on the real Win32 registry, HKEY_CURRENT_USER only.
+#include <vector>
+
+#include "sys/win32/win32_handles.h"
+#include "sys/win32/win32_platform.h"
+
+namespace pel::win32 {
+
+namespace {
+
+// A key path that names HKEY_CURRENT_USER itself must never reach the API:
+// deleting it would empty the whole hive.
+bool NamesAKey(std::string_view path) {
+  return path.find_first_not_of('\\') != std::string_view::npos;
+}
+
+Text SystemText(LONG code) {
+  char* buffer = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(code), 0,
+                           reinterpret_cast<char*>(&buffer), 0, nullptr);
+  Text text = n ? Text(buffer, n) : "Registry error " + std::to_string(code);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+class Win32Key final : public RegistryKey {
+ public:
+  explicit Win32Key(KeyHandle key) : key_(std::move(key)) {}
+
+  RegText ReadString(std::string_view name) override {
+    Text n(name);
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG r = RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type, nullptr, &size);
+    if (r == ERROR_FILE_NOT_FOUND) return {};
+    if (r != ERROR_SUCCESS) return {Text(), SystemText(r)};
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return {Text(), InvalidDataTypeError(name)};
+    std::vector<char> buffer(size + 1, '\0');
+    DWORD got = size;
+    r = RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &got);
+    if (r != ERROR_SUCCESS) return {Text(), SystemText(r)};
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return {Text(), InvalidDataTypeError(name)};
+    // A stored string may or may not carry its terminating zero.
+    Text value(buffer.data(), got);
+    while (!value.empty() && value.back() == '\0') value.pop_back();
+    return {value, Text()};
+  }
+
+  bool ReadInteger(std::string_view name, uint32_t* value) override {
+    DWORD type = 0;
+    DWORD data = 0;
+    DWORD size = sizeof data;
+    LONG r = RegQueryValueExA(key_.get(), Text(name).c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(&data), &size);
+    if (r != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return false;
+    *value = data;
+    return true;
+  }
+
+  bool WriteString(std::string_view name, std::string_view value) override {
+    Text v(value);
+    return RegSetValueExA(key_.get(), Text(name).c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(v.c_str()),
+                          static_cast<DWORD>(v.size() + 1)) == ERROR_SUCCESS;
+  }
+
+  bool WriteInteger(std::string_view name, uint32_t value) override {
+    DWORD data = value;
+    return RegSetValueExA(key_.get(), Text(name).c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+  }
+
+ private:
+  KeyHandle key_;
+};
+
+}  // namespace
+
+std::unique_ptr<RegistryKey> Win32Registry::OpenKey(std::string_view path) {
+  if (!NamesAKey(path)) return nullptr;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, Text(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return std::make_unique<Win32Key>(KeyHandle(key));
+}
+
+std::unique_ptr<RegistryKey> Win32Registry::CreateKey(std::string_view path) {
+  if (!NamesAKey(path)) return nullptr;
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, Text(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return std::make_unique<Win32Key>(KeyHandle(key));
+}
+
+bool Win32Registry::KeyExists(std::string_view path) {
+  if (!NamesAKey(path)) return false;
+  HKEY key = nullptr;
+  LONG r = RegOpenKeyExA(HKEY_CURRENT_USER, Text(path).c_str(), 0, KEY_QUERY_VALUE, &key);
+  KeyHandle owner(r == ERROR_SUCCESS ? key : nullptr);
+  return r == ERROR_SUCCESS || r == ERROR_ACCESS_DENIED;
+}
+
+bool Win32Registry::DeleteKey(std::string_view path) {
+  if (!NamesAKey(path)) return false;
+  return RegDeleteTreeA(HKEY_CURRENT_USER, Text(path).c_str()) == ERROR_SUCCESS &&
+         !KeyExists(path);
+}
+
+}  // namespace pel::win32

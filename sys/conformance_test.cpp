@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "sys/conformance_env.h"
+#include "sys/delimited_field.h"
 #include "sys/paths.h"
 #include "sys/services.h"
 
@@ -73,6 +74,14 @@ TEST(PathText, FolderPartEndsAtLastBackslashOrColon) {
   EXPECT_EQ(FolderPart("C:*.*"), "C:");
   EXPECT_EQ(FolderPart("*.*"), "");
   EXPECT_EQ(FolderPart("C:\\a:b\\c"), "C:\\a:b\\");
+}
+
+TEST(PathText, DelimitedFieldCountsOnlyNonEmptyFields) {
+  EXPECT_EQ(DelimitedField(0, "a,,b", ",", "def"), "a");
+  EXPECT_EQ(DelimitedField(1, "a,,b", ",", "def"), "b");
+  EXPECT_EQ(DelimitedField(2, "a,,b", ",", "def"), "def");
+  EXPECT_EQ(DelimitedField(0, "", ",", "def"), "def");
+  EXPECT_EQ(DelimitedField(3, "", ",", "def"), "def");
 }
 
 // ---- existence, attributes, error codes ----

@@ -14,7 +14,6 @@ namespace {
 // Converts a link path for IPersistFile through a MAX_PATH buffer; false when
 // it does not fit (the text would arrive cut short or unterminated).
 bool WidePath(std::string_view path, wchar_t (&wide)[MAX_PATH]) {
-  if (path.size() > MAX_PATH - 1) return false;
   return MultiByteToWideChar(CP_ACP, 0, Text(path).c_str(), -1, wide, MAX_PATH) != 0;
 }
 

@@ -34,20 +34,22 @@ TFMindex::TFMindex(TFileManager& manager, TFMindex* parent, std::string_view nam
   Load();
 }
 
-bool TFMindex::ReadHead(int32_t position, uint32_t& flags, int32_t& stored,
-                        int32_t& uncompressed) {
+bool TFMindex::ReadHead(int32_t position, Head& h) {
   if (!manager_.InsideUsedSpace(position, kRecordHead)) {
     manager_.MarkDamaged();
     return false;
   }
-  uint8_t head[kRecordHead];
-  if (!manager_.SeekTo(position) || !manager_.ReadBytes(head, kRecordHead)) return false;
-  flags = static_cast<uint32_t>(GetLe32(head));
-  stored = GetLe32(head + 4);
-  uncompressed = GetLe32(head + 8);
-  // The payload must lie inside the used space before anything is allocated
-  // for it.
-  if (stored < 0 || !manager_.InsideUsedSpace(position, int64_t{kRecordHead} + stored)) {
+  uint8_t bytes[4 + kRecordHead];
+  if (!manager_.SeekTo(int64_t{position} - 4) || !manager_.ReadBytes(bytes, sizeof bytes))
+    return false;
+  h.blockLength = GetLe32(bytes);
+  h.flags = static_cast<uint32_t>(GetLe32(bytes + 4));
+  h.stored = GetLe32(bytes + 8);
+  h.uncompressed = GetLe32(bytes + 12);
+  // Block and payload must lie inside the used space before anything is
+  // allocated for them or the block is ever freed.
+  if (h.blockLength < 4 + kRecordHead || !manager_.InsideUsedSpace(position, h.blockLength - 4) ||
+      h.stored < 0 || h.stored > h.blockLength - 4 - kRecordHead) {
     manager_.MarkDamaged();
     return false;
   }
@@ -67,10 +69,10 @@ void TFMindex::Load() {
   }
   if (recordPosition_ == -1) return;
 
-  uint32_t flags = 0;
-  int32_t stored = 0, uncompressed = 0;
-  if (!ReadHead(recordPosition_, flags, stored, uncompressed)) return;
-  if ((flags & 0xFF) != kIndexRecord) {
+  Head head;
+  if (!ReadHead(recordPosition_, head)) return;
+  const int32_t stored = head.stored;
+  if ((head.flags & 0xFF) != kIndexRecord) {
     // The root block must lead to an index; a name that holds a data record
     // is not one to walk through or to save over.
     if (root)
@@ -80,16 +82,17 @@ void TFMindex::Load() {
     return;
   }
   TDataBuf buffer;
-  buffer.SetFlagsWord(flags);
+  buffer.SetFlagsWord(head.flags);
   buffer.SetPayload(nullptr, stored);
-  buffer.uncompressedLength = uncompressed;
+  buffer.uncompressedLength = head.uncompressed;
   if (!manager_.ReadBytes(buffer.Payload(), stored)) return;
   if (buffer.compressed == 1) buffer.Decompress();
   SetText(buffer.PayloadText());
-  // One position per name must fit in the record, or the text and the
-  // positions no longer belong together.
-  if (!manager_.InsideUsedSpace(recordPosition_,
-                                int64_t{kRecordHead} + stored + 4 * int64_t{Count()})) {
+  // One position per name must fit in the block, or the text and the
+  // positions no longer belong together; and a block that is also on the free
+  // list would be handed out twice once this index is saved.
+  if (int64_t{kRecordHead} + stored + 4 * int64_t{Count()} > head.blockLength - 4 ||
+      manager_.FreeList().Overlaps(int64_t{recordPosition_} - 4, head.blockLength)) {
     Clear();
     manager_.MarkDamaged();
     return;
@@ -107,17 +110,15 @@ int32_t TFMindex::PositionOf(std::string_view name) const {
 int32_t TFMindex::StoredLengthOf(std::string_view name) {
   int32_t p = PositionOf(name);
   if (p == -1) return 0;
-  uint32_t flags;
-  int32_t stored, uncompressed;
-  return ReadHead(p, flags, stored, uncompressed) ? stored : 0;
+  Head head;
+  return ReadHead(p, head) ? head.stored : 0;
 }
 
 uint8_t TFMindex::KindOf(std::string_view name) {
   int32_t p = PositionOf(name);
   if (p == -1) return kNoRecordKind;
-  uint32_t flags;
-  int32_t stored, uncompressed;
-  return ReadHead(p, flags, stored, uncompressed) ? static_cast<uint8_t>(flags) : kNoRecordKind;
+  Head head;
+  return ReadHead(p, head) ? static_cast<uint8_t>(head.flags) : kNoRecordKind;
 }
 
 int32_t TFMindex::SetPosition(std::string_view name, int32_t position) {
@@ -178,15 +179,14 @@ const uint8_t* TFMindex::ReadRecord(std::string_view name, TDataBuf* buffer) {
   if (!buffer) return nullptr;
   int32_t p = PositionOf(name);
   if (p == -1) return nullptr;
-  uint32_t flags;
-  int32_t stored, uncompressed;
-  if (!ReadHead(p, flags, stored, uncompressed)) return nullptr;
+  Head head;
+  if (!ReadHead(p, head)) return nullptr;
   // An index record's text is the index's names, never a record's contents.
-  if ((flags & 0xFF) != kDataRecord) return nullptr;
-  buffer->SetFlagsWord(flags);
-  buffer->SetPayload(nullptr, stored);
-  buffer->uncompressedLength = uncompressed;
-  if (manager_.ReadBytes(buffer->Payload(), stored) && buffer->compressed == 1)
+  if ((head.flags & 0xFF) != kDataRecord) return nullptr;
+  buffer->SetFlagsWord(head.flags);
+  buffer->SetPayload(nullptr, head.stored);
+  buffer->uncompressedLength = head.uncompressed;
+  if (manager_.ReadBytes(buffer->Payload(), head.stored) && buffer->compressed == 1)
     buffer->Decompress();
   return buffer->Payload();
 }
@@ -209,6 +209,20 @@ int32_t TFMindex::WriteDataRecord(uint32_t flags, const uint8_t* payload, int32_
   return p;
 }
 
+// An entry that points at this index's own record, or at one of its parents,
+// can only come from a damaged file; freeing it would free a block that the
+// save that follows frees again.
+bool TFMindex::ListsAnAncestor(int32_t position) {
+  if (position == -1) return false;
+  for (const TFMindex* index = this; index; index = index->parent_) {
+    if (index->recordPosition_ == position) {
+      manager_.MarkDamaged();
+      return true;
+    }
+  }
+  return false;
+}
+
 int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save) {
   if (!isIndex_ || !IsStorableName(name)) {
     manager_.RefuseWrite();
@@ -217,6 +231,7 @@ int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save
   int i = IndexOf(name);
   if (i < 0) i = Add(name, -1);
   int32_t old = Value(i);
+  if (ListsAnAncestor(old)) return -1;
   if (old != -1) manager_.FreeBlock(old);
   int32_t p = -1;
   if (buffer) {
@@ -242,6 +257,7 @@ int32_t TFMindex::WriteRecordFromStream(std::string_view name, MemoryStream* str
   int i = IndexOf(name);
   if (i < 0) i = Add(name, -1);
   int32_t old = Value(i);
+  if (ListsAnAncestor(old)) return -1;
   if (old != -1) manager_.FreeBlock(old);
   int32_t p = -1;
   if (stream) {

@@ -60,9 +60,17 @@ class TFMindex : public StringList {
 
  private:
   void Load();
-  // Seeks to a record and reads its 12-byte head; false (the file marked
-  // damaged) when the head would lie outside the used space.
-  bool ReadHead(int32_t position, uint32_t& flags, int32_t& stored, int32_t& uncompressed);
+  struct Head {
+    int32_t blockLength = 0;
+    uint32_t flags = 0;
+    int32_t stored = 0;
+    int32_t uncompressed = 0;
+  };
+  // Reads a record's block length word and 12-byte head in one transfer; false
+  // (the file marked damaged) when the block or the payload would not lie
+  // inside the used space.
+  bool ReadHead(int32_t position, Head& head);
+  bool ListsAnAncestor(int32_t position);
   int32_t WriteDataRecord(uint32_t flags, const uint8_t* payload, int32_t stored,
                           int32_t uncompressed);
 

@@ -57,6 +57,11 @@ inline Bytes Le32(int32_t v) {
           static_cast<uint8_t>(u >> 24)};
 }
 
+inline int32_t GetLe32At(const Bytes& b, size_t at) {
+  return static_cast<int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 |
+                              static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
 inline Bytes AsBytes(std::string_view s) { return Bytes(s.begin(), s.end()); }
 
 // "pldb1", 32 "x", LF.

@@ -1,0 +1,110 @@
+// plstore in-process: each command's output, exit status and messages.
+#include "tools/plstore/plstore.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "store/test_util.h"
+
+namespace pel {
+namespace {
+
+class Plstore : public test::ScratchDir {
+ protected:
+  struct Result {
+    int status;
+    std::string out, err;
+  };
+  Result Run(std::vector<std::string> args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    int status = RunPlstore(args, in, out, err);
+    return {status, out.str(), err.str()};
+  }
+  std::string Db() const { return PathOf("PL.dbc"); }
+};
+
+TEST_F(Plstore, PutGetCatAndLsRoundTrip) {
+  EXPECT_EQ(Run({"put", Db(), "default/message"}, "Host: a\r\nFrom: b\n\r~~").status, 0);
+  Result get = Run({"get", Db(), "default/message"});
+  EXPECT_EQ(get.status, 0);
+  EXPECT_EQ(get.out, "Host: a\nFrom: b\n\n~~\n");
+  EXPECT_EQ(Run({"cat", Db(), "default\xFFmessage"}).out, "Host: a\r\nFrom: b\r\n\r\n~~\r\n");
+  EXPECT_EQ(Run({"put", Db(), "top"}, "x").status, 0);
+  EXPECT_EQ(Run({"ls", Db()}).out, "default\ntop\n");
+  EXPECT_EQ(Run({"ls", Db(), "default"}).out, "message\n");
+}
+
+TEST_F(Plstore, PutReadsAFileAndRmDeletes) {
+  std::ofstream(PathOf("in.txt"), std::ios::binary) << "one\r\ntwo\r\n";
+  EXPECT_EQ(Run({"put", Db(), "a/b", PathOf("in.txt")}).status, 0);
+  EXPECT_EQ(Run({"get", Db(), "a/b"}).out, "one\ntwo\n");
+  EXPECT_EQ(Run({"rm", Db(), "a/b"}).status, 0);
+  EXPECT_EQ(Run({"get", Db(), "a/b"}).out, "");
+  EXPECT_EQ(Run({"ls", Db(), "a"}).out, "");
+  EXPECT_EQ(Run({"check", Db()}).status, 0);
+}
+
+TEST_F(Plstore, SettingsPrintSetAndRemove) {
+  EXPECT_EQ(Run({"setting", Db(), "Version", "0.9b2"}).status, 0);
+  EXPECT_EQ(Run({"setting", Db(), "version"}).out, "0.9b2\n");
+  EXPECT_EQ(Run({"get", Db(), "Initialization"}).out, "Version=0.9b2\n");
+  EXPECT_EQ(Run({"setting", Db(), "Version", ""}).status, 0);
+  EXPECT_EQ(Run({"setting", Db(), "Version"}).out, "\n");
+}
+
+TEST_F(Plstore, UsageErrorsAndMissingFilesExitOne) {
+  Result r = Run({"frobnicate", Db()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("usage: plstore"), std::string::npos);
+  EXPECT_EQ(Run({}).status, 1);
+  EXPECT_EQ(Run({"get", Db()}).status, 1);
+  Result missing = Run({"ls", PathOf("missing.dbc")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "Cannot open file " + PathOf("missing.dbc") + "\n");
+  EXPECT_FALSE(std::filesystem::exists(PathOf("missing.dbc")));
+  Result noInput = Run({"put", Db(), "a", PathOf("none.txt")});
+  EXPECT_EQ(noInput.status, 1);
+  EXPECT_EQ(noInput.err, "Cannot open file " + PathOf("none.txt") + "\n");
+  Result create = Run({"put", PathOf("no/dir/x.dbc"), "a"}, "x");
+  EXPECT_EQ(create.status, 1);
+  EXPECT_EQ(create.err, "Cannot create file " + PathOf("no/dir/x.dbc") + "\n");
+}
+
+TEST_F(Plstore, StoreErrorsExitTwoWithTheirText) {
+  test::WriteFileBytes(Db(), test::AsBytes("not a store, just some text in a file"));
+  Result r = Run({"get", Db(), "a"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "plstore: Fatal read error!\n");
+  Result w = Run({"put", Db(), "a"}, "x");
+  EXPECT_EQ(w.status, 2);
+  Result refused = Run({"setting", Db() + ".new", "A=B", "1"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_EQ(refused.err, "plstore: Fatal write error!\n");
+}
+
+TEST_F(Plstore, CheckReportsDamageAndExitsOne) {
+  ASSERT_EQ(Run({"put", Db(), "a"}, "text").status, 0);
+  test::Bytes f = test::ReadFileBytes(Db());
+  f[f.size() - 4] = 9;  // free-list count past the end of the file
+  test::WriteFileBytes(Db(), f);
+  Result r = Run({"check", Db()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "free-list count 9 does not fit in the file\n");
+}
+
+TEST_F(Plstore, InflateErrorsAreShownOnStandardError) {
+  ASSERT_EQ(Run({"put", Db(), "a"}, "text that compresses").status, 0);
+  test::Bytes f = test::ReadFileBytes(Db());
+  f[58 + 12 + 3] ^= 0x55;  // inside the record's zlib stream
+  test::WriteFileBytes(Db(), f);
+  Result r = Run({"cat", Db(), "a"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err.rfind("Inflate Error: Decompression Error: ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace pel

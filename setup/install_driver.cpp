@@ -1,0 +1,35 @@
+// The install driver: the wait dialog, then the four steps, with the wizard's fields as input.
+#include "setup/install_driver.h"
+
+#include "app/constants.h"
+
+namespace pel {
+
+InstallContext ContextOf(TSetupForm& form) {
+  SetupView& v = form.View();
+  InstallContext c;
+  c.appDir = v.GetText(SetupControl::AppDIR);
+  c.address = v.GetText(SetupControl::EAddr);
+  c.host = v.GetText(SetupControl::Host);
+  c.groupWanted = v.IsChecked(SetupControl::GroupBox);
+  c.earlierInstall = form.EarlierInstall();
+  c.sourceFolder = form.SourceFolder();
+  c.version = form.VersionText();
+  c.exeName = form.ExeName();
+  c.storeName = form.StoreName();
+  c.settingsName = form.SettingsName();
+  return c;
+}
+
+bool RunInstall(TSetupForm& form, InstallServices& services, const WaitDialog& wait) {
+  struct Hourglass {
+    SetupView& v;
+    explicit Hourglass(SetupView& view) : v(view) { v.SetBusyCursor(true); }
+    ~Hourglass() { v.SetBusyCursor(false); }
+  } hourglass(form.View());
+  Text message = "...installing " + AnsiLowerCase(ProductName) + "...";
+  if (!wait(ProductName, message)) return false;
+  return RunInstallSteps(ContextOf(form), services);
+}
+
+}  // namespace pel

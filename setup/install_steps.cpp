@@ -1,0 +1,213 @@
+// The four installation steps and the start of the product, over the platform seams.
+#include "setup/install_steps.h"
+
+#include <memory>
+
+#include "app/constants.h"
+#include "sys/paths.h"
+#include "sys/services.h"
+
+namespace pel {
+namespace {
+
+constexpr std::string_view kExplorerKey = "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer";
+constexpr std::string_view kShellFoldersKey =
+    "Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+// CreateDirectoryA's limit: a folder path must leave room for an 8.3 name.
+constexpr size_t kMaxFolderPath = 247;
+
+struct Shortcut {
+  std::string_view link;
+  std::string_view target;
+  std::string_view description;
+};
+constexpr Shortcut kShortcuts[] = {
+    {"\\License.LNK", "License.txt", "License"},
+    {"\\Pelmora.LNK", "PL.exe", "Pelmora"},
+    {"\\Uninstall PL.LNK", "UninstPL.exe", "Uninstall Pelmora"},
+    {"\\QuickStart.LNK", "QuickStart.rtf", "Quick Start"},
+    {"\\ReadMe.LNK", "ReadMe.txt", "Read Me"},
+};
+
+void Tell(InstallServices& s, std::string_view caption, std::string_view text) {
+  s.ui.ShowMessage(text, caption, MsgButtons::Ok);
+}
+
+bool IsSeparator(char c) { return c == '\\'; }
+
+}  // namespace
+
+Text ComparisonForm(FileSystem& fs, std::string_view path) {
+  return WithoutTrailingBackslash(AnsiLowerCase(ShortPathName(fs, path)));
+}
+
+bool AcceptableDestination(std::string_view path) {
+  if (path.size() == 2) return false;  // "C:" is the current folder of drive C
+  Text p = WithoutTrailingBackslash(path);
+  if (p.empty() || p.size() > kMaxFolderPath) return false;
+  bool drive = p.size() >= 2 && p[1] == ':' &&
+               ((p[0] >= 'A' && p[0] <= 'Z') || (p[0] >= 'a' && p[0] <= 'z')) &&
+               (p.size() == 2 || IsSeparator(p[2]));
+  bool unc = p.size() > 2 && IsSeparator(p[0]) && IsSeparator(p[1]);
+  if (!drive && !unc) return false;
+  for (size_t i = 0; i < p.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(p[i]);
+    if (c < 32 || Text("<>\"|?*/").find(static_cast<char>(c)) != Text::npos) return false;
+    if (c == ':' && i != 1) return false;
+  }
+  // "." and ".." names would put the folder somewhere other than it reads.
+  size_t start = drive ? 3 : 2;
+  while (start < p.size()) {
+    size_t end = p.find('\\', start);
+    if (end == Text::npos) end = p.size();
+    std::string_view name = std::string_view(p).substr(start, end - start);
+    if (name.empty() && unc) return false;
+    if (name == "." || name == ".." || (!name.empty() && (name.back() == ' ' || name.back() == '.')))
+      return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+void ForceDirectories(FileSystem& fs, std::string_view path) {
+  Text dir = WithoutTrailingBackslash(path);
+  if (dir.size() < 3 || fs.DirectoryExists(dir)) return;
+  Text parent = FolderPart(dir);
+  if (parent == dir) return;
+  ForceDirectories(fs, parent);
+  fs.MakeDirectory(dir);
+}
+
+bool CopyOneFile(InstallServices& s, const Text& source, const Text& target) {
+  if (s.platform.files.Copy(source, target, false)) return true;
+  uint32_t code = s.platform.files.LastError();
+  Tell(s, "Copy Failed",
+       "System Error: " + SystemErrorText(s.platform.shell, code) + "File: " + source);
+  return false;
+}
+
+bool CopyProgramFiles(const InstallContext& c, InstallServices& s) {
+  FileSystem& fs = s.platform.files;
+  // Installing into the distribution folder itself: everything is in place.
+  Text destForm = ComparisonForm(fs, c.appDir);
+  if (!destForm.empty() && destForm == ComparisonForm(fs, c.sourceFolder)) return true;
+
+  bool acceptable = AcceptableDestination(c.appDir);
+  if (acceptable && !fs.DirectoryExists(c.appDir)) ForceDirectories(fs, c.appDir);
+  if (!acceptable || !fs.DirectoryExists(c.appDir)) {
+    Tell(s, Text(ProductName) + "Folder Creation Error",
+         "Unable to create the destination folder.\nPlease review your entry for errors or\n"
+         "illegal characters.");
+    return false;
+  }
+
+  Text dest = WithTrailingBackslash(c.appDir);
+  Text source = WithTrailingBackslash(c.sourceFolder);
+  std::vector<DirEntry> entries;
+  fs.List(source + "*.*", kAttrAll, &entries);
+  for (const DirEntry& e : entries) {
+    if (e.attributes & kAttrDirectory) continue;
+    Text target = AnsiLowerCase(e.name) == "setup.exe" ? Text(UninstallerExe) : e.name;
+    if (!CopyOneFile(s, source + e.name, dest + target)) return false;
+  }
+
+  // A fresh installation starts its database from the shipped template; an
+  // existing plain or encrypted database is never overwritten.
+  Text ini = dest + c.settingsName, dbc = dest + c.storeName;
+  if (fs.FileExists(ini) && !fs.FileExists(dbc) && !fs.FileExists(ChangeFileExt(dbc, PgpExt)))
+    return CopyOneFile(s, ini, dbc);
+  return true;
+}
+
+bool WriteInstallRegistry(const InstallContext& c, InstallServices& s) {
+  std::unique_ptr<RegistryKey> key = s.platform.registry.CreateKey(ProductKey);
+  if (!key) return true;
+  bool ok = key->WriteString(RegAppDir, WithoutTrailingBackslash(c.appDir)) &&
+            key->WriteString(RegVersion, c.version) &&
+            (!c.groupWanted || key->WriteString(RegProgramGroup, ProductName)) &&
+            (c.earlierInstall || (key->WriteInteger(RegWindowState, 0) &&
+                                  key->WriteString(RegWindowPos, "-1,-1,565,350"))) &&
+            key->WriteInteger(RegUpdate, 1);
+  if (!ok) Tell(s, "Registry Error", "Unable to write to Win95 registry!\n\nEntries NOT saved!");
+  return ok;
+}
+
+StringList DefaultMessageTemplate(const Text& host, const Text& address, const Text& cutMarks) {
+  StringList l;
+  for (const Text& line : {Text("Fcc: outbox"), "Host: " + host, "From: " + address,
+                           Text("Chain: *,*,*,*; copies=1"), Text("To: "), Text("Subject: "),
+                           Text(), cutMarks})
+    l.Add(line);
+  return l;
+}
+
+StringList DefaultArticleTemplate(const Text& host, const Text& address) {
+  StringList l;
+  for (const Text& line :
+       {Text("Fcc: outbox"), "Host: " + host, "From: " + address, Text("Chain: *,*,*,*; copies=1"),
+        "To: " + Text(NewsGatewayAddress), Text("X-No-Archive: Yes"), Text("Newsgroups: "),
+        Text("Subject: "), Text(), Text("~~")})
+    l.Add(line);
+  return l;
+}
+
+bool StoreDefaultTemplates(const InstallContext& c, InstallServices& s) {
+  FileSystem& fs = s.platform.files;
+  Text db = WithTrailingBackslash(c.appDir) + c.storeName;
+  if (fs.FileExists(ChangeFileExt(db, PgpExt)) && !fs.FileExists(db)) return true;
+
+  Text cutMarks = s.store.ReadSetting("Cutmarks", "~~", s.ownStorePath);
+  StringList message = DefaultMessageTemplate(c.host, c.address, cutMarks);
+  if (s.store.WriteSection(DefaultMessageKey, &message, db) != 0) {
+    Tell(s, "Setup Error", "Error storing default message!");
+    return false;
+  }
+  StringList article = DefaultArticleTemplate(c.host, c.address);
+  if (s.store.WriteSection(DefaultArticleKey, &article, db) != 0) {
+    Tell(s, "Setup Error", "Error storing default article!");
+    return false;
+  }
+  return true;
+}
+
+bool CreateProgramGroup(const InstallContext& c, InstallServices& s) {
+  if (!c.groupWanted) return true;
+  Registry& reg = s.platform.registry;
+  reg.CreateKey(kExplorerKey);
+  Text programs;
+  if (std::unique_ptr<RegistryKey> key = reg.OpenKey(kShellFoldersKey)) {
+    RegText value = key->ReadString("Programs");
+    if (value.ok()) programs = value.value;
+  }
+  // Without a Programs value the group would land at the root of the current
+  // drive; the system's own Programs folder is the sound place, and without
+  // one there is no group at all.
+  if (programs.empty() && s.systemProgramsFolder) programs = s.systemProgramsFolder();
+  if (programs.empty()) return true;
+  programs = AnsiLowerCase(programs);
+
+  FileSystem& fs = s.platform.files;
+  Text group = programs + "\\" + Text(ProductName);
+  if (!fs.DirectoryExists(group)) fs.MakeDirectory(group);
+  Text dest = WithTrailingBackslash(c.appDir);
+  for (const Shortcut& sc : kShortcuts) {
+    Text target = AnsiLowerCase(dest + Text(sc.target));
+    CreateShortcut(s.platform.shell, target, group + Text(sc.link), target, sc.description, "");
+  }
+  if (!c.earlierInstall) StartProgram(s.platform.shell, "explorer.exe " + group, kShow);
+  return true;
+}
+
+bool RunInstallSteps(const InstallContext& c, InstallServices& s) {
+  return CopyProgramFiles(c, s) && WriteInstallRegistry(c, s) && StoreDefaultTemplates(c, s) &&
+         CreateProgramGroup(c, s);
+}
+
+void FinishAndStartProduct(InstallServices& s, const Text& appDir, const Text& exeName, bool start) {
+  s.platform.files.ChangeDirectory(appDir);
+  // The path is quoted (it is the application name): an unquoted
+  // "C:\Program Files\..." would first be tried as "C:\Program.exe".
+  if (start) StartProgramFile(s.platform.shell, WithTrailingBackslash(appDir) + exeName, kShowNormal);
+}
+
+}  // namespace pel

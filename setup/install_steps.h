@@ -1,0 +1,64 @@
+// The four installation steps and the start of the product, over the platform seams.
+#pragma once
+
+#include <functional>
+
+#include "app/string_list.h"
+#include "app/text.h"
+#include "setup/store_access.h"
+#include "sys/platform.h"
+#include "sys/ui.h"
+
+namespace pel {
+
+// What the steps read from the wizard; they change none of it.
+struct InstallContext {
+  Text appDir;          // the destination folder exactly as typed
+  Text address;         // sender address
+  Text host;            // outgoing mail server
+  bool groupWanted = true;
+  bool earlierInstall = false;
+  Text sourceFolder;    // the distribution folder
+  Text version;         // the distribution's "Version" setting; may be empty
+  Text exeName = "PL.exe";
+  Text storeName = "PL.dbc";
+  Text settingsName = "PL.ini";
+};
+
+// The outside world of the steps.
+struct InstallServices {
+  Platform& platform;
+  StoreAccess& store;
+  Ui& ui;
+  Text ownStorePath;  // the store file beside the running setup program
+  // The system's own Programs folder, asked when the registry names none.
+  std::function<Text()> systemProgramsFolder;
+};
+
+// The address of the mail-to-news gateway the default article is sent to.
+inline constexpr std::string_view NewsGatewayAddress = "mail2news@gateway.pelmora.invalid";
+
+bool CopyProgramFiles(const InstallContext& c, InstallServices& s);
+bool CopyOneFile(InstallServices& s, const Text& source, const Text& target);
+bool WriteInstallRegistry(const InstallContext& c, InstallServices& s);
+bool StoreDefaultTemplates(const InstallContext& c, InstallServices& s);
+bool CreateProgramGroup(const InstallContext& c, InstallServices& s);
+// All four in order, each only after the previous one succeeded.
+bool RunInstallSteps(const InstallContext& c, InstallServices& s);
+// Makes the destination the current folder and, when asked, starts the product from it.
+void FinishAndStartProduct(InstallServices& s, const Text& appDir, const Text& exeName, bool start);
+
+StringList DefaultMessageTemplate(const Text& host, const Text& address, const Text& cutMarks);
+StringList DefaultArticleTemplate(const Text& host, const Text& address);
+
+// A path in the form two folders are compared by: its short form, lower-cased,
+// without a final backslash; empty for a path that does not exist.
+Text ComparisonForm(FileSystem& fs, std::string_view path);
+// Whether a destination is one this program will create and copy into: a full
+// path (drive letter, or a \\server\share), short enough for a file name to
+// follow it, and free of characters no file name may hold.
+bool AcceptableDestination(std::string_view path);
+// Creates path and its missing parents; failures are left for the caller to see.
+void ForceDirectories(FileSystem& fs, std::string_view path);
+
+}  // namespace pel

@@ -1,0 +1,125 @@
+// Reading an earlier installation into the wizard, and the show event over it.
+#include <gtest/gtest.h>
+
+#include "app/constants.h"
+#include "setup/fake_setup_view.h"
+#include "setup/memory_store_access.h"
+#include "setup/previous_install.h"
+#include "sys/memory/memory_platform.h"
+
+namespace pel {
+namespace {
+
+using C = SetupControl;
+
+struct Previous : ::testing::Test {
+  MemoryPlatform mem;
+  MemoryStoreAccess store{mem.files};
+  FakeSetupView view;
+  std::unique_ptr<TSetupForm> form;
+
+  void Make() {
+    SetupHooks h;
+    h.readPrevious = [this] {
+      ReadPreviousInstall(*form, mem.registry);
+      ReadPreviousAddress(*form, mem.files, store);
+    };
+    h.runInstall = [] { return true; };
+    form = std::make_unique<TSetupForm>(view, h);
+    view.onChange = [this](C c) { c == C::EAddr ? form->EAddrChange() : form->HostChange(); };
+    form->Construct("C:\\Dist");
+    FormShow(*form, mem.files);
+  }
+  void Database(const Text& folder, std::vector<Text> lines) {
+    mem.files.MakeDirectories(folder);
+    StringList l;
+    for (const Text& t : lines) l.Add(t);
+    ASSERT_EQ(store.WriteSection(DefaultMessageKey, &l, folder + "\\PL.dbc"), 0);
+  }
+};
+
+TEST_F(Previous, NothingEarlierOpensOnStartWithDefaults) {
+  Make();
+  EXPECT_FALSE(form->EarlierInstall());
+  EXPECT_EQ(view.page, StartPage);
+  EXPECT_EQ(view.GetText(C::AppDIR), "C:\\Program Files\\Pelmora");
+  EXPECT_TRUE(view.IsChecked(C::GroupBox));
+  EXPECT_EQ(view.GetText(C::EAddr), "");
+}
+
+TEST_F(Previous, DatabaseWithoutRegistryFillsAddressButStaysOnStart) {
+  Database("C:\\Program Files\\Pelmora", {"Host: smtp.example.org", "From: Jane <j@example.org>", "", "body"});
+  Make();
+  EXPECT_EQ(view.page, StartPage);
+  EXPECT_EQ(view.GetText(C::EAddr), "Jane <j@example.org>");
+  EXPECT_EQ(view.GetText(C::Host), "smtp.example.org");
+}
+
+TEST_F(Previous, EarlierInstallOpensOnReviewWithStoredChoices) {
+  mem.registry.Put(ProductKey, "AppDir", {RegType::String, "D:\\Mail\\Pelmora"});
+  mem.files.AddDrive('D');
+  Database("D:\\Mail\\Pelmora", {"Fcc: outbox", "Host: mx.example.org", "From: a@example.org", "", "~~"});
+  Make();
+  EXPECT_TRUE(form->EarlierInstall());
+  EXPECT_EQ(view.page, ReviewPage);
+  EXPECT_FALSE(view.IsChecked(C::GroupBox));  // no "Program Group" value
+  EXPECT_TRUE(view.IsEnabled(C::BackBtn));
+  EXPECT_EQ(view.Lines(C::RichEdit3),
+            (std::vector<Text>{"Folder = D:\\Mail\\Pelmora", "Address = a@example.org",
+                               "MailHost = mx.example.org", "ProgramGroup = no"}));
+}
+
+TEST_F(Previous, EmptyAppDirKeepsDefaultButSetsFlag) {
+  mem.registry.Put(ProductKey, "AppDir", {RegType::String, ""});
+  mem.registry.Put(ProductKey, "Program Group", {RegType::String, "Pelmora"});
+  Make();
+  EXPECT_TRUE(form->EarlierInstall());
+  EXPECT_EQ(view.GetText(C::AppDIR), "C:\\Program Files\\Pelmora");
+  EXPECT_TRUE(view.IsChecked(C::GroupBox));
+  EXPECT_EQ(view.page, ReviewPage);  // pressed on although the address is empty
+  EXPECT_EQ(view.Lines(C::RichEdit3)[1], "Address = ");
+}
+
+TEST_F(Previous, EncryptedOnlyShowsTheNotice) {
+  mem.registry.Put(ProductKey, "AppDir", {RegType::String, "C:\\Program Files\\Pelmora"});
+  mem.files.MakeDirectories("C:\\Program Files\\Pelmora");
+  mem.files.WriteWholeFile("C:\\Program Files\\Pelmora\\PL.pgp", "sealed");
+  Make();
+  EXPECT_EQ(view.page, ReviewPage);
+  EXPECT_EQ(view.Lines(C::RichEdit3), std::vector<Text>{Text(EncryptedDatabaseNotice)});
+  EXPECT_EQ(view.colors[C::RichEdit4], 0x808080u);
+  EXPECT_FALSE(view.IsEnabled(C::BackBtn));
+  EXPECT_EQ(view.GetText(C::EAddr), "");
+}
+
+TEST_F(Previous, PlainDatabaseWinsOverEncrypted) {
+  mem.registry.Put(ProductKey, "AppDir", {RegType::String, "C:\\Program Files\\Pelmora"});
+  Database("C:\\Program Files\\Pelmora", {"From: x@example.org", "Host: h"});
+  mem.files.WriteWholeFile("C:\\Program Files\\Pelmora\\PL.pgp", "sealed");
+  Make();
+  EXPECT_TRUE(view.IsEnabled(C::BackBtn));
+  EXPECT_EQ(view.Lines(C::RichEdit3)[1], "Address = x@example.org");
+}
+
+TEST_F(Previous, ContinuedFromHeaderKeepsItsLineBreaks) {
+  Database("C:\\Program Files\\Pelmora", {"From: Jane", "  <j@example.org>", "Host: h", ""});
+  Make();
+  EXPECT_EQ(view.GetText(C::EAddr), "Jane\r\n  <j@example.org>");
+}
+
+TEST_F(Previous, NonTextValueThrows) {
+  mem.registry.Put(ProductKey, "AppDir", {RegType::Integer, "", 7});
+  mem.registry.Put(ProductKey, "Program Group", {RegType::String, "Pelmora"});
+  SetupHooks h;
+  h.readPrevious = [this] { ReadPreviousInstall(*form, mem.registry); };
+  form = std::make_unique<TSetupForm>(view, h);
+  try {
+    form->Construct("C:\\Dist");
+    FAIL() << "no exception";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Invalid data type for 'AppDir'");
+  }
+}
+
+}  // namespace
+}  // namespace pel

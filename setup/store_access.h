@@ -1,0 +1,24 @@
+// The record-store operations the installer uses, behind a seam so its steps run on any file system.
+#pragma once
+
+#include <string_view>
+
+#include "app/string_list.h"
+#include "app/text.h"
+
+namespace pel {
+
+// The same contracts as the store operations of the same names: the file is
+// opened and closed by each call; opening failures throw StoreFileError.
+class StoreAccess {
+ public:
+  virtual ~StoreAccess() = default;
+  virtual int ReadSection(StringList& list, std::string_view path, const Text& file) = 0;
+  virtual int WriteSection(std::string_view path, const StringList* list, const Text& file) = 0;
+  virtual Text ReadSetting(std::string_view name, std::string_view def, const Text& file) = 0;
+};
+
+// Store files on the real disk.
+StoreAccess& DiskStore();
+
+}  // namespace pel

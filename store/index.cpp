@@ -86,7 +86,7 @@ void TFMindex::Load() {
   buffer.SetPayload(nullptr, stored);
   buffer.uncompressedLength = head.uncompressed;
   if (!manager_.ReadBytes(buffer.Payload(), stored)) return;
-  if (buffer.compressed == 1) buffer.Decompress();
+  if (buffer.compressed == 1 && buffer.Decompress() != 0) textIntact_ = false;
   SetText(buffer.PayloadText());
   // One position per name must fit in the block, or the text and the
   // positions no longer belong together; and a block that is also on the free
@@ -136,10 +136,7 @@ int32_t TFMindex::SetPositionAndSave(std::string_view name, int32_t position) {
 }
 
 int32_t TFMindex::WriteIndexRecord() {
-  if (!isIndex_) {
-    manager_.RefuseWrite();
-    return -1;
-  }
+  if (!ChainWritable()) return -1;
   if (recordPosition_ != -1) manager_.FreeBlock(recordPosition_);
   Text text = GetText();
   TDataBuf buffer;
@@ -164,9 +161,23 @@ int32_t TFMindex::WriteIndexRecord() {
   return recordPosition_;
 }
 
+bool TFMindex::ChainWritable() {
+  for (const TFMindex* index = this; index; index = index->parent_) {
+    if (!index->isIndex_) {
+      manager_.RefuseWrite();
+      return false;
+    }
+    if (!index->textIntact_) {
+      manager_.MarkDamaged();
+      return false;
+    }
+  }
+  return true;
+}
+
 int32_t TFMindex::Save() {
+  if (!ChainWritable()) return -1;
   int32_t p = WriteIndexRecord();
-  if (!isIndex_) return -1;
   if (parent_) {
     parent_->SetPositionAndSave(name_, p);
   } else if (manager_.SeekTo(manager_.RootBlock())) {
@@ -224,10 +235,11 @@ bool TFMindex::ListsAnAncestor(int32_t position) {
 }
 
 int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save) {
-  if (!isIndex_ || !IsStorableName(name)) {
+  if (!IsStorableName(name)) {
     manager_.RefuseWrite();
     return -1;
   }
+  if (!ChainWritable()) return -1;
   int i = IndexOf(name);
   if (i < 0) i = Add(name, -1);
   int32_t old = Value(i);
@@ -250,10 +262,11 @@ int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save
 }
 
 int32_t TFMindex::WriteRecordFromStream(std::string_view name, MemoryStream* stream, bool save) {
-  if (!isIndex_ || !IsStorableName(name)) {
+  if (!IsStorableName(name)) {
     manager_.RefuseWrite();
     return -1;
   }
+  if (!ChainWritable()) return -1;
   int i = IndexOf(name);
   if (i < 0) i = Add(name, -1);
   int32_t old = Value(i);

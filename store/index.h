@@ -39,6 +39,12 @@ class TFMindex : public StringList {
   // an index is empty and refuses to be saved, since saving it would free the
   // data record and put an index in its place.
   bool IsIndex() const { return isIndex_; }
+  // Whether this index and every index above it may be saved: each is an
+  // index, and each was read whole (an index whose text failed to inflate
+  // holds garbage names, and saving it would replace the real ones). When not,
+  // the manager's error code says why (1 not an index, 2 damaged) and nothing
+  // may be written.
+  bool ChainWritable();
 
   int32_t PositionOf(std::string_view name) const;
   int32_t StoredLengthOf(std::string_view name);
@@ -79,6 +85,7 @@ class TFMindex : public StringList {
   TFMindex* parent_;
   TFileManager& manager_;
   bool isIndex_ = true;
+  bool textIntact_ = true;
 };
 
 }  // namespace pel

@@ -201,7 +201,7 @@ TEST(Index, RecordLengthsPastTheUsedSpaceMarkTheFileDamaged) {
   EXPECT_EQ(Hex(s.Bytes()), Hex(before));
 }
 
-TEST(Index, UndecompressableIndexTextIsShownAndReadAsItStands) {
+TEST(Index, UndecompressableIndexTextIsReadAsItStandsButNeverSavedOver) {
   ScriptedUi ui;
   ScopedUi scope(&ui);
   MemoryStream s;
@@ -213,11 +213,18 @@ TEST(Index, UndecompressableIndexTextIsShownAndReadAsItStands) {
     p = root.RecordPosition();
   }
   std::copy_n(Le32(2).begin(), 4, s.Bytes().begin() + p + 8);  // uncompressed length too short
+  Bytes before = s.Bytes();
   TFileManager m(s);
   TFMindex root(m, nullptr, "");
   ASSERT_EQ(ui.Boxes().size(), 1u);
   EXPECT_EQ(ui.Boxes()[0].text, "Decompression Error: Z_BUF_ERROR");
+  EXPECT_EQ(ui.Boxes()[0].caption, "Inflate Error");
   EXPECT_EQ(root.PositionOf("a"), -1);
+  EXPECT_EQ(m.ErrorCode(), 0);  // reading goes on with the bytes as they are
+  // Saving names read from undecompressed bytes would replace the real ones.
+  EXPECT_EQ(Put(root, "b", "x"), -1);
+  EXPECT_EQ(m.ErrorCode(), 2);
+  EXPECT_EQ(Hex(s.Bytes()), Hex(before));
 }
 
 }  // namespace

@@ -224,6 +224,7 @@ int DoDeleteMailboxEntries(std::string_view mailbox, const std::vector<uint8_t>*
     if (!boxes.IsIndex()) return 0;
     TFMindex box(*m, &boxes, mailbox);
     if (!box.IsIndex()) return 0;
+    if (!box.ChainWritable()) return -1;
     for (int k = box.Count() - 1; k >= 0 && m->ErrorCode() == kNoError; --k) {
       if (!Selected(selection, k)) continue;
       if (box.Value(k) != -1) m->FreeBlock(box.Value(k));
@@ -252,6 +253,7 @@ int DoMoveMailboxEntries(std::string_view source, const std::vector<uint8_t>* se
     TFMindex from(*m, &boxes, source);
     TFMindex to(*m, &boxes, target);
     if (!from.IsIndex() || !to.IsIndex()) return 0;
+    if (!from.ChainWritable() || !to.ChainWritable()) return -1;
     for (int k = from.Count() - 1; k >= 0; --k) {
       if (!Selected(selection, k)) continue;
       to.Add(from[k], from.Value(k));

@@ -1,0 +1,178 @@
+// Store benchmark: WriteSection + ReadSection against SQLite doing the same, and file growth under rewrites.
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/constants.h"
+#include "app/string_list.h"
+#include "store/store_check.h"
+#include "store/store_ops.h"
+#include "store/stream.h"
+
+namespace fs = std::filesystem;
+using namespace pel;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+StringList MessageTemplate() {
+  StringList l;
+  for (const char* s : {"Fcc: outbox", "Host: mail.example.org", "From: me@example.org",
+                        "Chain: *,*,*,*; copies=1", "To: ", "Subject: ", "", "~~"})
+    l.Add(s);
+  return l;
+}
+
+StringList ArticleTemplate() {
+  StringList l;
+  for (const char* s : {"Fcc: outbox", "Host: mail.example.org", "From: me@example.org",
+                        "Chain: *,*,*,*; copies=1", "To: mail2news@example.net",
+                        "X-No-Archive: Yes", "Newsgroups: ", "Subject: ", "", "~~"})
+    l.Add(s);
+  return l;
+}
+
+// Runs body until at least minSeconds have passed; returns microseconds per call.
+template <typename F>
+double MicrosPerCall(F body, double minSeconds = 1.0) {
+  for (int i = 0; i < 20; ++i) body();  // warm the page cache
+  long calls = 0;
+  auto start = Clock::now();
+  double elapsed = 0;
+  do {
+    for (int i = 0; i < 20; ++i) body();
+    calls += 20;
+    elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+  } while (elapsed < minSeconds);
+  return elapsed * 1e6 / static_cast<double>(calls);
+}
+
+std::string RecordPath(int i) {
+  return "box" + std::to_string(i % 10) + "\xFF" "record" + std::to_string(i);
+}
+
+double StoreCase(const fs::path& dir, int n, const StringList& msg) {
+  std::string file = (dir / ("store" + std::to_string(n) + ".dbc")).string();
+  fs::remove(file);
+  for (int i = 0; i < n; ++i)
+    if (WriteSection(RecordPath(i), &msg, file) != 0) std::fprintf(stderr, "store setup failed\n");
+  return MicrosPerCall([&] {
+    StringList back;
+    if (WriteSection(DefaultMessageKey, &msg, file) != 0 ||
+        ReadSection(back, DefaultMessageKey, file) != 0 || back.Count() != msg.Count())
+      std::fprintf(stderr, "store round trip failed\n");
+  });
+}
+
+void Exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    std::fprintf(stderr, "sqlite: %s\n", error ? error : "?");
+    sqlite3_free(error);
+  }
+}
+
+sqlite3* OpenDb(const std::string& file) {
+  sqlite3* db = nullptr;
+  sqlite3_open(file.c_str(), &db);
+  Exec(db, "PRAGMA synchronous=OFF");
+  return db;
+}
+
+void Replace(sqlite3* db, const std::string& key, const std::string& value) {
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "INSERT OR REPLACE INTO records(key, value) VALUES(?, ?)", -1, &st, nullptr);
+  sqlite3_bind_text(st, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+  sqlite3_bind_blob(st, 2, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+  if (sqlite3_step(st) != SQLITE_DONE) std::fprintf(stderr, "sqlite replace failed\n");
+  sqlite3_finalize(st);
+}
+
+std::string Fetch(sqlite3* db, const std::string& key) {
+  sqlite3_stmt* st = nullptr;
+  std::string value;
+  sqlite3_prepare_v2(db, "SELECT value FROM records WHERE key = ?", -1, &st, nullptr);
+  sqlite3_bind_text(st, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+  if (sqlite3_step(st) == SQLITE_ROW)
+    value.assign(static_cast<const char*>(sqlite3_column_blob(st, 0)),
+                 static_cast<size_t>(sqlite3_column_bytes(st, 0)));
+  sqlite3_finalize(st);
+  return value;
+}
+
+double SqliteCase(const fs::path& dir, int n, const std::string& text) {
+  std::string file = (dir / ("sqlite" + std::to_string(n) + ".db")).string();
+  fs::remove(file);
+  sqlite3* db = OpenDb(file);
+  Exec(db, "CREATE TABLE records(key TEXT PRIMARY KEY, value BLOB)");
+  Exec(db, "BEGIN");
+  for (int i = 0; i < n; ++i) Replace(db, RecordPath(i), text);
+  Exec(db, "COMMIT");
+  sqlite3_close(db);
+  const std::string key(DefaultMessageKey);
+  return MicrosPerCall([&] {
+    sqlite3* w = OpenDb(file);
+    Replace(w, key, text);
+    sqlite3_close(w);
+    sqlite3* r = OpenDb(file);
+    if (Fetch(r, key) != text) std::fprintf(stderr, "sqlite round trip failed\n");
+    sqlite3_close(r);
+  });
+}
+
+void Growth(const fs::path& dir) {
+  std::string file = (dir / "growth.dbc").string();
+  fs::remove(file);
+  StringList msg = MessageTemplate(), art = ArticleTemplate();
+  WriteSection(DefaultMessageKey, &msg, file);
+  auto first = fs::file_size(file);
+  WriteSection(DefaultArticleKey, &art, file);
+  auto both = fs::file_size(file);
+  for (int i = 0; i < 10000; ++i) {
+    if (i % 2 == 0)
+      WriteSection(DefaultMessageKey, &msg, file);
+    else
+      WriteSection(DefaultArticleKey, &art, file);
+  }
+  auto after = fs::file_size(file);
+  MemoryStream bytes;
+  {
+    std::unique_ptr<ByteStream> s = OpenStoreFile(file);
+    std::vector<uint8_t> b(static_cast<size_t>(s->Size()));
+    s->Seek(0);
+    s->Read(b.data(), static_cast<int32_t>(b.size()));
+    bytes.Bytes() = b;
+  }
+  std::printf("\n(b) file size under 10,000 alternating rewrites of the two templates\n");
+  std::printf("    after the first write (message): %llu bytes\n", static_cast<unsigned long long>(first));
+  std::printf("    after both templates once:       %llu bytes\n", static_cast<unsigned long long>(both));
+  std::printf("    after 10,000 more rewrites:      %llu bytes (%.2fx the first write)\n",
+              static_cast<unsigned long long>(after),
+              static_cast<double>(after) / static_cast<double>(first));
+  std::printf("    check of the final file: %s\n",
+              CheckStore(bytes.Bytes()).empty() ? "sound" : "PROBLEMS");
+}
+
+}  // namespace
+
+int main() {
+  fs::path dir = fs::temp_directory_path() / "pel_store_bench";
+  fs::create_directories(dir);
+  StringList msg = MessageTemplate();
+  std::printf("(a) WriteSection + ReadSection of the default message, each call opening and\n"
+              "    closing the file, vs SQLite 3 (open, one statement, close; synchronous=OFF)\n");
+  std::printf("    %8s %16s %16s %8s\n", "records", "store us/pair", "sqlite us/pair", "ratio");
+  for (int n : {10, 100, 1000}) {
+    double store = StoreCase(dir, n, msg);
+    double sqlite = SqliteCase(dir, n, msg.GetText());
+    std::printf("    %8d %16.1f %16.1f %8.2f\n", n, store, sqlite, store / sqlite);
+  }
+  Growth(dir);
+  fs::remove_all(dir);
+  return 0;
+}

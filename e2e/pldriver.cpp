@@ -27,6 +27,11 @@
 //   focus <ctl>                 the control has the keyboard focus
 //   tab                         press Tab;  alt <letter>: press Alt with a letter
 //   next-of <ctl> <ctl2>        ctl2 follows ctl directly in the z-order
+//   gone [ms]                   the current dialog closes within ms (default 10000)
+//   find-window <part> [ms]     a window of any program whose caption holds <part>
+//                               (case-sensitive) becomes current
+//   lock <path> / unlock        hold a file open without sharing, as another program would
+//   pick <ctl> <item>           double-click the list item (list box or combo box)
 //   sleep <ms>
 #include <windows.h>
 
@@ -57,6 +62,7 @@ int g_line = 0;
 PROCESS_INFORMATION g_proc = {};
 HWND g_dialog = nullptr;
 HWND g_box = nullptr;
+HANDLE g_lock = INVALID_HANDLE_VALUE;
 std::string g_artifacts = "C:\\artifacts";
 
 [[noreturn]] void Fail(const std::string& why) {
@@ -131,10 +137,18 @@ struct Find {
   std::string caption;
   bool box;  // a message box: has the static 0xFFFF
   HWND found;
+  bool anyProgram = false;  // match a part of the caption in any program's windows
 };
 
 BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
   auto* f = reinterpret_cast<Find*>(lp);
+  if (f->anyProgram) {
+    if (IsWindowVisible(h) && TextOf(h).find(f->caption) != std::string::npos) {
+      f->found = h;
+      return FALSE;
+    }
+    return TRUE;
+  }
   DWORD pid = 0;
   GetWindowThreadProcessId(h, &pid);
   if (pid != g_proc.dwProcessId || !IsWindowVisible(h)) return TRUE;
@@ -344,6 +358,45 @@ void Run(const std::vector<std::string>& w) {
     // label before the edit it names must.
     Need(w, 3);
     Expect(GetWindow(Control(w[1]), GW_HWNDNEXT) == Control(w[2]), w[2] + " does not follow " + w[1]);
+  } else if (c == "gone") {
+    bool closed = false;
+    for (DWORD waited = 0; waited <= Ms(w, 1, 10000) && !closed; waited += 20) {
+      closed = !IsWindow(g_dialog) || !IsWindowVisible(g_dialog);
+      if (!closed) Sleep(20);
+    }
+    Expect(closed, "the window is still open");
+    g_dialog = nullptr;
+  } else if (c == "find-window") {
+    Need(w, 2);
+    Find f{w[1], false, nullptr, true};
+    for (DWORD waited = 0; waited <= Ms(w, 2, 10000) && !f.found; waited += 50) {
+      EnumWindows(FindProc, reinterpret_cast<LPARAM>(&f));
+      if (!f.found) Sleep(50);
+    }
+    Expect(f.found != nullptr, "no window showing " + Show(w[1]));
+    g_dialog = f.found;
+  } else if (c == "lock") {
+    Need(w, 2);
+    g_lock = CreateFileA(w[1].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    Expect(g_lock != INVALID_HANDLE_VALUE, "cannot lock " + w[1]);
+  } else if (c == "unlock") {
+    CloseHandle(g_lock);
+    g_lock = INVALID_HANDLE_VALUE;
+  } else if (c == "pick") {
+    Need(w, 3);
+    HWND list = Control(w[1]);
+    char cls[32] = "";
+    GetClassNameA(list, cls, sizeof cls);
+    bool combo = lstrcmpiA(cls, "ComboBox") == 0;
+    LRESULT i = SendMessageA(list, combo ? CB_FINDSTRINGEXACT : LB_FINDSTRINGEXACT,
+                             static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(w[2].c_str()));
+    Expect(i >= 0, "no item " + Show(w[2]) + " in " + w[1]);
+    SendMessageA(list, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+    int id = GetDlgCtrlID(list);
+    WPARAM note = combo ? MAKEWPARAM(id, CBN_SELCHANGE) : MAKEWPARAM(id, LBN_DBLCLK);
+    PostMessageA(g_dialog, WM_COMMAND, note, reinterpret_cast<LPARAM>(list));
+    Sleep(150);
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));
   } else if (c == "artefacts") {

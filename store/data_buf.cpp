@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <iterator>
 #include <vector>
 
@@ -126,19 +126,29 @@ void TDataBuf::Clear() {
 }
 
 bool TDataBuf::LoadFromFile(const Text& path) {
-  std::ifstream in(path, std::ios::binary);
+  // stdio rather than streams: iostreams would triple the size of the exe.
+  std::FILE* in = std::fopen(path.c_str(), "rb");
   if (!in) return false;
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() > static_cast<size_t>(INT32_MAX)) return false;
+  std::vector<char> bytes;
+  char chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, in)) > 0) {
+    bytes.insert(bytes.end(), chunk, chunk + n);
+    if (bytes.size() > static_cast<size_t>(INT32_MAX)) break;
+  }
+  bool ok = !std::ferror(in) && bytes.size() <= static_cast<size_t>(INT32_MAX);
+  std::fclose(in);
+  if (!ok) return false;
   Assign(bytes.data(), static_cast<int32_t>(bytes.size()));
   return true;
 }
 
 bool TDataBuf::SaveToFile(const Text& path) const {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::FILE* out = std::fopen(path.c_str(), "wb");
   if (!out) return false;
-  if (payload_) out.write(reinterpret_cast<const char*>(payload_.get()), storedLength);
-  return static_cast<bool>(out.flush());
+  size_t n = payload_ ? static_cast<size_t>(storedLength) : 0;
+  bool ok = n == 0 || std::fwrite(payload_.get(), 1, n, out) == n;
+  return std::fclose(out) == 0 && ok;
 }
 
 std::string_view TDataBuf::PayloadText() const {

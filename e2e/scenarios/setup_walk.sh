@@ -3,6 +3,7 @@
 drive <<'DRIVE'
 start C:\dist\setup.exe
 window "Pelmora Setup"
+text Appname "Pelmora .9b2"
 set-text AppDIR d:\apps
 check GroupBox 0
 click NextBtn

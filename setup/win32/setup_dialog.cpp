@@ -6,10 +6,22 @@
 #include <exception>
 #include <optional>
 
+#include <shlobj.h>
+
+#include "app/constants.h"
 #include "app/win32/application.h"
-#include "setup/setup_form.h"
-#include "setup/win32/setup_ids.h"
 #include "app/win32/window_helpers.h"
+#include "setup/install_driver.h"
+#include "setup/previous_install.h"
+#include "setup/setup_form.h"
+#include "setup/store_access.h"
+#include "setup/win32/browse_dialog.h"
+#include "setup/win32/setup_ids.h"
+#include "setup/win32/wait_dialog.h"
+#include "store/store_ops.h"
+#include "sys/paths.h"
+#include "sys/platform.h"
+#include "sys/services.h"
 
 namespace pel {
 namespace {
@@ -99,12 +111,37 @@ struct SetupWindow {
   HICON icon = nullptr;
   HICON savedAppIcon = nullptr;
   HWND owner = nullptr;
+  HWND hwnd = nullptr;
+  bool shown = false;
+  InstallServices services{RealPlatform(), DiskStore(), CurrentUi(), OwnPaths().ownStorePath,
+                           SystemProgramsFolder};
+
+  static Text SystemProgramsFolder() {
+    char path[MAX_PATH] = "";
+    return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path))
+               ? Text(path)
+               : Text();
+  }
 };
 
 SetupHooks MakeHooks(SetupWindow& w) {
+  Platform& p = w.services.platform;
   SetupHooks h;
-  h.beep = [] { MessageBeep(0); };
-  h.closing = [](const Text& folder, bool) { SetCurrentDirectoryA(folder.c_str()); };
+  h.readVersion = [&w] { return ReadSetting("Version", "", w.form->SettingsName()); };
+  h.readPrevious = [&w, &p] {
+    ReadPreviousInstall(*w.form, p.registry);
+    ReadPreviousAddress(*w.form, p.files, w.services.store);
+  };
+  h.runInstall = [&w] {
+    return RunInstall(*w.form, w.services, [&w](std::string_view caption, std::string_view message) {
+      return ShowWaitDialog(caption, message, w.hwnd);
+    });
+  };
+  h.browseForFolder = [&w](const Text&) { return BrowseForFolder(w.hwnd, ""); };
+  h.beep = [&p] { SystemBeep(p.shell, 0); };
+  h.closing = [&w](const Text& folder, bool start) {
+    FinishAndStartProduct(w.services, folder, w.form->ExeName(), start);
+  };
   return h;
 }
 
@@ -159,6 +196,7 @@ INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* w = reinterpret_cast<SetupWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   if (msg == WM_INITDIALOG) {
     w = reinterpret_cast<SetupWindow*>(lp);
+    w->hwnd = hwnd;
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
     try {
       Construct(hwnd, *w);
@@ -169,6 +207,18 @@ INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return FALSE;  // focus was set by the wizard
   }
   if (!w || !w->form) return FALSE;
+  if (msg == WM_SHOWWINDOW && wp && !w->shown) {
+    // The show event: over an earlier installation the wizard moves on to
+    // Review before anything is drawn. What it throws ends the wizard.
+    w->shown = true;
+    try {
+      FormShow(*w->form, w->services.platform.files);
+    } catch (...) {
+      w->failure = std::current_exception();
+      EndDialog(hwnd, -1);
+    }
+    return FALSE;
+  }
   try {
     switch (msg) {
       case WM_COMMAND: Command(hwnd, *w, LOWORD(wp), HIWORD(wp)); return TRUE;

@@ -234,6 +234,17 @@ bool TFMindex::ListsAnAncestor(int32_t position) {
   return false;
 }
 
+// A data record written over an index would cut off every record below it;
+// the caller has to delete the index first if that is really meant.
+bool TFMindex::WouldReplaceAnIndex(int32_t position) {
+  if (position == -1) return false;
+  Head head;
+  if (!ReadHead(position, head)) return true;
+  if ((head.flags & 0xFF) != kIndexRecord) return false;
+  manager_.RefuseWrite();
+  return true;
+}
+
 int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save) {
   if (!IsStorableName(name)) {
     manager_.RefuseWrite();
@@ -243,7 +254,7 @@ int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save
   int i = IndexOf(name);
   if (i < 0) i = Add(name, -1);
   int32_t old = Value(i);
-  if (ListsAnAncestor(old)) return -1;
+  if (ListsAnAncestor(old) || (buffer && WouldReplaceAnIndex(old))) return -1;
   if (old != -1) manager_.FreeBlock(old);
   int32_t p = -1;
   if (buffer) {
@@ -270,7 +281,7 @@ int32_t TFMindex::WriteRecordFromStream(std::string_view name, MemoryStream* str
   int i = IndexOf(name);
   if (i < 0) i = Add(name, -1);
   int32_t old = Value(i);
-  if (ListsAnAncestor(old)) return -1;
+  if (ListsAnAncestor(old) || (stream && WouldReplaceAnIndex(old))) return -1;
   if (old != -1) manager_.FreeBlock(old);
   int32_t p = -1;
   if (stream) {

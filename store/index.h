@@ -57,8 +57,9 @@ class TFMindex : public StringList {
   // there is no buffer, no such record, or the name holds an index record.
   const uint8_t* ReadRecord(std::string_view name, TDataBuf* buffer);
 
-  // Writes buffer as the named data record (replacing one that is there), or,
-  // without a buffer, deletes the name and its record. Saves the index chain
+  // Writes buffer as the named data record (replacing one that is there; an
+  // index is never replaced, the manager's code becomes 1), or, without a
+  // buffer, deletes the name and its record. Saves the index chain
   // when save is set. Returns the new record position, or the old one when
   // deleting.
   virtual int32_t WriteRecord(std::string_view name, TDataBuf* buffer, bool save);
@@ -77,6 +78,7 @@ class TFMindex : public StringList {
   // inside the used space.
   bool ReadHead(int32_t position, Head& head);
   bool ListsAnAncestor(int32_t position);
+  bool WouldReplaceAnIndex(int32_t position);
   int32_t WriteDataRecord(uint32_t flags, const uint8_t* payload, int32_t stored,
                           int32_t uncompressed);
 

@@ -17,7 +17,10 @@
 //   refused with 1 and nothing is written; its index would read back wrong.
 // - A name used as an index that holds a data record is not walked through:
 //   reads find nothing (0), writes are refused (1). A data record is never
-//   turned into an index, and an index record is never read as a record.
+//   turned into an index, an index record is never read as a record, and a
+//   record is never written over an index (1; delete the index first).
+// - An index whose text failed to inflate is read as it stands but never
+//   saved: writes through it give 2 and leave the file as it was.
 // - Zlib failures show "Inflate Error" through CurrentUi() and do not change
 //   the result, as the mail client does.
 #pragma once

@@ -224,13 +224,17 @@ TEST_F(StoreOps, ADataRecordIsNotWalkedThroughAsAnIndex) {
   EXPECT_EQ(Texts(back), (std::vector<Text>{"precious"}));
 }
 
-TEST_F(StoreOps, AnIndexIsNotReadAsARecord) {
+TEST_F(StoreOps, AnIndexIsNeitherReadAsARecordNorOverwrittenByOne) {
   StringList m = DefaultMessage();
   ASSERT_EQ(WriteSection(DefaultMessageKey, &m, Db()), 0);
   StringList back = Lines({"stale"});
   EXPECT_EQ(ReadSection(back, "default", Db()), 0);
   EXPECT_EQ(back.Count(), 0);
   EXPECT_FALSE(ReadBuffer("default", nullptr, Db()));
+  Bytes before = File();
+  StringList over = Lines({"would cut off default/message"});
+  EXPECT_EQ(WriteSection("DEFAULT", &over, Db()), 1);
+  EXPECT_EQ(Hex(File()), Hex(before));
 }
 
 TEST_F(StoreOps, ListRootReadBufferAndReadSectionTo) {

@@ -82,8 +82,8 @@ int DoStoreWrite(std::string_view path, TDataBuf* buffer, const Store& store) {
 }
 
 int DoStoreRead(std::string_view path, TDataBuf& buffer, const Store& store) {
-  if (!store.Exists()) return kNoError;
   if (CountNames(path) > kMaxPathNames) return kReadError;
+  if (!store.Exists()) return kNoError;
   auto m = store.Open();
   return Walk(*m, path, false, [&](TFMindex& index, const Text& name) {
     if (index.StoredLengthOf(name) > 0) index.ReadRecord(name, &buffer);
@@ -141,9 +141,9 @@ int DoWriteSetting(std::string_view name, std::string_view value, const Store& s
 }
 
 int DoListIndex(StringList& list, std::string_view path, const Store& store) {
-  if (!store.Exists()) return kNoError;
   int names = CountNames(path);
   if (names > kMaxPathNames) return kReadError;
+  if (!store.Exists()) return kNoError;
   auto m = store.Open();
   if (m->ErrorCode() != kNoError) return m->ErrorCode();
   std::vector<std::unique_ptr<TFMindex>> chain;

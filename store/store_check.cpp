@@ -166,7 +166,7 @@ class Checker {
   // not lie inside the used space.
   bool BlockAt(int64_t position, const Text& what, int64_t minPayload) {
     int64_t start = position - 4;
-    int32_t length = At(start);
+    int64_t length = At(start);
     if (start < kHeaderSize || position > used_ || length - 4 < minPayload ||
         start + length > used_) {
       Problem(what + " at " + std::to_string(position) + " lies outside the used space");
@@ -188,7 +188,7 @@ class Checker {
     }
     if (!BlockAt(position, label, 12)) return;
     Piece& piece = pieces_.back();
-    int64_t payloadRoom = At(position - 4) - 4 - 12;
+    int64_t payloadRoom = int64_t{At(position - 4)} - 4 - 12;
     uint32_t flags = static_cast<uint32_t>(At(position));
     Record r;
     r.position = position;

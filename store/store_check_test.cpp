@@ -98,6 +98,14 @@ TEST(StoreCheck, FindsIndexesWhoseNamesAndPositionsDisagree) {
   EXPECT_EQ(CheckStore(f), expected);
 }
 
+TEST(StoreCheck, HostileBlockLengthsAreReportedNotTrusted) {
+  Bytes f = DefaultMessageStore();
+  Put(f, 54, INT32_MIN);
+  std::vector<Text> problems = CheckStore(f);
+  ASSERT_FALSE(problems.empty());
+  EXPECT_EQ(problems[0], "record \"default/message\" at 58 lies outside the used space");
+}
+
 TEST(StoreCheck, FindsRecordsListedTwiceAndBlocksThatOverlap) {
   Bytes f = DefaultMessageStore();
   Put(f, 214 + 12 + 18, 214);  // the root index lists itself

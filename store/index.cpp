@@ -107,6 +107,11 @@ int32_t TFMindex::PositionOf(std::string_view name) const {
   return i < 0 ? -1 : Value(i);
 }
 
+bool TFMindex::RecordReadableAt(int32_t position) {
+  Head head;
+  return !ListsAnAncestor(position) && ReadHead(position, head);
+}
+
 int32_t TFMindex::StoredLengthOf(std::string_view name) {
   int32_t p = PositionOf(name);
   if (p == -1) return 0;

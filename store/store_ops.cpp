@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "app/constants.h"
 #include "store/data_buf.h"
@@ -225,6 +226,17 @@ int DoDeleteMailboxEntries(std::string_view mailbox, const std::vector<uint8_t>*
     TFMindex box(*m, &boxes, mailbox);
     if (!box.IsIndex()) return 0;
     if (!box.ChainWritable()) return -1;
+    // Every block to be freed is checked first: finding damage halfway would
+    // leave some entries freed and still listed.
+    std::set<int32_t> toFree;
+    for (int k = 0; k < box.Count(); ++k) {
+      int32_t p = box.Value(k);
+      if (!Selected(selection, k) || p == -1) continue;
+      if (!toFree.insert(p).second || !box.RecordReadableAt(p)) {
+        m->MarkDamaged();
+        return -1;
+      }
+    }
     for (int k = box.Count() - 1; k >= 0 && m->ErrorCode() == kNoError; --k) {
       if (!Selected(selection, k)) continue;
       if (box.Value(k) != -1) m->FreeBlock(box.Value(k));
@@ -254,6 +266,12 @@ int DoMoveMailboxEntries(std::string_view source, const std::vector<uint8_t>* se
     TFMindex to(*m, &boxes, target);
     if (!from.IsIndex() || !to.IsIndex()) return 0;
     if (!from.ChainWritable() || !to.ChainWritable()) return -1;
+    // Two mailboxes sharing one index record: saving one would free the
+    // record the other is about to free again.
+    if (from.RecordPosition() != -1 && from.RecordPosition() == to.RecordPosition()) {
+      m->MarkDamaged();
+      return -1;
+    }
     for (int k = from.Count() - 1; k >= 0; --k) {
       if (!Selected(selection, k)) continue;
       to.Add(from[k], from.Value(k));

@@ -308,6 +308,18 @@ TEST_F(Mailboxes, MoveAppendsFromTheLastEntryBackwards) {
   EXPECT_EQ(Texts(back), (std::vector<Text>{"m2"}));
 }
 
+TEST_F(Mailboxes, ADamagedEntryStopsTheDeleteBeforeAnythingIsFreed) {
+  StringList boxes;
+  ASSERT_EQ(ListIndex(boxes, "Mailboxes", Db()), 0);
+  size_t inbox = static_cast<size_t>(boxes.Value(0));
+  Bytes f = File();
+  size_t stored = static_cast<size_t>(test::GetLe32At(f, inbox + 4));
+  std::copy_n(Le32(999999).begin(), 4, f.begin() + static_cast<long>(inbox + 12 + stored + 4));
+  test::WriteFileBytes(Db(), f);
+  EXPECT_EQ(DeleteMailboxEntries("inbox", nullptr, Db()), -1);
+  EXPECT_EQ(Hex(File()), Hex(f));
+}
+
 TEST_F(Mailboxes, MovingAMailboxOntoItselfChangesNothing) {
   Bytes before = File();
   EXPECT_EQ(MoveMailboxEntries("inbox", nullptr, "Inbox", Db()), 0);

@@ -10,6 +10,7 @@
 //   no-window <caption> [ms]    the program shows no such window within ms (default 1500)
 //   text <ctl> <text>           the control's text is exactly <text>
 //   text-has <ctl> <part>       the control's text contains <part>
+//   wait-text <ctl> <text> [ms] the control comes to read <text> within ms
 //   enabled <ctl> 0|1  checked <ctl> 0|1  visible <ctl> 0|1
 //   set-text <ctl> <text>       replace an edit's text (its change handler runs)
 //   check <ctl> 0|1             click a check box until it has that state
@@ -28,10 +29,11 @@
 //   tab                         press Tab;  alt <letter>: press Alt with a letter
 //   next-of <ctl> <ctl2>        ctl2 follows ctl directly in the z-order
 //   gone [ms]                   the current dialog closes within ms (default 10000)
-//   find-window <part> [ms]     a window of any program whose caption holds <part>
-//                               (case-sensitive) becomes current
+//   find-window <part> [ms]     a window of another program whose caption holds
+//                               <part> (case-sensitive) becomes current
 //   lock <path> / unlock        hold a file open without sharing, as another program would
 //   pick <ctl> <item>           double-click the list item (list box or combo box)
+//   list-windows                print the captions of every visible top-level window
 //   sleep <ms>
 #include <windows.h>
 
@@ -41,6 +43,7 @@
 #include <string>
 #include <vector>
 
+#include "setup/win32/dialog_ids.h"
 #include "setup/win32/setup_ids.h"
 
 namespace {
@@ -55,6 +58,8 @@ const Name kControls[] = {
     N(BrowseBtn), N(GroupBox), N(Label6), N(RichEdit2), N(Label3), N(EAddr), N(Label2), N(Host),
     N(Label7), N(RichEdit4), N(Label8), N(RichEdit3), N(Label5), N(RichEdit6), N(RunPelmoraBox),
     N(RichEdit5), N(BackBtn), N(NextBtn), N(CancelBtn),
+    N(DirectoryListBox1), N(FileListBox1), N(DriveComboBox1), N(OkBtn), N(BrowseCancelBtn),
+    N(WaitPanel1), N(WaitCancelBtn),
 };
 #undef N
 
@@ -143,7 +148,11 @@ struct Find {
 BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
   auto* f = reinterpret_cast<Find*>(lp);
   if (f->anyProgram) {
-    if (IsWindowVisible(h) && TextOf(h).find(f->caption) != std::string::npos) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(h, &owner);
+    bool other = !g_proc.hProcess || WaitForSingleObject(g_proc.hProcess, 0) == WAIT_OBJECT_0 ||
+                 owner != g_proc.dwProcessId;
+    if (other && IsWindowVisible(h) && TextOf(h).find(f->caption) != std::string::npos) {
       f->found = h;
       return FALSE;
     }
@@ -264,6 +273,14 @@ void Run(const std::vector<std::string>& w) {
     std::string t = TextOf(Control(w[1]));
     bool ok = c == "text" ? t == w[2] : t.find(w[2]) != std::string::npos;
     Expect(ok, w[1] + " reads " + Show(t) + ", expected " + Show(w[2]));
+  } else if (c == "wait-text") {
+    Need(w, 3);
+    std::string t;
+    for (DWORD waited = 0; waited <= Ms(w, 3, 15000); waited += 50) {
+      if ((t = TextOf(Control(w[1]))) == w[2]) break;
+      Sleep(50);
+    }
+    Expect(t == w[2], w[1] + " reads " + Show(t) + ", expected " + Show(w[2]));
   } else if (c == "enabled" || c == "checked" || c == "visible") {
     Need(w, 3);
     HWND h = Control(w[1]);
@@ -397,6 +414,13 @@ void Run(const std::vector<std::string>& w) {
     WPARAM note = combo ? MAKEWPARAM(id, CBN_SELCHANGE) : MAKEWPARAM(id, LBN_DBLCLK);
     PostMessageA(g_dialog, WM_COMMAND, note, reinterpret_cast<LPARAM>(list));
     Sleep(150);
+  } else if (c == "list-windows") {
+    EnumWindows(
+        [](HWND h, LPARAM) -> BOOL {
+          if (IsWindowVisible(h)) std::printf("window %s\n", Show(TextOf(h)).c_str());
+          return TRUE;
+        },
+        0);
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));
   } else if (c == "artefacts") {

@@ -27,9 +27,12 @@ drive() {
   local script
   script="$(mktemp "$drive_c/drive.XXXXXX")"
   cat > "$script"
-  wine 'C:\pldriver.exe' "C:\\$(basename "$script")" 2>/dev/null | tr -d '\r'
-  local rc=${PIPESTATUS[0]}
-  rm -f "$script"
+  # Output goes through a file, not a pipe: programs the installer starts
+  # (explorer, the client) would inherit a pipe and keep it open.
+  local rc=0
+  wine 'C:\pldriver.exe' "C:\\$(basename "$script")" >"$script.out" 2>/dev/null || rc=$?
+  tr -d '\r' <"$script.out"
+  rm -f "$script" "$script.out"
   return "$rc"
 }
 # reg_value KEY NAME: the value's data as `wine reg query` prints it ("" when missing).
@@ -40,6 +43,19 @@ reg_value() {
 }
 reg_key_exists() { wine reg query "HKCU\\$1" >/dev/null 2>&1; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# The project's store tool, built natively beside the Windows build.
+plstore() { "$build/host/tools/plstore/plstore" "$@"; }
+# unix_path 'C:\x\y': where a Windows path of the prefix lies on this side.
+unix_path() { winepath -u "$1" 2>/dev/null; }
+# lnk_field FILE LABEL: a field of a shortcut as lnkinfo reads it.
+lnk_field() {
+  lnkinfo "$1" 2>/dev/null | tr -d '\r' | sed -n "s/^\t$2\t*: \{0,1\}//p" | head -n 1
+}
+# The user's Programs folder of the Start menu, as the prefix's registry has it.
+programs_folder() {
+  wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Programs 2>/dev/null |
+    tr -d '\r' | sed -n 's/^ *Programs *REG_SZ *//p'
+}
 expect_eq() { [ "$1" == "$2" ] || fail "$3: got '$1', expected '$2'"; }
 
 finish() {

@@ -1,4 +1,4 @@
-// libFuzzer target: arbitrary bytes as a store file, through the read operations, a write, check and dump.
+// libFuzzer target: arbitrary bytes as a store file, through the read and write operations, check and dump.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -11,6 +11,15 @@
 #include "store/stream.h"
 
 using namespace pel;
+
+namespace {
+
+// A file found damaged (or a write refused) must come out exactly as it went in.
+void Unchanged(bool refused, const std::vector<uint8_t>& before, const MemoryStream& after) {
+  if (refused && !before.empty() && after.Bytes() != before) __builtin_trap();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> bytes(data, data + size);
@@ -38,18 +47,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReadSectionTo("a\xFF" "b\xFF" "c", nullptr, s);
   }
   {
-    // A file found damaged must come out of a write exactly as it went in.
+    // A write that succeeded reads back.
     MemoryStream s(bytes);
     StringList lines;
     lines.Add("fuzz");
     int code = WriteSection("fuzz", &lines, s);
-    if (code == 2 && !bytes.empty() && s.Bytes() != bytes) __builtin_trap();
-    // A write that succeeded reads back.
+    Unchanged(code == 2, bytes, s);
     if (code == 0) {
       StringList back;
       if (ReadSection(back, "fuzz", s) == 0 && (back.Count() != 1 || back[0] != "fuzz"))
         __builtin_trap();
     }
+  }
+  {
+    MemoryStream s(bytes);
+    Unchanged(WriteSection(DefaultMessageKey, nullptr, s) == 2, bytes, s);
+  }
+  {
+    MemoryStream s(bytes);
+    Unchanged(WriteSetting("Version", "1", s) == 2, bytes, s);
+  }
+  {
+    MemoryStream s(bytes);
+    Unchanged(RenameEntry(DefaultMessageKey, "old", s) == 2, bytes, s);
+  }
+  {
+    MemoryStream s(bytes);
+    Unchanged(DeleteMailboxEntries("inbox", nullptr, s) == -1, bytes, s);
+  }
+  {
+    MemoryStream s(bytes);
+    Unchanged(MoveMailboxEntries("inbox", nullptr, "archive", s) == -1, bytes, s);
   }
   return 0;
 }

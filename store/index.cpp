@@ -107,9 +107,14 @@ int32_t TFMindex::PositionOf(std::string_view name) const {
   return i < 0 ? -1 : Value(i);
 }
 
-bool TFMindex::RecordReadableAt(int32_t position) {
+bool TFMindex::CanFreeRecordAt(int32_t position) {
   Head head;
-  return !ListsAnAncestor(position) && ReadHead(position, head);
+  if (ListsAnAncestor(position) || !ReadHead(position, head)) return false;
+  if (manager_.FreeList().Overlaps(int64_t{position} - 4, head.blockLength)) {
+    manager_.MarkDamaged();
+    return false;
+  }
+  return true;
 }
 
 int32_t TFMindex::StoredLengthOf(std::string_view name) {

@@ -47,10 +47,11 @@ class TFMindex : public StringList {
   bool ChainWritable();
 
   int32_t PositionOf(std::string_view name) const;
-  // Whether a record block lies at position, inside the used space, and is
-  // not this index or one above it; when not, the file is marked damaged. Lets a caller check every block it is about
+  // Whether a record block lies at position, inside the used space, clear of
+  // the free list, and is not this index or one above it; when not, the file
+  // is marked damaged. Lets a caller check every block it is about
   // to free before it frees the first.
-  bool RecordReadableAt(int32_t position);
+  bool CanFreeRecordAt(int32_t position);
   int32_t StoredLengthOf(std::string_view name);
   uint8_t KindOf(std::string_view name);
   int32_t SetPosition(std::string_view name, int32_t position);

@@ -232,7 +232,7 @@ int DoDeleteMailboxEntries(std::string_view mailbox, const std::vector<uint8_t>*
     for (int k = 0; k < box.Count(); ++k) {
       int32_t p = box.Value(k);
       if (!Selected(selection, k) || p == -1) continue;
-      if (!toFree.insert(p).second || !box.RecordReadableAt(p)) {
+      if (!toFree.insert(p).second || !box.CanFreeRecordAt(p)) {
         m->MarkDamaged();
         return -1;
       }

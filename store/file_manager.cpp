@@ -10,7 +10,6 @@ namespace pel {
 
 namespace {
 constexpr int64_t kMaxOffset = std::numeric_limits<int32_t>::max();
-constexpr int32_t kNewFreeListCount = 0;
 }  // namespace
 
 TFileManager::TFileManager(const Text& path)

@@ -69,6 +69,8 @@ class TFileManager {
   int32_t ErrorCode() const { return errorCode_; }
   int32_t OperationNumber() const { return operationNumber_; }
   const Text& FileName() const { return fileName_; }
+  // True when the manager opened the file itself and closes it at the end.
+  bool OwnsStream() const { return ownsStream_; }
   const TFreeList& FreeList() const { return *freeList_; }
   // The last failure report ("Block: <operation>, <error text>"); empty while
   // nothing failed. It is kept, never shown.

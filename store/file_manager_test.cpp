@@ -27,6 +27,7 @@ TEST_F(FileManagerFiles, OpeningAMissingPathCreatesTheFiftyByteStore) {
     EXPECT_EQ(m.ErrorCode(), 0);
     EXPECT_EQ(m.RootBlock(), -1);
     EXPECT_EQ(m.FileName(), PathOf("PL.dbc"));
+    EXPECT_TRUE(m.OwnsStream());
   }
   EXPECT_EQ(Hex(test::ReadFileBytes(PathOf("PL.dbc"))), Hex(NewStoreBytes()));
 }
@@ -52,6 +53,7 @@ TEST_F(FileManagerFiles, FailuresToOpenOrCreateRaiseWithThePath) {
 TEST(FileManager, FirstBlockIsTheRootBlockAtFifty) {
   MemoryStream s;
   TFileManager m(s);
+  EXPECT_FALSE(m.OwnsStream());
   EXPECT_EQ(m.AllocBlock(10), 50);
   EXPECT_EQ(m.RootBlock(), 50);
   EXPECT_EQ(m.UsedSpaceEnd(), 46 + 10 + 4);

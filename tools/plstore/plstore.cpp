@@ -2,6 +2,7 @@
 #include "tools/plstore/plstore.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -76,6 +77,13 @@ bool RequireStore(const Text& store, std::ostream& err) {
   return false;
 }
 
+// Opening an empty file as a store writes a new store into it; a command that
+// only reads must not change the file, and an empty file holds nothing anyway.
+bool EmptyFile(const Text& store) {
+  std::error_code ec;
+  return std::filesystem::file_size(store, ec) == 0 && !ec;
+}
+
 std::vector<uint8_t> ReadWhole(const Text& store) {
   std::unique_ptr<ByteStream> s = OpenStoreFile(store);  // held like any store opener holds it
   int64_t size = s->Size();
@@ -93,6 +101,7 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
 
   if (cmd == "ls" && n <= 3) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
+    if (EmptyFile(store)) return kPlstoreOk;
     StringList names;
     int code = ListIndex(names, n == 3 ? StorePath(a[2]) : Text(), store);
     if (code == 0)
@@ -101,6 +110,7 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
   }
   if (cmd == "get" && n == 3) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
+    if (EmptyFile(store)) return kPlstoreOk;
     StringList lines;
     int code = ReadSection(lines, StorePath(a[2]), store);
     for (int i = 0; i < lines.Count(); ++i) out << lines[i] << "\n";
@@ -108,6 +118,7 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
   }
   if (cmd == "cat" && n == 3) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
+    if (EmptyFile(store)) return kPlstoreOk;
     TDataBuf buffer;
     int code = StoreRead(StorePath(a[2]), buffer, store);
     if (code == 0 && buffer.HasPayload())
@@ -135,7 +146,7 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
   }
   if (cmd == "setting" && n == 3) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
-    out << ReadSetting(a[2], "", store) << "\n";
+    out << (EmptyFile(store) ? Text() : ReadSetting(a[2], "", store)) << "\n";
     return kPlstoreOk;
   }
   if (cmd == "setting" && n == 4) {

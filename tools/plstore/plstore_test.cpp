@@ -86,6 +86,16 @@ TEST_F(Plstore, StoreErrorsExitTwoWithTheirText) {
   EXPECT_EQ(refused.err, "plstore: Fatal write error!\n");
 }
 
+TEST_F(Plstore, ReadingAnEmptyFileLeavesItEmpty) {
+  test::WriteFileBytes(Db(), {});
+  for (const char* cmd : {"ls", "get", "cat"}) EXPECT_EQ(Run({cmd, Db(), "a"}).status, 0) << cmd;
+  EXPECT_EQ(Run({"setting", Db(), "Version"}).out, "\n");
+  EXPECT_EQ(std::filesystem::file_size(Db()), 0u);
+  Result check = Run({"check", Db()});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_EQ(check.out, "file is 0 bytes, shorter than a header and free list (50)\n");
+}
+
 TEST_F(Plstore, CheckReportsDamageAndExitsOne) {
   ASSERT_EQ(Run({"put", Db(), "a"}, "text").status, 0);
   test::Bytes f = test::ReadFileBytes(Db());

@@ -31,6 +31,7 @@
 //   gone [ms]                   the current dialog closes within ms (default 10000)
 //   find-window <part> [ms]     a window of another program whose caption holds
 //                               <part> (case-sensitive) becomes current
+//   no-find-window <part> [ms]  no other program shows such a window within ms (default 1500)
 //   lock <path> / unlock        hold a file open without sharing, as another program would
 //   pick <ctl> <item>           double-click the list item (list box or combo box)
 //   list-windows                print the captions of every visible top-level window
@@ -392,6 +393,14 @@ void Run(const std::vector<std::string>& w) {
     }
     Expect(f.found != nullptr, "no window showing " + Show(w[1]));
     g_dialog = f.found;
+  } else if (c == "no-find-window") {
+    Need(w, 2);
+    Find f{w[1], false, nullptr, true};
+    for (DWORD waited = 0; waited <= Ms(w, 2, 1500) && !f.found; waited += 50) {
+      EnumWindows(FindProc, reinterpret_cast<LPARAM>(&f));
+      if (!f.found) Sleep(50);
+    }
+    Expect(f.found == nullptr, "unexpected window showing " + Show(w[1]));
   } else if (c == "lock") {
     Need(w, 2);
     g_lock = CreateFileA(w[1].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,

@@ -42,7 +42,7 @@ dest="$drive_c/Program Files/Pelmora"
 for f in PL.exe PL.ini License.txt ReadMe.txt QuickStart.rtf UninstPL.exe PL.dbc; do
   [ -f "$dest/$f" ] || fail "$f was not installed"
 done
-[ -e "$dest/setup.exe" ] && fail "setup.exe was installed under its own name"
+[ ! -e "$dest/setup.exe" ] || fail "setup.exe was installed under its own name"
 cmp -s "$dest/UninstPL.exe" "$drive_c/dist/setup.exe" || fail "UninstPL.exe is not setup.exe"
 
 expect_eq "$(plstore setting "$dest/PL.dbc" Version)" ".9b2" "Version setting of PL.dbc"
@@ -71,7 +71,7 @@ check_link() {  # link target description
   expect_eq "$(lnk_field "$lnk" 'Description')" "$3" "$1 description"
   expect_eq "$(lnk_field "$lnk" 'Working directory')" 'c:\program files\pelmora\' "$1 working folder"
   expect_eq "$(lnk_field "$lnk" 'Icon location')" "c:\\program files\\pelmora\\$2" "$1 icon"
-  lnkinfo "$lnk" | grep -q 'Contains a command line arguments string' && fail "$1 has arguments"
+  ! lnkinfo "$lnk" | grep -q 'Contains a command line arguments string' || fail "$1 has arguments"
   return 0
 }
 check_link License.LNK license.txt License

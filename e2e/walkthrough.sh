@@ -30,4 +30,4 @@ find-window "Pelmora (demo stand-in)"
 snap 8-pelmora-started
 close
 DRIVE
-echo "Installed into C:\\Program Files\\Pelmora of the Wine prefix $WINEPREFIX"
+echo "The demo was installed into C:\\Program Files\\Pelmora of a scratch Wine prefix."

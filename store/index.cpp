@@ -97,6 +97,18 @@ void TFMindex::Load() {
     manager_.MarkDamaged();
     return;
   }
+  // Blocks of one chain are freed one after the other when it is saved; if
+  // two of them shared bytes the second free would find them free already.
+  if ((parent_ && parent_->ChainOverlaps(int64_t{recordPosition_} - 4, head.blockLength)) ||
+      (!parent_ && manager_.RootBlock() != -1 &&
+       int64_t{recordPosition_} - 4 < int64_t{manager_.RootBlock()} + 4 &&
+       manager_.RootBlock() - 4 < int64_t{recordPosition_} - 4 + head.blockLength)) {
+    Clear();
+    manager_.MarkDamaged();
+    return;
+  }
+  blockStart_ = int64_t{recordPosition_} - 4;
+  blockLength_ = head.blockLength;
   std::vector<uint8_t> positions(static_cast<size_t>(Count()) * 4);
   if (!manager_.ReadBytes(positions.data(), static_cast<int32_t>(positions.size()))) return;
   for (int i = 0; i < Count(); ++i) SetValue(i, GetLe32(&positions[static_cast<size_t>(i) * 4]));
@@ -107,14 +119,26 @@ int32_t TFMindex::PositionOf(std::string_view name) const {
   return i < 0 ? -1 : Value(i);
 }
 
-bool TFMindex::CanFreeRecordAt(int32_t position) {
+bool TFMindex::CanFreeRecordAt(int32_t position, int32_t* blockLength) {
   Head head;
   if (ListsAnAncestor(position) || !ReadHead(position, head)) return false;
-  if (manager_.FreeList().Overlaps(int64_t{position} - 4, head.blockLength)) {
+  int64_t start = int64_t{position} - 4;
+  if (manager_.FreeList().Overlaps(start, head.blockLength) || ChainOverlaps(start, head.blockLength)) {
     manager_.MarkDamaged();
     return false;
   }
+  if (blockLength) *blockLength = head.blockLength;
   return true;
+}
+
+bool TFMindex::ChainOverlaps(int64_t start, int64_t length) const {
+  int32_t root = manager_.RootBlock();
+  if (root != -1 && start < int64_t{root} + 4 && root - 4 < start + length) return true;
+  for (const TFMindex* index = this; index; index = index->parent_)
+    if (index->blockLength_ > 0 && start < index->blockStart_ + index->blockLength_ &&
+        index->blockStart_ < start + length)
+      return true;
+  return false;
 }
 
 int32_t TFMindex::StoredLengthOf(std::string_view name) {
@@ -244,14 +268,24 @@ bool TFMindex::ListsAnAncestor(int32_t position) {
   return false;
 }
 
-// A data record written over an index would cut off every record below it;
-// the caller has to delete the index first if that is really meant.
-bool TFMindex::WouldReplaceAnIndex(int32_t position) {
-  if (position == -1) return false;
+// The record about to be replaced or deleted is checked before it is freed:
+// a data record written over an index would cut off every record below it
+// (the caller has to delete the index first if that is really meant), and a
+// block that runs into this index chain or the free list means a damaged file
+// whose damage would otherwise surface halfway through the save.
+bool TFMindex::CanReplace(int32_t old, bool writing) {
+  if (old == -1) return true;
   Head head;
-  if (!ReadHead(position, head)) return true;
-  if ((head.flags & 0xFF) != kIndexRecord) return false;
-  manager_.RefuseWrite();
+  if (!ReadHead(old, head)) return false;
+  if (writing && (head.flags & 0xFF) == kIndexRecord) {
+    manager_.RefuseWrite();
+    return false;
+  }
+  int64_t start = int64_t{old} - 4;
+  if (manager_.FreeList().Overlaps(start, head.blockLength) || ChainOverlaps(start, head.blockLength)) {
+    manager_.MarkDamaged();
+    return false;
+  }
   return true;
 }
 
@@ -264,7 +298,7 @@ int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save
   int i = IndexOf(name);
   if (i < 0) i = Add(name, -1);
   int32_t old = Value(i);
-  if (ListsAnAncestor(old) || (buffer && WouldReplaceAnIndex(old))) return -1;
+  if (ListsAnAncestor(old) || !CanReplace(old, buffer != nullptr)) return -1;
   if (old != -1) manager_.FreeBlock(old);
   int32_t p = -1;
   if (buffer) {
@@ -291,7 +325,7 @@ int32_t TFMindex::WriteRecordFromStream(std::string_view name, MemoryStream* str
   int i = IndexOf(name);
   if (i < 0) i = Add(name, -1);
   int32_t old = Value(i);
-  if (ListsAnAncestor(old) || (stream && WouldReplaceAnIndex(old))) return -1;
+  if (ListsAnAncestor(old) || !CanReplace(old, stream != nullptr)) return -1;
   if (old != -1) manager_.FreeBlock(old);
   int32_t p = -1;
   if (stream) {

@@ -48,10 +48,15 @@ class TFMindex : public StringList {
 
   int32_t PositionOf(std::string_view name) const;
   // Whether a record block lies at position, inside the used space, clear of
-  // the free list, and is not this index or one above it; when not, the file
-  // is marked damaged. Lets a caller check every block it is about
+  // the free list and of this index chain's blocks; when not, the file is
+  // marked damaged. Gives the block's length when asked. Lets a caller check every block it is about
   // to free before it frees the first.
-  bool CanFreeRecordAt(int32_t position);
+  bool CanFreeRecordAt(int32_t position, int32_t* blockLength = nullptr);
+  // Whether [start, start + length) shares a byte with the root block or the
+  // block of this index or of any index above it.
+  bool ChainOverlaps(int64_t start, int64_t length) const;
+  int64_t BlockStart() const { return blockStart_; }
+  int32_t BlockLength() const { return blockLength_; }
   int32_t StoredLengthOf(std::string_view name);
   uint8_t KindOf(std::string_view name);
   int32_t SetPosition(std::string_view name, int32_t position);
@@ -83,7 +88,7 @@ class TFMindex : public StringList {
   // inside the used space.
   bool ReadHead(int32_t position, Head& head);
   bool ListsAnAncestor(int32_t position);
-  bool WouldReplaceAnIndex(int32_t position);
+  bool CanReplace(int32_t old, bool writing);
   int32_t WriteDataRecord(uint32_t flags, const uint8_t* payload, int32_t stored,
                           int32_t uncompressed);
 
@@ -93,6 +98,8 @@ class TFMindex : public StringList {
   TFileManager& manager_;
   bool isIndex_ = true;
   bool textIntact_ = true;
+  int64_t blockStart_ = -1;  // this index's block, once loaded and found sound
+  int32_t blockLength_ = 0;
 };
 
 }  // namespace pel

@@ -3,7 +3,8 @@
 
 #include <functional>
 #include <memory>
-#include <set>
+#include <iterator>
+#include <map>
 
 #include "app/constants.h"
 #include "store/data_buf.h"
@@ -228,11 +229,17 @@ int DoDeleteMailboxEntries(std::string_view mailbox, const std::vector<uint8_t>*
     if (!box.ChainWritable()) return -1;
     // Every block to be freed is checked first: finding damage halfway would
     // leave some entries freed and still listed.
-    std::set<int32_t> toFree;
+    std::map<int64_t, int64_t> toFree;  // block start -> length
     for (int k = 0; k < box.Count(); ++k) {
-      int32_t p = box.Value(k);
+      int32_t p = box.Value(k), length = 0;
       if (!Selected(selection, k) || p == -1) continue;
-      if (!toFree.insert(p).second || !box.CanFreeRecordAt(p)) {
+      if (!box.CanFreeRecordAt(p, &length) || !toFree.emplace(int64_t{p} - 4, length).second) {
+        m->MarkDamaged();
+        return -1;
+      }
+    }
+    for (auto it = toFree.begin(); it != toFree.end() && std::next(it) != toFree.end(); ++it) {
+      if (it->first + it->second > std::next(it)->first) {
         m->MarkDamaged();
         return -1;
       }
@@ -266,9 +273,10 @@ int DoMoveMailboxEntries(std::string_view source, const std::vector<uint8_t>* se
     TFMindex to(*m, &boxes, target);
     if (!from.IsIndex() || !to.IsIndex()) return 0;
     if (!from.ChainWritable() || !to.ChainWritable()) return -1;
-    // Two mailboxes sharing one index record: saving one would free the
-    // record the other is about to free again.
-    if (from.RecordPosition() != -1 && from.RecordPosition() == to.RecordPosition()) {
+    // Two mailboxes sharing index bytes: saving one would free bytes the
+    // other is about to free again.
+    if ((from.RecordPosition() != -1 && from.RecordPosition() == to.RecordPosition()) ||
+        (to.BlockLength() > 0 && from.ChainOverlaps(to.BlockStart(), to.BlockLength()))) {
       m->MarkDamaged();
       return -1;
     }

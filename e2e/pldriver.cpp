@@ -35,6 +35,7 @@
 //   lock <path> / unlock        hold a file open without sharing, as another program would
 //   pick <ctl> <item>           double-click the list item (list box or combo box)
 //   list-windows                print the captions of every visible top-level window
+//   elapsed                     print the milliseconds since the last start
 //   sleep <ms>
 #include <windows.h>
 
@@ -66,6 +67,7 @@ const Name kControls[] = {
 
 int g_line = 0;
 PROCESS_INFORMATION g_proc = {};
+LARGE_INTEGER g_started = {};
 HWND g_dialog = nullptr;
 HWND g_box = nullptr;
 HANDLE g_lock = INVALID_HANDLE_VALUE;
@@ -234,7 +236,7 @@ void Start(const std::string& dir, const std::vector<std::string>& w, size_t fir
   if (!CreateProcessA(w[first].c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       workDir.c_str(), &si, &g_proc))
     Fail("cannot start " + cmd + " (error " + std::to_string(GetLastError()) + ")");
-  WaitForInputIdle(g_proc.hProcess, 5000);
+  QueryPerformanceCounter(&g_started);
   g_dialog = g_box = nullptr;
 }
 
@@ -430,6 +432,12 @@ void Run(const std::vector<std::string>& w) {
           return TRUE;
         },
         0);
+  } else if (c == "elapsed") {
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    std::printf("elapsed %.1f\n", 1000.0 * static_cast<double>(now.QuadPart - g_started.QuadPart) /
+                                      static_cast<double>(freq.QuadPart));
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));
   } else if (c == "artefacts") {

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Windows benchmarks under Wine: start to first wizard page against a bare
+# dialog exe, and the copy step against a bare CopyFileA loop, for 1,000 small
+# files and for 20 files of 5 MB. Prints the figures; asserts nothing.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target demo_dist pldriver bare_dialog copy_bench >/dev/null
+build="$root/build/windows"
+source scripts/wine-env.sh
+trap wine_env_stop EXIT
+wine_env_init
+rm -rf "$PEL_WINE_ROOT/prefixes/bench"
+wine_prefix bench
+c="$WINEPREFIX/drive_c"
+cp -r "$build/demo-dist" "$c/dist"
+cp "$build/e2e/pldriver.exe" "$build/bench/win32/bare_dialog.exe" "$build/bench/win32/copy_bench.exe" "$c/"
+
+startup() {  # exe caption runs -> milliseconds to the first window, one per line
+  local i
+  for i in $(seq "$3"); do
+    printf 'start %s\nwindow "%s"\nelapsed\nclose\nsleep 100\n' "$1" "$2" > "$c/bench.drv"
+    if [ "$2" = "Pelmora Setup" ]; then printf 'exit 0\n' >> "$c/bench.drv"; fi
+    wine 'C:\pldriver.exe' 'C:\bench.drv' 2>/dev/null | tr -d '\r' | sed -n 's/^elapsed //p'
+  done
+}
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+bare=$(startup 'C:\bare_dialog.exe' 'Bare Dialog' 15 | median)
+setup=$(startup 'C:\dist\setup.exe' 'Pelmora Setup' 15 | median)
+echo "start to first window (median of 15): bare dialog ${bare} ms, setup wizard ${setup} ms, ratio $(awk -v a="$setup" -v b="$bare" 'BEGIN {printf "%.2f", a / b}')"
+
+mkdir -p "$c/small" "$c/large"
+for i in $(seq 1000); do head -c $((200 + i % 700)) /dev/urandom > "$c/small/file$i.txt"; done
+for i in $(seq 20); do head -c $((5 * 1024 * 1024)) /dev/urandom > "$c/large/file$i.bin"; done
+echo "1,000 small files: $(wine 'C:\copy_bench.exe' 'C:\small' 'C:\scratch' 2>/dev/null | tr -d '\r')"
+echo "20 files of 5 MB:  $(wine 'C:\copy_bench.exe' 'C:\large' 'C:\scratch' 2>/dev/null | tr -d '\r')"
+echo "setup.exe, stripped: $(stat -c %s "$build/app/setup.exe") bytes"

@@ -340,6 +340,17 @@ TEST_F(StoreOps, AFileHeldByAnotherOpenerRaises) {
   }
 }
 
+TEST_F(StoreOps, OverlappingBlocksAreFoundBeforeAnythingIsWritten) {
+  StringList msg = DefaultMessage();
+  ASSERT_EQ(WriteSection(DefaultMessageKey, &msg, Db()), 0);
+  Bytes f = File();
+  std::copy_n(Le32(63).begin(), 4, f.begin() + 172);  // "default" runs into the root index
+  test::WriteFileBytes(Db(), f);
+  EXPECT_EQ(RenameEntry(DefaultMessageKey, "old", Db()), 2);
+  EXPECT_EQ(WriteSection(DefaultMessageKey, &msg, Db()), 2);
+  EXPECT_EQ(Hex(File()), Hex(f));
+}
+
 TEST_F(StoreOps, ForeignFilesGiveReadErrorsAndStayUnchanged) {
   Bytes foreign = test::AsBytes("This is a plain text file, not a store at all.\r\n");
   test::WriteFileBytes(Db(), foreign);

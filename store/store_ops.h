@@ -59,7 +59,9 @@ Text ReadSetting(std::string_view name, std::string_view def, const Text& file);
 // read's code (or 2 when the record failed to inflate) when the settings
 // record could not be read, so existing settings are never overwritten.
 int WriteSetting(std::string_view name, std::string_view value, const Text& file);
-// Appends the root index's names with their record positions to list.
+// Appends the root index's names with their record positions to list. Like
+// every operation that walks from the root, it opens the file as a writer
+// would: a missing file is created (ListIndex below does not).
 int ListRoot(StringList& list, const Text& file);
 // Copies the record's payload into target (when given); true when not empty.
 bool ReadBuffer(std::string_view path, TDataBuf* target, const Text& file);

@@ -320,7 +320,14 @@ void Run(const std::vector<std::string>& w) {
     // As a person would: open the system menu from the keyboard, step up to
     // its last item (the menu wraps round) and choose it.
     PostMessageA(g_dialog, WM_SYSCOMMAND, SC_KEYMENU, ' ');
-    Sleep(300);
+    HWND popup = nullptr;
+    for (int i = 0; i < 150 && !popup; ++i) {
+      Sleep(20);
+      popup = FindWindowA("#32768", nullptr);
+      if (popup && !IsWindowVisible(popup)) popup = nullptr;
+    }
+    Expect(popup != nullptr, "the system menu did not open");
+    Sleep(100);
     PostMessageA(g_dialog, WM_KEYDOWN, VK_UP, 0x01480001);
     Sleep(100);
     PostMessageA(g_dialog, WM_KEYDOWN, VK_RETURN, 0x001C0001);

@@ -36,8 +36,14 @@ drive() {
   return "$rc"
 }
 # reg_value KEY NAME: the value's data as `wine reg query` prints it ("" when missing).
+# A busy machine can make a single query fail: it is asked up to three times.
 reg_value() {
-  wine reg query "HKCU\\$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '
+  local out="" try
+  for try in 1 2 3; do
+    out="$(wine reg query "HKCU\\$1" /v "$2" 2>/dev/null)" && break
+    sleep 0.5
+  done
+  printf '%s\n' "$out" | tr -d '\r' | awk -v n="$2" '
     { line=$0; sub(/^    /, "", line) }
     index(line, n "    ") == 1 { rest=substr(line, length(n) + 5); sub(/^[A-Z_]+    /, "", rest); print rest }'
 }

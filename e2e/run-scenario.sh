@@ -22,6 +22,27 @@ mkdir -p "$artefacts"
 cp -r "$build/demo-dist" "$drive_c/dist"
 cp "$build/e2e/pldriver.exe" "$drive_c/pldriver.exe"
 
+# Driver snippets the scenarios share, for use in unquoted here-documents.
+# to_review: start setup from the distribution and walk to Review.
+to_review='start C:\dist\setup.exe
+window "Pelmora Setup"
+click NextBtn
+set-text EAddr a@example.org
+set-text Host smtp.example.org
+click NextBtn'
+# install_to_done: Install, confirm, let the pause run out, land on Done.
+install_to_done='click NextBtn
+box Pelmora "Install now?"
+answer OK
+window Pelmora
+gone 8000
+window "Pelmora Setup"
+wait-text Notebook1 Done'
+# exit_quietly: leave Done without starting the client.
+exit_quietly='check RunPelmoraBox 0
+click CancelBtn
+exit 0'
+
 # drive: the driver reads its commands from standard input.
 drive() {
   local script

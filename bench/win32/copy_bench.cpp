@@ -27,15 +27,19 @@ void Empty(pel::FileSystem& fs, const std::string& folder) {
   pel::DeleteTree(fs, path);
 }
 
+// -1 unless every file was copied.
 double BareLoop(const std::string& from, const std::string& to) {
   double t0 = Now();
-  CreateDirectoryA(to.c_str(), nullptr);
+  if (!CreateDirectoryA(to.c_str(), nullptr)) return -1;
   WIN32_FIND_DATAA d;
   HANDLE h = FindFirstFileA((from + "\\*.*").c_str(), &d);
   if (h == INVALID_HANDLE_VALUE) return -1;
   do {
     if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    CopyFileA((from + "\\" + d.cFileName).c_str(), (to + "\\" + d.cFileName).c_str(), FALSE);
+    if (!CopyFileA((from + "\\" + d.cFileName).c_str(), (to + "\\" + d.cFileName).c_str(), FALSE)) {
+      FindClose(h);
+      return -1;
+    }
   } while (FindNextFileA(h, &d));
   FindClose(h);
   return Now() - t0;
@@ -61,6 +65,7 @@ int main(int argc, char** argv) {
   }
   std::string from = argv[1], scratch = argv[2];
   pel::FileSystem& fs = pel::RealPlatform().files;
+  CreateDirectoryA(scratch.c_str(), nullptr);
   double bare = 1e9, step = 1e9;
   for (int run = 0; run < 3; ++run) {
     Empty(fs, scratch + "\\bare");

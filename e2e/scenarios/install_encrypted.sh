@@ -5,8 +5,8 @@ mkdir -p "$dest"
 printf 'sealed database bytes' > "$dest/PL.pgp"
 wine reg add 'HKCU\Software\Pelmora' /v AppDir /t REG_SZ /d 'C:\Program Files\Pelmora' /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Pelmora' /v 'Program Group' /t REG_SZ /d Pelmora /f >/dev/null 2>&1
-drive <<'DRIVE'
-start C:\dist\setup.exe
+drive <<DRIVE
+start C:\\dist\\setup.exe
 window "Pelmora Setup"
 text Notebook1 Review
 snap encrypted-notice
@@ -14,16 +14,8 @@ text RichEdit3 "I have found that your PL database is encrypted. Because of this
 enabled BackBtn 0
 enabled NextBtn 1
 text EAddr ""
-click NextBtn
-box Pelmora "Install now?"
-answer OK
-window Pelmora
-gone 8000
-window "Pelmora Setup"
-wait-text Notebook1 Done
-check RunPelmoraBox 0
-click CancelBtn
-exit 0
+$install_to_done
+$exit_quietly
 DRIVE
 expect_eq "$(cat "$dest/PL.pgp")" "sealed database bytes" "PL.pgp"
 [ ! -e "$dest/PL.dbc" ] || fail "a plain database was written beside the encrypted one"

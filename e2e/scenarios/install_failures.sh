@@ -52,12 +52,7 @@ expect_eq "$(cat "$dest/License.txt")" "old license" "the read-only file"
 
 wine attrib -r 'C:\Program Files\Pelmora\License.txt' >/dev/null 2>&1
 drive <<DRIVE
-start C:\\dist\\setup.exe
-window "Pelmora Setup"
-click NextBtn
-set-text EAddr a@example.org
-set-text Host smtp.example.org
-click NextBtn
+$to_review
 lock "C:\\Program Files\\Pelmora\\PL.dbc"
 click NextBtn
 box Pelmora "Install now?"
@@ -77,9 +72,7 @@ wait-text Notebook1 Done
 find-window Pelmora
 close
 window "Pelmora Setup"
-check RunPelmoraBox 0
-click CancelBtn
-exit 0
+$exit_quietly
 DRIVE
 expect_eq "$(plstore get "$dest/PL.dbc" notes/old)" "existing database" "the earlier record"
 expect_eq "$(plstore get "$dest/PL.dbc" default/message | sed -n 3p)" "From: a@example.org" "message"

@@ -9,16 +9,8 @@ click NextBtn
 set-text EAddr a@example.org
 set-text Host smtp.example.org
 click NextBtn
-click NextBtn
-box Pelmora "Install now?"
-answer OK
-window Pelmora
-gone 8000
-window "Pelmora Setup"
-wait-text Notebook1 Done
-check RunPelmoraBox 0
-click CancelBtn
-exit 0
+$install_to_done
+$exit_quietly
 DRIVE
 }
 install_into 'c:\DIST\' 'C:\dist\setup.exe'

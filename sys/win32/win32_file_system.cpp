@@ -84,7 +84,9 @@ bool Win32FileSystem::RemoveEmptyDirectory(std::string_view path) {
 }
 
 bool Win32FileSystem::Copy(std::string_view from, std::string_view to, bool fail_if_exists) {
-  if (!fail_if_exists && FileExists(from) && ReadOnlyTarget(to)) return false;
+  // The target is asked first: on a fresh installation it does not exist, and
+  // one question per file is all the copy loop can afford.
+  if (!fail_if_exists && ReadOnlyTarget(to) && FileExists(from)) return false;
   return CopyFileA(Text(from).c_str(), Text(to).c_str(), fail_if_exists) || Failed();
 }
 

@@ -230,7 +230,8 @@ void SaveBitmap(HWND h, const std::string& name) {
 
 void Start(const std::string& dir, const std::vector<std::string>& w, size_t first) {
   std::string cmd = "\"" + w[first] + "\"";
-  for (size_t i = first + 1; i < w.size(); ++i) cmd += " " + w[i];
+  for (size_t i = first + 1; i < w.size(); ++i)
+    cmd += w[i].empty() || w[i].find(' ') != std::string::npos ? " \"" + w[i] + "\"" : " " + w[i];
   std::string workDir = dir.empty() ? w[first].substr(0, w[first].find_last_of('\\')) : dir;
   STARTUPINFOA si = {sizeof si};
   if (!CreateProcessA(w[first].c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -11,7 +11,7 @@ DRIVE
 wine reg add 'HKCU\Software\Pelmora' /v AppDir /t REG_DWORD /d 5 /f >/dev/null 2>&1
 drive <<'DRIVE'
 start C:\dist\setup.exe
-box "Pelmora Setup" "Invalid data type for 'AppDir'."
+box "Pelmora Setup" "Invalid data type for 'AppDir'"
 snap exception-box
 answer OK
 no-window "Pelmora Setup" 500

@@ -18,4 +18,21 @@ void ShowException(std::string_view message) {
   MessageBoxA(GetActiveWindow(), text.c_str(), g_title.c_str(), MB_OK | MB_ICONERROR);
 }
 
+MsgAnswer ShowBox(HWND owner, std::string_view text, std::string_view caption, MsgButtons buttons,
+                  MsgIcon icon) {
+  UINT type = buttons == MsgButtons::OkCancel ? MB_OKCANCEL
+              : buttons == MsgButtons::YesNo  ? MB_YESNO
+                                              : MB_OK;
+  switch (icon) {
+    case MsgIcon::Information: type |= MB_ICONINFORMATION; break;
+    case MsgIcon::Warning: type |= MB_ICONWARNING; break;
+    case MsgIcon::Error: type |= MB_ICONERROR; break;
+    case MsgIcon::Question: type |= MB_ICONQUESTION; break;
+    case MsgIcon::None: break;
+  }
+  Text t(text), c(caption);
+  return static_cast<MsgAnswer>(
+      MessageBoxA(owner ? owner : GetActiveWindow(), t.c_str(), c.c_str(), type));
+}
+
 }  // namespace pel::app

@@ -44,11 +44,7 @@ class Win32BrowseView final : public BrowseView {
   }
   MsgAnswer ShowMessage(std::string_view text, std::string_view caption,
                         MsgButtons buttons) override {
-    Text t(text), cap(caption);
-    UINT type = buttons == MsgButtons::OkCancel ? MB_OKCANCEL
-                : buttons == MsgButtons::YesNo  ? MB_YESNO
-                                                : MB_OK;
-    return static_cast<MsgAnswer>(MessageBoxA(hwnd_, t.c_str(), cap.c_str(), type));
+    return app::ShowBox(hwnd_, text, caption, buttons);
   }
 
  private:

@@ -10,6 +10,7 @@
 
 #include "app/constants.h"
 #include "app/win32/application.h"
+#include "app/win32/resource.h"
 #include "app/win32/window_helpers.h"
 #include "setup/install_driver.h"
 #include "setup/previous_install.h"
@@ -89,11 +90,7 @@ class Win32SetupView final : public SetupView {
   }
   bool Busy() const { return busy_; }
   MsgAnswer Ask(std::string_view text, std::string_view caption, MsgButtons buttons) override {
-    Text t(text), cap(caption);
-    UINT type = buttons == MsgButtons::OkCancel ? MB_OKCANCEL
-                : buttons == MsgButtons::YesNo  ? MB_YESNO
-                                                : MB_OK;
-    return static_cast<MsgAnswer>(MessageBoxA(hwnd_, t.c_str(), cap.c_str(), type));
+    return app::ShowBox(hwnd_, text, caption, buttons);
   }
 
  private:
@@ -166,7 +163,7 @@ void Construct(HWND hwnd, SetupWindow& w) {
   AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
 
   // The task bar shows the wizard's icon while it is open.
-  w.icon = LoadIconA(app::Instance(), MAKEINTRESOURCEA(1));
+  w.icon = LoadIconA(app::Instance(), MAKEINTRESOURCEA(IDI_PELMORA));
   SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon));
   SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(w.icon));
   w.savedAppIcon = reinterpret_cast<HICON>(

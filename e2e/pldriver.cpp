@@ -35,7 +35,8 @@
 //   lock <path> / unlock        hold a file open without sharing, as another program would
 //   pick <ctl> <item>           double-click the list item (list box or combo box)
 //   list-windows                print the captions of every visible top-level window
-//   elapsed                     print the milliseconds since the last start
+//   elapsed                     print the milliseconds from the last start to the
+//                               moment the last awaited window was first seen
 //   sleep <ms>
 #include <windows.h>
 
@@ -68,6 +69,7 @@ const Name kControls[] = {
 int g_line = 0;
 PROCESS_INFORMATION g_proc = {};
 LARGE_INTEGER g_started = {};
+LARGE_INTEGER g_found = {};  // when the last awaited window was first seen
 HWND g_dialog = nullptr;
 HWND g_box = nullptr;
 HANDLE g_lock = INVALID_HANDLE_VALUE;
@@ -181,14 +183,15 @@ HWND FindWindowOf(const std::string& caption, bool box) {
 }
 
 HWND WaitFor(const std::string& caption, bool box, DWORD ms) {
-  for (DWORD waited = 0;; waited += 20) {
+  for (DWORD waited = 0;; waited += 5) {
     if (HWND h = FindWindowOf(caption, box)) {
+      QueryPerformanceCounter(&g_found);
       Sleep(60);  // let it finish its first paint and focus
       return h;
     }
     if (waited >= ms) return nullptr;
     if (g_proc.hProcess && WaitForSingleObject(g_proc.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
-    Sleep(20);
+    Sleep(5);
   }
 }
 
@@ -451,10 +454,9 @@ void Run(const std::vector<std::string>& w) {
         },
         0);
   } else if (c == "elapsed") {
-    LARGE_INTEGER now, freq;
-    QueryPerformanceCounter(&now);
+    LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);
-    std::printf("elapsed %.1f\n", 1000.0 * static_cast<double>(now.QuadPart - g_started.QuadPart) /
+    std::printf("elapsed %.1f\n", 1000.0 * static_cast<double>(g_found.QuadPart - g_started.QuadPart) /
                                       static_cast<double>(freq.QuadPart));
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));

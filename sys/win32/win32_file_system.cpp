@@ -84,10 +84,12 @@ bool Win32FileSystem::RemoveEmptyDirectory(std::string_view path) {
 }
 
 bool Win32FileSystem::Copy(std::string_view from, std::string_view to, bool fail_if_exists) {
-  // The target is asked first: on a fresh installation it does not exist, and
-  // one question per file is all the copy loop can afford.
-  if (!fail_if_exists && ReadOnlyTarget(to) && FileExists(from)) return false;
-  return CopyFileA(Text(from).c_str(), Text(to).c_str(), fail_if_exists) || Failed();
+  Text source(from), target(to);
+  // A new target needs no questions: that is every file of a fresh installation.
+  if (CopyFileA(source.c_str(), target.c_str(), TRUE)) return true;
+  if (fail_if_exists || GetLastError() != ERROR_FILE_EXISTS) return Failed();
+  if (ReadOnlyTarget(to)) return false;
+  return CopyFileA(source.c_str(), target.c_str(), FALSE) || Failed();
 }
 
 bool Win32FileSystem::Delete(std::string_view path) {

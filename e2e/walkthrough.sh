@@ -18,7 +18,7 @@ window Pelmora
 wait-text WaitPanel1 "...installing pelmora..." 3000
 snap 5-wait
 gone 8000
-find-window Pelmora
+find-window Pelmora 30000
 snap 6-program-group
 close
 window "Pelmora Setup"
@@ -26,7 +26,7 @@ wait-text Notebook1 Done
 snap 7-done
 click CancelBtn
 exit 0
-find-window "Pelmora (demo stand-in)"
+find-window "Pelmora (demo stand-in)" 20000
 snap 8-pelmora-started
 close
 DRIVE

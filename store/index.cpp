@@ -289,7 +289,7 @@ bool TFMindex::CanReplace(int32_t old, bool writing) {
   return true;
 }
 
-int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save) {
+int TFMindex::ClaimEntry(std::string_view name, bool writing, int32_t* old) {
   if (!IsStorableName(name)) {
     manager_.RefuseWrite();
     return -1;
@@ -297,9 +297,16 @@ int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save
   if (!ChainWritable()) return -1;
   int i = IndexOf(name);
   if (i < 0) i = Add(name, -1);
-  int32_t old = Value(i);
-  if (ListsAnAncestor(old) || !CanReplace(old, buffer != nullptr)) return -1;
-  if (old != -1) manager_.FreeBlock(old);
+  *old = Value(i);
+  if (ListsAnAncestor(*old) || !CanReplace(*old, writing)) return -1;
+  if (*old != -1) manager_.FreeBlock(*old);
+  return i;
+}
+
+int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save) {
+  int32_t old = -1;
+  int i = ClaimEntry(name, buffer != nullptr, &old);
+  if (i < 0) return -1;
   int32_t p = -1;
   if (buffer) {
     buffer->kind = kDataRecord;
@@ -317,16 +324,9 @@ int32_t TFMindex::WriteRecord(std::string_view name, TDataBuf* buffer, bool save
 }
 
 int32_t TFMindex::WriteRecordFromStream(std::string_view name, MemoryStream* stream, bool save) {
-  if (!IsStorableName(name)) {
-    manager_.RefuseWrite();
-    return -1;
-  }
-  if (!ChainWritable()) return -1;
-  int i = IndexOf(name);
-  if (i < 0) i = Add(name, -1);
-  int32_t old = Value(i);
-  if (ListsAnAncestor(old) || !CanReplace(old, stream != nullptr)) return -1;
-  if (old != -1) manager_.FreeBlock(old);
+  int32_t old = -1;
+  int i = ClaimEntry(name, stream != nullptr, &old);
+  if (i < 0) return -1;
   int32_t p = -1;
   if (stream) {
     TDataBuf flags;

@@ -76,6 +76,10 @@ class TFMindex : public StringList {
   virtual int32_t WriteRecordFromStream(std::string_view name, MemoryStream* stream, bool save);
 
  private:
+  // The entry a write to name takes: its index, with the record it held freed;
+  // -1, with nothing freed, when the write must be refused.
+  int ClaimEntry(std::string_view name, bool writing, int32_t* old);
+
   void Load();
   struct Head {
     int32_t blockLength = 0;

@@ -8,7 +8,7 @@ set-text EAddr "Jane Doe <jane@example.org>"
 set-text Host smtp.example.org
 click NextBtn
 $install_to_done
-find-window Pelmora
+find-window Pelmora 30000
 close
 window "Pelmora Setup"
 $exit_quietly

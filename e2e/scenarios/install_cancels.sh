@@ -48,9 +48,6 @@ answer No
 gone 2500
 window "Pelmora Setup"
 wait-text Notebook1 Done
-find-window Pelmora
-close
-window "Pelmora Setup"
 $exit_quietly
 DRIVE
 [ -f "$drive_c/Program Files/Pelmora/UninstPL.exe" ] || fail "the installation after No did not run"

@@ -69,9 +69,6 @@ box Pelmora "Install now?"
 answer OK
 $wait_out
 wait-text Notebook1 Done
-find-window Pelmora
-close
-window "Pelmora Setup"
 $exit_quietly
 DRIVE
 expect_eq "$(plstore get "$dest/PL.dbc" notes/old)" "existing database" "the earlier record"

@@ -24,7 +24,7 @@ enabled BackBtn 0
 enabled NextBtn 0
 text CancelBtn Exit
 checked RunPelmoraBox 1
-find-window Pelmora
+find-window Pelmora 30000
 snap group-window
 close
 window "Pelmora Setup"
@@ -32,7 +32,7 @@ snap done-page
 click CancelBtn
 no-box 300
 exit 0
-find-window "Pelmora (demo stand-in)"
+find-window "Pelmora (demo stand-in)" 20000
 text-has 100 "Started in: C:\Program Files\Pelmora"
 snap stand-in
 close

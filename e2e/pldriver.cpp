@@ -327,6 +327,9 @@ void Run(const std::vector<std::string>& w) {
     // menu is closed and opened again.
     bool boxed = false;
     for (int attempt = 0; attempt < 3 && !boxed; ++attempt) {
+      // Menus track the keyboard of the active window only.
+      SetForegroundWindow(g_dialog);
+      Sleep(100);
       PostMessageA(g_dialog, WM_SYSCOMMAND, SC_KEYMENU, ' ');
       HWND popup = nullptr;
       for (int i = 0; i < 150 && !popup; ++i) {

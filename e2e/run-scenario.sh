@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs one end-to-end scenario: a fresh prefix from the template, the demo
+# Runs one end-to-end scenario: its own virtual display, a fresh prefix from the template, the demo
 # distribution in C:\dist, the scenario's driver scripts and Linux-side checks,
 # then its screenshots converted to PNG under <build>/e2e-artefacts/<name>/.
 #   run-scenario.sh <scenario.sh> <windows build dir>
@@ -10,6 +10,10 @@ build="$(cd "$2" && pwd)"
 name="$(basename "$scenario" .sh)"
 source "$here/../scripts/wine-env.sh"
 [ -f "$PEL_WINE_ROOT/template/.ready" ] || { echo "no template prefix: run through scripts/test-windows.sh" >&2; exit 2; }
+
+# A display of its own: scenarios running side by side must not take each
+# other's focus, as two people at one screen would.
+wine_display
 
 group="e2e-$name"
 prefix="$PEL_WINE_ROOT/prefixes/$group"
@@ -92,6 +96,7 @@ finish() {
     [ -f "$bmp" ] && convert "$bmp" "$artefacts/$(basename "${bmp%.bmp}").png" 2>/dev/null || true
   done
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
+  kill "$WINE_DISPLAY_PID" 2>/dev/null || true
   [ $rc -eq 0 ] && rm -rf "$prefix"
   [ $rc -eq 0 ] && echo "scenario $name: passed" || echo "scenario $name: FAILED (prefix kept: $prefix)"
   exit $rc

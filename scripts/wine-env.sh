@@ -13,14 +13,34 @@ export HOME="$PEL_WINE_ROOT/home"
 wine_env_init() {
   mkdir -p "$PEL_WINE_ROOT/prefixes" "$HOME"
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    local n=$(( 90 + RANDOM % 400 ))
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    echo $! > "$PEL_WINE_ROOT/xvfb.pid"
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    wine_display
+    echo "$WINE_DISPLAY_PID" > "$PEL_WINE_ROOT/xvfb.pid"
   fi
   [ -f "$PEL_WINE_ROOT/template/.ready" ] || wine_make_template
+}
+
+# Starts a virtual display of its own and exports DISPLAY; its process id is
+# left in WINE_DISPLAY_PID. Two callers racing for one number: the loser tries
+# the next.
+wine_display() {
+  local n=$(( 100 + RANDOM % 800 )) tries
+  for tries in $(seq 20); do
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    WINE_DISPLAY_PID=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$WINE_DISPLAY_PID" 2>/dev/null && break
+      kill -0 "$WINE_DISPLAY_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$WINE_DISPLAY_PID" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+    n=$((n + 1))
+  done
+  echo "wine-env: no virtual display could be started" >&2
+  return 1
 }
 
 wine_make_template() {

@@ -1,6 +1,5 @@
 # The wizard as a first installation opens it: Start page, headings, system menu,
 # About box; Escape on Start closes without a question.
-# Runs alone: the system menu follows the keyboard of the active window only.
 mkdir -p "$drive_c/upper" && cp "$drive_c/dist/setup.exe" "$drive_c/upper/SETUP.EXE"
 drive <<'DRIVE'
 start C:\upper\SETUP.EXE

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <string_view>
 
 #include "app/text.h"
@@ -20,6 +21,33 @@ void SetTitle(std::string_view title);
 // The platform's standard exception box: the message (with a final full stop
 // added when it has none), the application title as caption, an error icon.
 void ShowException(std::string_view message);
+
+// Runs f for a dialog's construction or first show: an exception ends the
+// dialog's modal run and is kept in failure, for whoever started the run to
+// rethrow. False when f threw.
+template <class F>
+bool EndRunOnFailure(HWND dialog, std::exception_ptr& failure, F&& f) {
+  try {
+    f();
+    return true;
+  } catch (...) {
+    failure = std::current_exception();
+    EndDialog(dialog, -1);
+    return false;
+  }
+}
+
+// Runs f as an event handler: an exception ends that handler only, is shown
+// in the standard exception box, and the window stays open.
+template <class F>
+INT_PTR HandleEvent(F&& f) {
+  try {
+    return f();
+  } catch (const std::exception& e) {
+    ShowException(e.what());
+    return TRUE;
+  }
+}
 
 // A modal message box owned by owner (nullptr: this thread's active window).
 MsgAnswer ShowBox(HWND owner, std::string_view text, std::string_view caption, MsgButtons buttons,

@@ -94,6 +94,13 @@ void SetRichTextColor(HWND richEdit, COLORREF color) {
   SendMessageA(richEdit, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
 }
 
+INT_PTR ColorControl(WPARAM dc, COLORREF text, int background) {
+  HDC hdc = reinterpret_cast<HDC>(dc);
+  SetTextColor(hdc, text);
+  SetBkColor(hdc, GetSysColor(background));
+  return reinterpret_cast<INT_PTR>(GetSysColorBrush(background));
+}
+
 void AppendAboutItem(HWND dlg, int command, const char* text) {
   HMENU menu = GetSystemMenu(dlg, FALSE);
   int count = GetMenuItemCount(menu);

@@ -34,6 +34,9 @@ void SetControlText(HWND control, std::string_view text);
 // Rich text: appends one line (a paragraph) at the end; sets the colour of all text.
 void AppendRichLine(HWND richEdit, std::string_view line);
 void SetRichTextColor(HWND richEdit, COLORREF color);
+// Answers a WM_CTLCOLOR* message: the control's text colour and a background
+// of the system colour background (a COLOR_* index).
+INT_PTR ColorControl(WPARAM dc, COLORREF text, int background);
 // Appends a separator and a text item with the given command to the system menu.
 void AppendAboutItem(HWND dlg, int command, const char* text);
 

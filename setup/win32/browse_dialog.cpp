@@ -202,16 +202,11 @@ INT_PTR CALLBACK BrowseProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
     w = reinterpret_cast<BrowseWindow*>(lp);
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-    try {
-      Construct(hwnd, *w);
-    } catch (...) {
-      w->failure = std::current_exception();
-      EndDialog(hwnd, -1);
-    }
+    app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); });
     return TRUE;
   }
   if (!w || !w->dlg) return FALSE;
-  try {
+  return app::HandleEvent([&]() -> INT_PTR {
     switch (msg) {
       case WM_COMMAND: Command(hwnd, *w, LOWORD(wp), HIWORD(wp)); return TRUE;
       case WM_CLOSE: TryClose(hwnd, *w, ModalResult::Cancel); return TRUE;
@@ -222,19 +217,12 @@ INT_PTR CALLBACK BrowseProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return FALSE;
       case WM_CTLCOLORLISTBOX:
-        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd, IDC_FileListBox1)) {
-          HDC dc = reinterpret_cast<HDC>(wp);
-          SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-          SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-          return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_WINDOW));
-        }
+        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd, IDC_FileListBox1))
+          return ColorControl(wp, GetSysColor(COLOR_GRAYTEXT), COLOR_WINDOW);
         return FALSE;
       default: return FALSE;
     }
-  } catch (const std::exception& e) {
-    app::ShowException(e.what());
-    return TRUE;
-  }
+  });
 }
 
 }  // namespace

@@ -195,12 +195,7 @@ INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     w = reinterpret_cast<SetupWindow*>(lp);
     w->hwnd = hwnd;
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-    try {
-      Construct(hwnd, *w);
-    } catch (...) {
-      w->failure = std::current_exception();
-      EndDialog(hwnd, -1);
-    }
+    app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); });
     return FALSE;  // focus was set by the wizard
   }
   if (!w || !w->form) return FALSE;
@@ -208,15 +203,11 @@ INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     // The show event: over an earlier installation the wizard moves on to
     // Review before anything is drawn. What it throws ends the wizard.
     w->shown = true;
-    try {
-      FormShow(*w->form, w->services.platform.files);
-    } catch (...) {
-      w->failure = std::current_exception();
-      EndDialog(hwnd, -1);
-    }
+    app::EndRunOnFailure(hwnd, w->failure, [&] { FormShow(*w->form, w->services.platform.files); });
     return FALSE;
   }
-  try {
+  // An exception in an event handler ends that handler only; the wizard stays open.
+  return app::HandleEvent([&]() -> INT_PTR {
     switch (msg) {
       case WM_COMMAND: Command(hwnd, *w, LOWORD(wp), HIWORD(wp)); return TRUE;
       case WM_CLOSE: Close(hwnd, *w); return TRUE;
@@ -235,11 +226,7 @@ INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return FALSE;
       default: return FALSE;
     }
-  } catch (const std::exception& e) {
-    // An exception in an event handler ends that handler only; the wizard stays open.
-    app::ShowException(e.what());
-    return TRUE;
-  }
+  });
 }
 
 }  // namespace

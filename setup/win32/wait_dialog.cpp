@@ -68,17 +68,12 @@ INT_PTR CALLBACK WaitProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
     w = reinterpret_cast<WaitWindow*>(lp);
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-    try {
-      Construct(hwnd, *w);
-    } catch (...) {
-      w->failure = std::current_exception();
+    if (!app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); }))
       KillTimer(hwnd, kTimer1);
-      EndDialog(hwnd, -1);
-    }
     return TRUE;
   }
   if (!w || !w->form) return FALSE;
-  try {
+  return app::HandleEvent([&]() -> INT_PTR {
     switch (msg) {
       case WM_TIMER:
         if (wp == kTimer1) w->form->Timer1Timer();
@@ -92,19 +87,12 @@ INT_PTR CALLBACK WaitProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         w->form->Close(ModalResult::Cancel);
         return TRUE;
       case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd, IDC_WaitPanel1)) {
-          HDC dc = reinterpret_cast<HDC>(wp);
-          SetTextColor(dc, RGB(0, 0, 0));
-          SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-          return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
-        }
+        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd, IDC_WaitPanel1))
+          return ColorControl(wp, RGB(0, 0, 0), COLOR_BTNFACE);
         return FALSE;
       default: return FALSE;
     }
-  } catch (const std::exception& e) {
-    app::ShowException(e.what());
-    return TRUE;
-  }
+  });
 }
 
 }  // namespace

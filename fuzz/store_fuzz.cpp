@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/constants.h"
-#include "app/string_list.h"
+#include "base/string_list.h"
 #include "store/data_buf.h"
 #include "store/store_check.h"
 #include "store/store_ops.h"

@@ -3,8 +3,8 @@
 
 #include <string_view>
 
-#include "app/string_list.h"
-#include "app/text.h"
+#include "base/string_list.h"
+#include "base/text.h"
 
 namespace pel {
 

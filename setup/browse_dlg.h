@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "setup/modal_result.h"
 #include "sys/ui.h"
 

@@ -3,8 +3,8 @@
 
 #include <functional>
 
-#include "app/string_list.h"
-#include "app/text.h"
+#include "base/string_list.h"
+#include "base/text.h"
 #include "setup/store_access.h"
 #include "sys/platform.h"
 #include "sys/ui.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/string_list.h"
-#include "app/text.h"
+#include "base/string_list.h"
+#include "base/text.h"
 
 namespace pel {
 

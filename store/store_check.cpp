@@ -7,7 +7,7 @@
 #include <set>
 #include <string_view>
 
-#include "app/string_list.h"
+#include "base/string_list.h"
 #include "store/file_manager.h"
 #include "store/index.h"
 #include "store/le.h"

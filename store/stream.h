@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace pel {
 

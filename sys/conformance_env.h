@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "sys/platform.h"
 
 namespace pel {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "sys/shell.h"
 
 namespace pel {

@@ -6,7 +6,7 @@
 #include <exception>
 #include <string_view>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "sys/ui.h"
 
 namespace pel::app {

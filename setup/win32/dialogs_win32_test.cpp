@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "setup/win32/browse_dialog.h"
 #include "setup/win32/dialog_ids.h"
 #include "setup/win32/wait_dialog.h"

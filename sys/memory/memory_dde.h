@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "sys/dde.h"
 
 namespace pel {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/string_list.h"
+#include "base/string_list.h"
 #include "sys/paths.h"
 
 namespace pel {

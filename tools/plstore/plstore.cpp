@@ -8,7 +8,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/string_list.h"
+#include "base/string_list.h"
 #include "store/data_buf.h"
 #include "store/file_manager.h"
 #include "store/store_check.h"

@@ -1,5 +1,5 @@
 // Code page 1252 case tables, and the text helpers built on the case mapping.
-#include "app/text.h"
+#include "base/text.h"
 
 namespace pel {
 

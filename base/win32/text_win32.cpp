@@ -1,7 +1,7 @@
 // Case mapping for the Windows build: the system's own ANSI mapping and comparison.
 #include <windows.h>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace pel {
 

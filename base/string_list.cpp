@@ -1,5 +1,5 @@
 // String list: the text form and the name=value lookups the store and wizards share.
-#include "app/string_list.h"
+#include "base/string_list.h"
 
 namespace pel {
 

@@ -1,5 +1,5 @@
 // Case mapping for the native build: the code page 1252 table stands in for the system.
-#include "app/text.h"
+#include "base/text.h"
 
 namespace pel {
 

@@ -1,7 +1,7 @@
 // String list: text form, line splitting and name=value lookups.
 #include <gtest/gtest.h>
 
-#include "app/string_list.h"
+#include "base/string_list.h"
 
 namespace pel {
 namespace {

@@ -1,7 +1,7 @@
 // Case mapping: the code page 1252 table, and (under Wine) its agreement with the system.
 #include <gtest/gtest.h>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace pel {
 namespace {

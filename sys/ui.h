@@ -13,7 +13,8 @@ enum class MsgAnswer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 class Ui {
  public:
   virtual ~Ui() = default;
-  // Shows a modal box owned by the active window of this thread and returns the
+  // Shows a modal box owned by the innermost open dialog of the program (the
+  // window that asked) and returns the
   // button pressed. Never throws.
   virtual MsgAnswer ShowMessage(std::string_view text, std::string_view caption,
                                MsgButtons buttons, MsgIcon icon = MsgIcon::None) = 0;

@@ -1,11 +1,23 @@
 // The application object: title, module handle, and the standard exception box.
 #include "app/win32/application.h"
 
+#include <vector>
+
 namespace pel::app {
 namespace {
 HINSTANCE g_instance = nullptr;
 Text g_title = "Pelmora";
+// Dialogs nest on the one GUI thread, so a stack is all the bookkeeping needed.
+std::vector<HWND> g_owners;
 }  // namespace
+
+MessageOwnerScope::MessageOwnerScope(HWND dialog) : dialog_(dialog) { g_owners.push_back(dialog); }
+MessageOwnerScope::~MessageOwnerScope() {
+  // Normally the last one; erase by value so an out-of-order release cannot
+  // leave a destroyed window as the owner.
+  std::erase(g_owners, dialog_);
+}
+HWND MessageOwner() { return g_owners.empty() ? nullptr : g_owners.back(); }
 
 HINSTANCE Instance() { return g_instance; }
 void SetInstance(HINSTANCE h) { g_instance = h; }
@@ -32,7 +44,7 @@ MsgAnswer ShowBox(HWND owner, std::string_view text, std::string_view caption, M
   }
   Text t(text), c(caption);
   return static_cast<MsgAnswer>(
-      MessageBoxA(owner ? owner : GetActiveWindow(), t.c_str(), c.c_str(), type));
+      MessageBoxA(owner ? owner : MessageOwner() ? MessageOwner() : GetActiveWindow(), t.c_str(), c.c_str(), type));
 }
 
 }  // namespace pel::app

@@ -49,7 +49,26 @@ INT_PTR HandleEvent(F&& f) {
   }
 }
 
-// A modal message box owned by owner (nullptr: this thread's active window).
+// While a dialog holds one of these, boxes shown without an owner (through
+// CurrentUi(), by the steps and the store) are owned by it: the innermost
+// living holder wins. An owned box disables its owner, so the dialog cannot
+// be clicked again underneath it. Make it when the window exists
+// (WM_INITDIALOG) and let it go before the window is destroyed.
+class MessageOwnerScope {
+ public:
+  explicit MessageOwnerScope(HWND dialog);
+  ~MessageOwnerScope();
+  MessageOwnerScope(const MessageOwnerScope&) = delete;
+  MessageOwnerScope& operator=(const MessageOwnerScope&) = delete;
+
+ private:
+  HWND dialog_;
+};
+// The innermost dialog holding a MessageOwnerScope, or nullptr.
+HWND MessageOwner();
+
+// A modal message box owned by owner (nullptr: MessageOwner(), and failing
+// that this thread's active window).
 MsgAnswer ShowBox(HWND owner, std::string_view text, std::string_view caption, MsgButtons buttons,
                   MsgIcon icon = MsgIcon::None);
 

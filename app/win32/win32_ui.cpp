@@ -1,4 +1,4 @@
-// Message boxes on Windows: modal, owned by this thread's active window.
+// Message boxes on Windows: modal, owned by the innermost dialog that asked to own them.
 #include <windows.h>
 
 #include "app/win32/application.h"

@@ -1,0 +1,29 @@
+// Control identifiers of the uninstall wizard and its closing notice, named after the design-time controls.
+// Shared by the resource script, the dialog code and the end-to-end driver. A
+// name the setup wizard or its dialogs already use keeps that identifier, so
+// that one name means one identifier wherever a driver script says it.
+#pragma once
+
+#include "setup/win32/dialog_ids.h"
+#include "setup/win32/setup_ids.h"
+
+#define IDD_UNINST 400
+#define IDD_UNINSTDIR 410
+
+// The wizard. Shared with the setup wizard: Panel1, Appname, RichEdit1,
+// Label4, Label6, RichEdit2, Label2, RichEdit3, BackBtn, NextBtn, CancelBtn.
+#define IDC_Notebook 1100
+#define IDC_Label23 1101
+#define IDC_RichEdit7 1102
+#define IDC_Label24 1103
+#define IDC_Label25 1110
+#define IDC_Label26 1111
+#define IDC_AppEntries 1112
+#define IDC_MixEntries 1113
+#define IDC_Label1 1120
+#define IDC_Memo1 1121
+
+// The closing notice. Shared: Label1, Label2, Label3, OkBtn (the browse
+// dialog's, which also ends its dialog with the OK result).
+#define IDC_Bevel1 1400
+#define IDC_OpenDirBtn 1401

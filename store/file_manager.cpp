@@ -12,9 +12,9 @@ namespace {
 constexpr int64_t kMaxOffset = std::numeric_limits<int32_t>::max();
 }  // namespace
 
-TFileManager::TFileManager(const Text& path)
+TFileManager::TFileManager(const Text& path, StoreOpenMode mode)
     : stream_(nullptr), ownsStream_(true), fileName_(path) {
-  owned_ = OpenStoreFile(path);  // throws "Cannot open file ..." / "Cannot create file ..."
+  owned_ = OpenStoreFile(path, mode);  // throws "Cannot open file ..." / "Cannot create file ..."
   stream_ = owned_.get();
   OpenSequence();
 }

@@ -7,10 +7,9 @@
 
 #include "base/text.h"
 #include "store/free_list.h"
+#include "store/stream.h"
 
 namespace pel {
-
-class ByteStream;
 
 // Error codes of the store; every store operation returns one.
 enum StoreError : int32_t {
@@ -41,9 +40,10 @@ inline constexpr int32_t kHeaderSize = 46;  // magic + root block + used-space e
 
 class TFileManager {
  public:
-  // OpenStore: opens the file at path, or creates it, without sharing.
+  // OpenStore: opens the file at path, or creates it, without sharing; a
+  // reader (kReading) takes a read-only file for reading only.
   // Throws StoreFileError when neither works.
-  explicit TFileManager(const Text& path);
+  explicit TFileManager(const Text& path, StoreOpenMode mode = StoreOpenMode::kWriting);
   // AttachStream: works on a stream the caller owns and keeps.
   explicit TFileManager(ByteStream& stream);
   ~TFileManager();

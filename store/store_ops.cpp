@@ -27,8 +27,11 @@ struct Store {
   ByteStream* stream = nullptr;
 
   bool Exists() const { return stream != nullptr || StoreFileExists(*path); }
-  std::unique_ptr<TFileManager> Open() const {
-    return stream ? std::make_unique<TFileManager>(*stream) : std::make_unique<TFileManager>(*path);
+  // Operations that write nothing pass kReading, so a store on a read-only
+  // medium can still be read.
+  std::unique_ptr<TFileManager> Open(StoreOpenMode mode = StoreOpenMode::kWriting) const {
+    return stream ? std::make_unique<TFileManager>(*stream)
+                  : std::make_unique<TFileManager>(*path, mode);
   }
 };
 
@@ -86,7 +89,7 @@ int DoStoreWrite(std::string_view path, TDataBuf* buffer, const Store& store) {
 int DoStoreRead(std::string_view path, TDataBuf& buffer, const Store& store) {
   if (CountNames(path) > kMaxPathNames) return kReadError;
   if (!store.Exists()) return kNoError;
-  auto m = store.Open();
+  auto m = store.Open(StoreOpenMode::kReading);
   return Walk(*m, path, false, [&](TFMindex& index, const Text& name) {
     if (index.StoredLengthOf(name) > 0) index.ReadRecord(name, &buffer);
   });
@@ -146,7 +149,7 @@ int DoListIndex(StringList& list, std::string_view path, const Store& store) {
   int names = CountNames(path);
   if (names > kMaxPathNames) return kReadError;
   if (!store.Exists()) return kNoError;
-  auto m = store.Open();
+  auto m = store.Open(StoreOpenMode::kReading);
   if (m->ErrorCode() != kNoError) return m->ErrorCode();
   std::vector<std::unique_ptr<TFMindex>> chain;
   chain.push_back(std::make_unique<TFMindex>(*m, nullptr, ""));
@@ -161,7 +164,7 @@ int DoListIndex(StringList& list, std::string_view path, const Store& store) {
 }
 
 int DoListRoot(StringList& list, const Store& store) {
-  auto m = store.Open();
+  auto m = store.Open(StoreOpenMode::kReading);
   if (m->ErrorCode() != kNoError) return m->ErrorCode();
   {
     TFMindex root(*m, nullptr, "");

@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "store/free_list.h"
+#include "store/landing.h"
 #include "store/stream.h"
 
 namespace pel {
@@ -119,10 +120,6 @@ class TFileManager {
   void NoteDiskState();
   bool OnDiskUnused(int64_t start, int64_t end) const;
 
-  struct HeldWrite {
-    int64_t offset;
-    std::vector<uint8_t> bytes;
-  };
 
   ByteStream* stream_;
   std::unique_ptr<TFreeList> freeList_;
@@ -136,13 +133,15 @@ class TFileManager {
   Text failureReport_;
 
   bool holdWrites_ = false;
-  std::vector<HeldWrite> held_;
+  std::vector<LandingWrite> held_;
   int64_t position_ = 0;        // where the next read or write goes
   bool streamInStep_ = false;   // whether the stream stands at position_
   int64_t streamSize_ = 0;      // the file's size on disk
   // The file as it stands on disk: its used space, the end of its free-list
   // area, and its free extents; bytes outside them are in use.
+  bool blankHeader_ = false;    // the file was cut off before its first header landed
   int64_t diskUsedEnd_ = 0;
+  int32_t diskRootBlock_ = -1;
   int64_t diskFreeListEnd_ = 0;
   std::vector<std::pair<int64_t, int64_t>> diskFree_;
 };

@@ -145,7 +145,17 @@ bool TFileManager::WriteBytes(const void* buffer, int32_t n) {
   if (n == 0) return true;
   if (holdWrites_) {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
+    // A write that covers an earlier one at the same offset replaces it: the
+    // free list, rewritten after every allocation, would otherwise be held
+    // once per block an operation frees.
+    for (size_t i = held_.size(); i-- > 0;) {
+      if (held_[i].offset == position_ && held_[i].bytes.size() <= static_cast<size_t>(n)) {
+        held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+      }
+    }
     held_.push_back({position_, std::vector<uint8_t>(bytes, bytes + n)});
+    ++heldCalls_;
     position_ += n;
     streamInStep_ = false;
     return true;
@@ -158,7 +168,10 @@ bool TFileManager::WriteBytes(const void* buffer, int32_t n) {
 
 int32_t TFileManager::Commit() {
   if (!holdWrites_) return errorCode_;
-  if (errorCode_ != kNoError) held_.clear();
+  if (errorCode_ != kNoError) {
+    held_.clear();
+    heldCalls_ = 0;
+  }
   if (held_.empty()) return errorCode_;
   BlockFileLayout old, now;
   old.empty = diskFreeListEnd_ == 0;
@@ -170,7 +183,8 @@ int32_t TFileManager::Commit() {
   now.rootBlock = rootBlock_;
   for (int i = 0; i < freeList_->Count(); ++i)
     now.freeExtents.emplace_back(freeList_->Position(i), freeList_->Length(i));
-  std::vector<LandingWrite> plan = PlanLanding(held_, old, now);
+  std::vector<LandingWrite> plan = PlanLanding(held_, old, now, heldCalls_);
+  heldCalls_ = 0;
   held_.clear();
   streamInStep_ = false;
   // What each landed write covered before it, so that a failure can put the

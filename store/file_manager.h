@@ -78,9 +78,10 @@ class TFileManager {
 
   // Lands the held writes (kAtCommit) unless something failed, in which case
   // they are dropped and the file stays as it was. Returns the error code.
-  // Byte ranges written more than once land once, with their last contents;
-  // new bytes in space the file does not use land first, rewrites of the
-  // blocks it does use next, and the header with the root block last.
+  // They land in the order PlanLanding gives (byte ranges written more than
+  // once land once, never in more writes than were made); when one fails,
+  // those before it are written back as they were, the only writes ever made
+  // after a failure.
   int32_t Commit();
 
   int32_t ErrorCode() const { return errorCode_; }
@@ -134,6 +135,7 @@ class TFileManager {
 
   bool holdWrites_ = false;
   std::vector<LandingWrite> held_;
+  size_t heldCalls_ = 0;        // write calls held, the most that may land
   int64_t position_ = 0;        // where the next read or write goes
   bool streamInStep_ = false;   // whether the stream stands at position_
   int64_t streamSize_ = 0;      // the file's size on disk

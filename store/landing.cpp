@@ -66,7 +66,8 @@ enum Class { kHeader, kRootWord, kNewCount, kOldCount, kDeadAlready, kDeadOnceEm
 }  // namespace
 
 std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
-                                      const BlockFileLayout& old, const BlockFileLayout& now) {
+                                      const BlockFileLayout& old, const BlockFileLayout& now,
+                                      size_t maxWrites) {
   Image image(writes);
   const Span header{kRootBlockOffset, kHeaderSize};
 
@@ -228,7 +229,7 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
   } else if (emptyFirst && !grows) {
     plan.push_back(word(oldCount, static_cast<int32_t>(old.freeExtents.size())));
   }
-  if (plan.size() > writes.size()) return simple();
+  if (plan.size() > maxWrites) return simple();
   return plan;
 }
 

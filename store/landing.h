@@ -1,6 +1,7 @@
 // The order in which a store operation's held writes reach the file, so that a crash or a full disk at any write leaves a store that opens.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -23,7 +24,8 @@ struct BlockFileLayout {
 
 // Turns the writes an operation made, in the order it made them, into the
 // writes that land: every byte ends as the last write left it, the file ends
-// the same length, and there are never more writes than were made. In between,
+// the same length, and there are never more than maxWrites (the write calls
+// the operation made; writes lists what is left of them). In between,
 // every prefix of the plan leaves a file that opens and reads as before or as
 // after (space may be left neither used nor free until the last write):
 // first the bytes the old file does not use, then the old free list emptied,
@@ -32,6 +34,7 @@ struct BlockFileLayout {
 // and header last. old is the file as on disk, now the file as the writes
 // leave it.
 std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
-                                      const BlockFileLayout& old, const BlockFileLayout& now);
+                                      const BlockFileLayout& old, const BlockFileLayout& now,
+                                      size_t maxWrites);
 
 }  // namespace pel

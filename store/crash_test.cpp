@@ -150,38 +150,36 @@ TEST(CrashSafety, SuccessfulOperationsKeepTheirBytesInNoMoreWriteCalls) {
   }
 }
 
-// What a point of failure left behind must be the store as it was or as the
-// operation makes it, whole, with nothing else gone: check finds nothing,
-// every record reads as in one of the two, and a later write (which reuses
-// whatever the free list offers) costs nothing either.
 // Space that is neither used nor free (left so while the old free list was
 // parked) is wasted, not lost: check names it, nothing reads or reuses it.
 bool Parked(const Text& problem) {
   return problem.find("are neither a reachable block nor free") != Text::npos;
 }
 
-void ExpectNothingLost(const Bytes& after, const Snapshot& before, const Snapshot& done,
-                       const std::string& where, int& lost, int& parked) {
+// What a point of failure left behind must be the store as it was or as the
+// operation makes it, whole: check finds nothing but parked space, every
+// record reads as in one of the two, and a later write (which reuses whatever
+// the free list offers) costs nothing either. Counts and names the points
+// where that fails.
+void Judge(const Bytes& after, const Snapshot& before, const Snapshot& done,
+           const std::string& where, int& lost, int& parked) {
   Snapshot now = Records(after);
-  bool whole = now == before || now == done;
-  std::vector<Text> problems;
+  const char* why = now == before || now == done ? nullptr : "records differ";
   bool wasted = false;
   if (!after.empty())
     for (const Text& p : CheckStore(after)) {
       if (Parked(p)) wasted = true;
-      else problems.push_back(p);
+      else if (!why) why = "check";
     }
-  if (wasted) ++parked;
+  parked += wasted;
   MemoryStream next(after);
   StringList probe = Lines({"probe"});
   bool probeWritten = WriteSection(P({"probe"}), &probe, next) == 0;
-  Snapshot later = Records(next.Bytes());
   now["probe"] = "probe\r\n";
-  bool laterWhole = later == now;
-  if (!whole || !problems.empty() || !probeWritten || !laterWhole) ++lost;
-  if (!whole || !problems.empty() || !probeWritten || !laterWhole)
-    std::printf("  lost at %s: %s\n", where.c_str(),
-                !problems.empty() ? problems[0].c_str() : !whole ? "records differ" : "a later write lost records");
+  if (!why && (!probeWritten || Records(next.Bytes()) != now)) why = "a later write lost records";
+  if (!why) return;
+  ++lost;
+  std::printf("  lost at %s: %s\n", where.c_str(), why);
 }
 
 // How a write can go wrong: it fails (an I/O error), the disk fills up during
@@ -207,7 +205,7 @@ Tally Inject(Trouble trouble) {
       int result = sc.run(s);
       if (trouble != Trouble::kCrash) EXPECT_NE(result, 0) << sc.name << ": write " << n;
       static const char* kWhat[] = {"failed", "disk full at", "crash before"};
-      ExpectNothingLost(inner.Bytes(), before, done,
+      Judge(inner.Bytes(), before, done,
                         std::string(sc.name) + ": " + kWhat[static_cast<int>(trouble)] + " write " +
                             std::to_string(n),
                         t.lost, t.parked);
@@ -220,7 +218,8 @@ Tally Inject(Trouble trouble) {
 TEST(CrashSafety, AFailedWriteLeavesTheFileAsItWas) {
   for (Trouble trouble : {Trouble::kFails, Trouble::kDiskFills}) {
     Tally t = Inject(trouble);
-    std::printf("%d failed writes: %d records lost, %d left unused space\n", t.points, t.lost, t.parked);
+    std::printf("%d writes %s: %d records lost, %d left unused space\n", t.points,
+                trouble == Trouble::kFails ? "failed" : "cut short by a full disk", t.lost, t.parked);
     EXPECT_GT(t.points, 50);
     EXPECT_EQ(t.lost, 0);
     EXPECT_EQ(t.parked, 0);  // the failure was undone: nothing is even wasted
@@ -239,7 +238,7 @@ TEST(CrashSafety, ADiskThatFillsAtAnyByteLosesNothing) {
       FaultStream s(inner);
       s.LimitSize(limit);
       EXPECT_NE(sc.run(s), 0) << sc.name << ": room for " << limit << " bytes";
-      ExpectNothingLost(inner.Bytes(), before, done,
+      Judge(inner.Bytes(), before, done,
                         std::string(sc.name) + ": room for " + std::to_string(limit) + " bytes", lost,
                         parked);
       ++points;

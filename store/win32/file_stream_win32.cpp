@@ -42,13 +42,12 @@ class Win32FileStream final : public ByteStream {
   HANDLE h_;
 };
 
-// A file with the read-only attribute turns a writer away with "access
-// denied"; a write-protected medium says so itself.
-bool RefusedAsReadOnly(const Text& path, DWORD error) {
-  if (error == ERROR_WRITE_PROTECT) return true;
-  DWORD a = GetFileAttributesA(path.c_str());
-  return error == ERROR_ACCESS_DENIED && a != INVALID_FILE_ATTRIBUTES &&
-         (a & FILE_ATTRIBUTE_READONLY);
+// A write-protected medium says so itself. "Access denied" is what a writer
+// gets from a file with the read-only attribute, from a read-only mount
+// (Wine reports one so, without the attribute) and from a file this user may
+// only read: in every case reading is all there is to be had.
+bool RefusedAsReadOnly(DWORD error) {
+  return error == ERROR_WRITE_PROTECT || error == ERROR_ACCESS_DENIED;
 }
 
 // The system's words for an error code, without the line end it comes with.
@@ -77,7 +76,7 @@ std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode) 
                          existed ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
   if (h == INVALID_HANDLE_VALUE && existed && mode == StoreOpenMode::kReading &&
-      RefusedAsReadOnly(path, error)) {
+      RefusedAsReadOnly(error)) {
     h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                     nullptr);
     if (h == INVALID_HANDLE_VALUE) error = GetLastError();

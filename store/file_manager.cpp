@@ -58,18 +58,7 @@ void TFileManager::NoteDiskState() {
   diskUsedEnd_ = usedSpaceEnd_;
   diskRootBlock_ = rootBlock_;
   diskFreeListEnd_ = int64_t{usedSpaceEnd_} + 4 + 8 * int64_t{freeList_->Count()};
-  diskFree_.clear();
-  for (int i = 0; i < freeList_->Count(); ++i)
-    diskFree_.emplace_back(freeList_->Position(i), freeList_->Length(i));
-}
-
-// Bytes the file on disk does not use: inside one of its free extents, or past
-// its free-list area (a file yet to be made uses nothing).
-bool TFileManager::OnDiskUnused(int64_t start, int64_t end) const {
-  if (start >= diskFreeListEnd_) return true;
-  for (const auto& [p, n] : diskFree_)
-    if (start >= p && end <= p + n) return true;
-  return false;
+  diskFreeList_ = *freeList_;
 }
 
 bool TFileManager::Fail(int32_t code) {
@@ -139,25 +128,37 @@ bool TFileManager::ReadBytes(void* buffer, int32_t n) {
   return true;
 }
 
+bool TFileManager::WriteBytes(std::vector<uint8_t>&& bytes) {
+  if (!holdWrites_ || errorCode_ != kNoError || bytes.empty())
+    return WriteBytes(bytes.data(), static_cast<int32_t>(bytes.size()));
+  Hold(std::move(bytes));
+  return true;
+}
+
+void TFileManager::Hold(std::vector<uint8_t>&& bytes) {
+  int64_t n = static_cast<int64_t>(bytes.size());
+  // A write that covers an earlier one at the same offset replaces it: the
+  // free list, rewritten after every allocation, would otherwise be held
+  // once per block an operation frees.
+  for (size_t i = held_.size(); i-- > 0;) {
+    if (held_[i].offset == position_ && static_cast<int64_t>(held_[i].bytes.size()) <= n) {
+      held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(i));
+      break;
+    }
+  }
+  held_.push_back({position_, std::move(bytes)});
+  ++heldCalls_;
+  position_ += n;
+  streamInStep_ = false;
+}
+
 bool TFileManager::WriteBytes(const void* buffer, int32_t n) {
   if (errorCode_ != kNoError) return false;
   if (n < 0) return Fail(kWriteError);
   if (n == 0) return true;
   if (holdWrites_) {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
-    // A write that covers an earlier one at the same offset replaces it: the
-    // free list, rewritten after every allocation, would otherwise be held
-    // once per block an operation frees.
-    for (size_t i = held_.size(); i-- > 0;) {
-      if (held_[i].offset == position_ && held_[i].bytes.size() <= static_cast<size_t>(n)) {
-        held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(i));
-        break;
-      }
-    }
-    held_.push_back({position_, std::vector<uint8_t>(bytes, bytes + n)});
-    ++heldCalls_;
-    position_ += n;
-    streamInStep_ = false;
+    Hold(std::vector<uint8_t>(bytes, bytes + n));
     return true;
   }
   if (!Reseek()) return false;
@@ -177,12 +178,11 @@ int32_t TFileManager::Commit() {
   old.empty = diskFreeListEnd_ == 0;
   old.usedEnd = diskUsedEnd_;
   old.rootBlock = diskRootBlock_;
-  old.freeExtents = diskFree_;
+  old.free = &diskFreeList_;
   now.empty = false;
   now.usedEnd = usedSpaceEnd_;
   now.rootBlock = rootBlock_;
-  for (int i = 0; i < freeList_->Count(); ++i)
-    now.freeExtents.emplace_back(freeList_->Position(i), freeList_->Length(i));
+  now.free = freeList_.get();
   std::vector<LandingWrite> plan = PlanLanding(held_, old, now, heldCalls_);
   heldCalls_ = 0;
   held_.clear();
@@ -289,8 +289,7 @@ bool TFileManager::ReadFreeList(int64_t fileSize) {
 bool TFileManager::WriteFreeList() {
   operationNumber_ = kOpWriteFreeList;
   if (!SeekTo(usedSpaceEnd_)) return false;
-  std::vector<uint8_t> area = freeList_->AreaBytes();
-  return WriteBytes(area.data(), static_cast<int32_t>(area.size()));
+  return WriteBytes(freeList_->AreaBytes());
 }
 
 int32_t TFileManager::AllocBlock(int32_t n) {

@@ -73,6 +73,8 @@ class TFileManager {
   bool SeekTo(int64_t offset);
   bool ReadBytes(void* buffer, int32_t n);
   bool WriteBytes(const void* buffer, int32_t n);
+  // The same, taking the bytes over instead of copying them when held.
+  bool WriteBytes(std::vector<uint8_t>&& bytes);
   bool ReadInt32(int32_t& value);
   bool WriteInt32(int32_t value);
 
@@ -118,8 +120,8 @@ class TFileManager {
   bool ReleaseExtent(int32_t start, int32_t length);
   void ReportFailure();
   bool Reseek();
+  void Hold(std::vector<uint8_t>&& bytes);
   void NoteDiskState();
-  bool OnDiskUnused(int64_t start, int64_t end) const;
 
 
   ByteStream* stream_;
@@ -140,12 +142,12 @@ class TFileManager {
   bool streamInStep_ = false;   // whether the stream stands at position_
   int64_t streamSize_ = 0;      // the file's size on disk
   // The file as it stands on disk: its used space, the end of its free-list
-  // area, and its free extents; bytes outside them are in use.
+  // area (0 while there is no store in it), and its free extents.
   bool blankHeader_ = false;    // the file was cut off before its first header landed
   int64_t diskUsedEnd_ = 0;
   int32_t diskRootBlock_ = -1;
   int64_t diskFreeListEnd_ = 0;
-  std::vector<std::pair<int64_t, int64_t>> diskFree_;
+  TFreeList diskFreeList_;
 };
 
 }  // namespace pel

@@ -28,6 +28,7 @@ class TFreeList {
   int Count() const { return static_cast<int>(positions_.size()); }
   int32_t Position(int i) const { return positions_[static_cast<size_t>(i)]; }
   int32_t Length(int i) const { return lengths_[static_cast<size_t>(i)]; }
+  const std::vector<int32_t>& Positions() const { return positions_; }
   // Whether [start, start + length) shares a byte with any free extent.
   bool Overlaps(int64_t start, int64_t length) const;
 

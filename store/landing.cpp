@@ -2,6 +2,7 @@
 #include "store/landing.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <iterator>
 
@@ -61,6 +62,14 @@ struct Image {
   }
 };
 
+// Index of the last extent that starts at or before at; -1 when none.
+int ExtentBefore(const TFreeList& f, int64_t at) {
+  const std::vector<int32_t>& p = f.Positions();
+  return static_cast<int>(std::upper_bound(p.begin(), p.end(), at) - p.begin()) - 1;
+}
+
+int64_t End(const TFreeList& f, int i) { return int64_t{f.Position(i)} + f.Length(i); }
+
 enum Class { kHeader, kRootWord, kNewCount, kOldCount, kDeadAlready, kDeadOnceEmptied, kGrown, kShrunk, kLive };
 
 }  // namespace
@@ -91,9 +100,9 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
     auto rank = [&](const Image::Run& r) {
       if (r.start < kHeaderSize && r.end > kRootBlockOffset) return 3;
       if (old.rootBlock != -1 && r.start < int64_t{old.rootBlock} + 4 && r.end > old.rootBlock) return 2;
-      bool unused = r.start >= old.usedEnd + 4 + 8 * static_cast<int64_t>(old.freeExtents.size());
-      for (const auto& f : old.freeExtents) unused |= r.start >= f.first && r.end <= f.first + f.second;
-      return unused ? 0 : 1;
+      if (r.start >= old.usedEnd + 4 + 8 * int64_t{old.free->Count()}) return 0;
+      int i = ExtentBefore(*old.free, r.start);
+      return i >= 0 && r.end <= End(*old.free, i) ? 0 : 1;
     };
     std::vector<const Image::Run*> order;
     for (const Image::Run& r : image.runs) order.push_back(&r);
@@ -105,8 +114,10 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
   };
   if (old.empty || old.rootBlock == -1 || now.rootBlock != old.rootBlock) return simple();
 
-  const int64_t oldFreeListEnd = old.usedEnd + 4 + 8 * static_cast<int64_t>(old.freeExtents.size());
-  const int64_t newFreeListEnd = now.usedEnd + 4 + 8 * static_cast<int64_t>(now.freeExtents.size());
+  const TFreeList& oldFree = *old.free;
+  const TFreeList& newFree = *now.free;
+  const int64_t oldFreeListEnd = old.usedEnd + 4 + 8 * int64_t{oldFree.Count()};
+  const int64_t newFreeListEnd = now.usedEnd + 4 + 8 * int64_t{newFree.Count()};
   const bool grows = now.usedEnd > old.usedEnd, shrinks = now.usedEnd < old.usedEnd;
   // A file that grows past its old free-list area moves its header on before
   // anything lands there: the old area is then space nothing uses.
@@ -115,15 +126,19 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
   const Span oldCount{old.usedEnd, old.usedEnd + 4}, newCount{now.usedEnd, now.usedEnd + 4};
 
   auto inside = [](int64_t at, Span s) { return s.first <= at && at < s.second; };
+  // Free extents are sorted and disjoint: the one that could hold a byte is
+  // found by bisection (a file in use has thousands). -1 when none holds it.
+  auto oldFreeAt = [&](int64_t at) {
+    int i = ExtentBefore(oldFree, at);
+    return i >= 0 && at < End(oldFree, i) ? i : -1;
+  };
   auto classOf = [&](int64_t at) {
     if (inside(at, header)) return kHeader;
     if (inside(at, rootWord)) return kRootWord;
     if (inside(at, newCount)) return kNewCount;
     if (growsPast && inside(at, {old.usedEnd, oldFreeListEnd})) return kGrown;
     if (inside(at, oldCount)) return kOldCount;
-    if (at >= oldFreeListEnd) return kDeadAlready;
-    for (const Span& f : old.freeExtents)
-      if (inside(at, {f.first, f.first + f.second})) return kDeadAlready;
+    if (at >= oldFreeListEnd || oldFreeAt(at) >= 0) return kDeadAlready;
     if (at >= old.usedEnd + 4) return kDeadOnceEmptied;
     if (shrinks && inside(at, {now.usedEnd, old.usedEnd})) return kShrunk;
     return kLive;
@@ -132,8 +147,17 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
   std::vector<int64_t> cuts = {header.first, header.second, rootWord.first, rootWord.second,
                                oldCount.first, oldCount.second, newCount.first, newCount.second,
                                oldFreeListEnd, old.usedEnd + 4, now.usedEnd, old.usedEnd};
-  for (const Span& f : old.freeExtents) cuts.insert(cuts.end(), {f.first, f.first + f.second});
   std::sort(cuts.begin(), cuts.end());
+  // Where the class of a byte can change next: a fixed cut or the edge of
+  // the old free extent it is in or before.
+  auto nextCut = [&](int64_t at) {
+    auto c = std::upper_bound(cuts.begin(), cuts.end(), at);
+    int64_t next = c == cuts.end() ? INT64_MAX : *c;
+    int i = ExtentBefore(oldFree, at);
+    if (i + 1 < oldFree.Count()) next = std::min<int64_t>(next, oldFree.Position(i + 1));
+    if (i >= 0 && at < End(oldFree, i)) next = std::min(next, End(oldFree, i));
+    return next;
+  };
   std::vector<std::pair<Class, Span>> pieces;  // in run order, runs in the order first written
   std::vector<const Image::Run*> byFirst;
   for (const Image::Run& r : image.runs) byFirst.push_back(&r);
@@ -142,8 +166,7 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
   for (const Image::Run* r : byFirst) {
     int64_t at = r->start;
     while (at < r->end) {
-      auto next = std::upper_bound(cuts.begin(), cuts.end(), at);
-      int64_t end = next == cuts.end() ? r->end : std::min(*next, r->end);
+      int64_t end = std::min(nextCut(at), r->end);
       Class c = classOf(at);
       if (!pieces.empty() && pieces.back().first == c && pieces.back().second.second == at)
         pieces.back().second.second = end;
@@ -176,16 +199,18 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
 
   // A new free list that frees nothing the old records use may stand in
   // for theirs at once.
-  bool newListHarmless = true;
-  for (const auto& [p, n] : now.freeExtents) {
-    bool ok = p >= old.usedEnd;
-    for (const auto& [q, m] : old.freeExtents) ok |= p >= q && p + n <= q + m;
-    newListHarmless &= ok;
+  // (Only a growing file can use it; both lists are sorted, so one pass.)
+  bool newListHarmless = grows;
+  for (int k = 0, f = 0; k < newFree.Count() && newListHarmless; ++k) {
+    int64_t p = newFree.Position(k);
+    while (f < oldFree.Count() && End(oldFree, f) <= p) ++f;
+    newListHarmless = p >= old.usedEnd ||
+                      (f < oldFree.Count() && oldFree.Position(f) <= p && End(newFree, k) <= End(oldFree, f));
   }
 
   std::vector<LandingWrite> plan;
   add(plan, all(kDeadAlready));  // also every write that makes the file longer
-  const bool emptyFirst = !old.freeExtents.empty() && !growsPast;
+  const bool emptyFirst = oldFree.Count() > 0 && !growsPast;
   if (emptyFirst) plan.push_back(word(oldCount, 0));  // the old records stay; free space is parked
   add(plan, all(kDeadOnceEmptied));
   bool newCountFinal = false;
@@ -222,12 +247,12 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
       // must end as the operation left it.
       plan.push_back(image.Covers(oldCount)
                          ? image.Bytes(oldCount)
-                         : word(oldCount, static_cast<int32_t>(old.freeExtents.size())));
+                         : word(oldCount, oldFree.Count()));
     }
   } else if (image.Covers(newCount)) {
     if (!newCountFinal) plan.push_back(image.Bytes(newCount));
   } else if (emptyFirst && !grows) {
-    plan.push_back(word(oldCount, static_cast<int32_t>(old.freeExtents.size())));
+    plan.push_back(word(oldCount, oldFree.Count()));
   }
   if (plan.size() > maxWrites) return simple();
   return plan;

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "store/free_list.h"
+
 namespace pel {
 
 struct LandingWrite {
@@ -19,7 +21,7 @@ struct BlockFileLayout {
   bool empty = true;  // no store in the file yet
   int64_t usedEnd = 0;
   int32_t rootBlock = -1;
-  std::vector<std::pair<int64_t, int64_t>> freeExtents;  // position, length
+  const TFreeList* free = nullptr;  // its extents, sorted and disjoint
 };
 
 // Turns the writes an operation made, in the order it made them, into the

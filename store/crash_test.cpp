@@ -1,9 +1,9 @@
-// Failure safety: every store operation, failed at each write or stopped there as by a crash, loses no record.
+// Failure safety: a store operation failed or crashed at any write loses no other record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <algorithm>
 #include <map>
 
 #include "app/constants.h"
@@ -69,7 +69,8 @@ Bytes Build(const std::function<void(ByteStream&)>& fill) {
 
 Bytes Mail() {
   return Build([](ByteStream& s) {
-    StringList msg = Lines({"Fcc: outbox", "Host: mail.example.org", "From: me@example.org", "", "~~"});
+    StringList msg =
+        Lines({"Fcc: outbox", "Host: mail.example.org", "From: me@example.org", "", "~~"});
     StringList art = Lines({"Newsgroups: ", "Subject: ", "", "~~"});
     WriteSection(DefaultMessageKey, &msg, s);
     WriteSection(DefaultArticleKey, &art, s);
@@ -98,7 +99,8 @@ struct Scenario {
   const char* name;
   Bytes start;
   std::function<int(ByteStream&)> run;  // 0 when the operation succeeded
-  int writeCalls;  // write calls a successful run took before the writes were ordered; never more now
+  int writeCalls;  // write calls a successful run took before the writes were ordered; never more
+                   // now
   uint64_t bytes;  // hash of the file a successful run leaves, which must not change
 };
 
@@ -107,30 +109,91 @@ std::vector<Scenario> Scenarios() {
   const std::vector<uint8_t> pick = {0, 1, 0, 1};
   return {
       {"StoreWrite replaces a record", mail,
-       [](ByteStream& s) { TDataBuf b(std::string_view("Host: other\r\n")); return StoreWrite(DefaultMessageKey, &b, s); }, 17, 0x74e5feef1ed4b4c1ull},
+       [](ByteStream& s) {
+         TDataBuf b(std::string_view("Host: other\r\n"));
+         return StoreWrite(DefaultMessageKey, &b, s);
+       },
+       17, 0x74e5feef1ed4b4c1ull},
       {"StoreWrite of a large record grows the file", mail,
-       [](ByteStream& s) { Text t = LongText(); TDataBuf b(t); return StoreWrite(P({"big"}), &b, s); }, 10, 0xcd8f9cefb7179558ull},
-      {"StoreRead", mail, [](ByteStream& s) { TDataBuf b; return StoreRead(DefaultArticleKey, b, s); }, 0, 0x58aaba82479ab384ull},
-      {"ReadSection", mail, [](ByteStream& s) { StringList l; return ReadSection(l, DefaultMessageKey, s); }, 0, 0x58aaba82479ab384ull},
+       [](ByteStream& s) {
+         Text t = LongText();
+         TDataBuf b(t);
+         return StoreWrite(P({"big"}), &b, s);
+       },
+       10, 0xcd8f9cefb7179558ull},
+      {"StoreRead", mail,
+       [](ByteStream& s) {
+         TDataBuf b;
+         return StoreRead(DefaultArticleKey, b, s);
+       },
+       0, 0x58aaba82479ab384ull},
+      {"ReadSection", mail,
+       [](ByteStream& s) {
+         StringList l;
+         return ReadSection(l, DefaultMessageKey, s);
+       },
+       0, 0x58aaba82479ab384ull},
       {"WriteSection adds a record", mail,
-       [](ByteStream& s) { StringList l = Lines({"a", "b"}); return WriteSection(P({"default", "note"}), &l, s); }, 15, 0x531d67938fd97d43ull},
+       [](ByteStream& s) {
+         StringList l = Lines({"a", "b"});
+         return WriteSection(P({"default", "note"}), &l, s);
+       },
+       15, 0x531d67938fd97d43ull},
       {"WriteSection deletes a record", mail,
-       [](ByteStream& s) { return WriteSection(DefaultArticleKey, nullptr, s); }, 12, 0xc15f908c535a7eb5ull},
-      {"WriteSection into a new store", {},
-       [](ByteStream& s) { StringList l = Lines({"Host: a"}); return WriteSection(DefaultMessageKey, &l, s); }, 21, 0xfc30fa216a4032f4ull},
-      {"ReadSetting", mail, [](ByteStream& s) { return ReadSetting("Version", "", s) == "2.0" ? 0 : 1; }, 0, 0x58aaba82479ab384ull},
-      {"WriteSetting", mail, [](ByteStream& s) { return WriteSetting("Cutmarks", "--", s); }, 11, 0xe2ed26bad146ff63ull},
-      {"ListRoot", mail, [](ByteStream& s) { StringList l; return ListRoot(l, s); }, 0, 0x58aaba82479ab384ull},
-      {"ListRoot of a new store", {}, [](ByteStream& s) { StringList l; return ListRoot(l, s); }, 8, 0xba8b993d1dac2e96ull},
-      {"ReadBuffer", mail, [](ByteStream& s) { TDataBuf b; return ReadBuffer(DefaultArticleKey, &b, s) ? 0 : 1; }, 0, 0x58aaba82479ab384ull},
-      {"ReadSectionTo", mail, [](ByteStream& s) { StringList l; return ReadSectionTo(DefaultMessageKey, &l, s) ? 0 : 1; }, 0, 0x58aaba82479ab384ull},
-      {"RenameEntry", mail, [](ByteStream& s) { return RenameEntry(DefaultArticleKey, "news", s); }, 11, 0x4a0d3f00453426ffull},
+       [](ByteStream& s) { return WriteSection(DefaultArticleKey, nullptr, s); }, 12,
+       0xc15f908c535a7eb5ull},
+      {"WriteSection into a new store",
+       {},
+       [](ByteStream& s) {
+         StringList l = Lines({"Host: a"});
+         return WriteSection(DefaultMessageKey, &l, s);
+       },
+       21,
+       0xfc30fa216a4032f4ull},
+      {"ReadSetting", mail,
+       [](ByteStream& s) { return ReadSetting("Version", "", s) == "2.0" ? 0 : 1; }, 0,
+       0x58aaba82479ab384ull},
+      {"WriteSetting", mail, [](ByteStream& s) { return WriteSetting("Cutmarks", "--", s); }, 11,
+       0xe2ed26bad146ff63ull},
+      {"ListRoot", mail,
+       [](ByteStream& s) {
+         StringList l;
+         return ListRoot(l, s);
+       },
+       0, 0x58aaba82479ab384ull},
+      {"ListRoot of a new store",
+       {},
+       [](ByteStream& s) {
+         StringList l;
+         return ListRoot(l, s);
+       },
+       8,
+       0xba8b993d1dac2e96ull},
+      {"ReadBuffer", mail,
+       [](ByteStream& s) {
+         TDataBuf b;
+         return ReadBuffer(DefaultArticleKey, &b, s) ? 0 : 1;
+       },
+       0, 0x58aaba82479ab384ull},
+      {"ReadSectionTo", mail,
+       [](ByteStream& s) {
+         StringList l;
+         return ReadSectionTo(DefaultMessageKey, &l, s) ? 0 : 1;
+       },
+       0, 0x58aaba82479ab384ull},
+      {"RenameEntry", mail, [](ByteStream& s) { return RenameEntry(DefaultArticleKey, "news", s); },
+       11, 0x4a0d3f00453426ffull},
       {"RenameTrimmedEntry", mail,
-       [](ByteStream& s) { return RenameTrimmedEntry(" " + P({"Mailboxes", "out"}) + "\t", "sent", s); }, 11, 0xbd7162fb2bd8f56bull},
+       [](ByteStream& s) {
+         return RenameTrimmedEntry(" " + P({"Mailboxes", "out"}) + "\t", "sent", s);
+       },
+       11, 0xbd7162fb2bd8f56bull},
       {"DeleteMailboxEntries", mail,
-       [pick](ByteStream& s) { return DeleteMailboxEntries("in", &pick, s) == 2 ? 0 : 1; }, 18, 0x08198864dc658b15ull},
+       [pick](ByteStream& s) { return DeleteMailboxEntries("in", &pick, s) == 2 ? 0 : 1; }, 18,
+       0x08198864dc658b15ull},
       {"MoveMailboxEntries", mail,
-       [](ByteStream& s) { return MoveMailboxEntries("in", nullptr, "out", s) == 3 ? 0 : 1; }, 32, 0xd9ca1fe73e222856ull},
+       [](ByteStream& s) { return MoveMailboxEntries("in", nullptr, "out", s) == 3 ? 0 : 1; }, 32,
+       0xd9ca1fe73e222856ull},
   };
 }
 
@@ -168,8 +231,10 @@ void Judge(const Bytes& after, const Snapshot& before, const Snapshot& done,
   bool wasted = false;
   if (!after.empty())
     for (const Text& p : CheckStore(after)) {
-      if (Parked(p)) wasted = true;
-      else if (!why) why = "check";
+      if (Parked(p))
+        wasted = true;
+      else if (!why)
+        why = "check";
     }
   parked += wasted;
   MemoryStream next(after);
@@ -200,15 +265,17 @@ Tally Inject(Trouble trouble) {
     for (int n = 1; n <= clean.Calls(FaultStream::kWrite); ++n) {
       MemoryStream inner(sc.start);
       FaultStream s(inner);
-      if (trouble == Trouble::kCrash) s.KillAtWrite(n);
-      else s.FailNth(FaultStream::kWrite, n, trouble == Trouble::kDiskFills);
+      if (trouble == Trouble::kCrash)
+        s.KillAtWrite(n);
+      else
+        s.FailNth(FaultStream::kWrite, n, trouble == Trouble::kDiskFills);
       int result = sc.run(s);
       if (trouble != Trouble::kCrash) EXPECT_NE(result, 0) << sc.name << ": write " << n;
       static const char* kWhat[] = {"failed", "disk full at", "crash before"};
       Judge(inner.Bytes(), before, done,
-                        std::string(sc.name) + ": " + kWhat[static_cast<int>(trouble)] + " write " +
-                            std::to_string(n),
-                        t.lost, t.parked);
+            std::string(sc.name) + ": " + kWhat[static_cast<int>(trouble)] + " write " +
+                std::to_string(n),
+            t.lost, t.parked);
       ++t.points;
     }
   }
@@ -219,7 +286,8 @@ TEST(CrashSafety, AFailedWriteLeavesTheFileAsItWas) {
   for (Trouble trouble : {Trouble::kFails, Trouble::kDiskFills}) {
     Tally t = Inject(trouble);
     std::printf("%d writes %s: %d records lost, %d left unused space\n", t.points,
-                trouble == Trouble::kFails ? "failed" : "cut short by a full disk", t.lost, t.parked);
+                trouble == Trouble::kFails ? "failed" : "cut short by a full disk", t.lost,
+                t.parked);
     EXPECT_GT(t.points, 50);
     EXPECT_EQ(t.lost, 0);
     EXPECT_EQ(t.parked, 0);  // the failure was undone: nothing is even wasted
@@ -239,8 +307,7 @@ TEST(CrashSafety, ADiskThatFillsAtAnyByteLosesNothing) {
       s.LimitSize(limit);
       EXPECT_NE(sc.run(s), 0) << sc.name << ": room for " << limit << " bytes";
       Judge(inner.Bytes(), before, done,
-                        std::string(sc.name) + ": room for " + std::to_string(limit) + " bytes", lost,
-                        parked);
+            std::string(sc.name) + ": room for " + std::to_string(limit) + " bytes", lost, parked);
       ++points;
     }
   }
@@ -259,7 +326,8 @@ TEST(CrashSafety, ADiskThatFillsAtAnyByteLosesNothing) {
 // fixed. They are counted here so that a change that adds one shows.
 TEST(CrashSafety, ACrashAtAnyWriteLosesNoRecordButWhereNewBytesCoverTheOld) {
   Tally t = Inject(Trouble::kCrash);
-  std::printf("%d crash points: %d lose records, %d left unused space\n", t.points, t.lost, t.parked);
+  std::printf("%d crash points: %d lose records, %d left unused space\n", t.points, t.lost,
+              t.parked);
   EXPECT_GT(t.points, 50);
   EXPECT_LE(t.lost, 2);
 }

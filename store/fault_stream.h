@@ -1,4 +1,4 @@
-// Streams that fail on cue, for the store's fault tests and the fuzzer: a failed n-th call, a crash, a full disk.
+// Streams that fail on cue for the store tests and the fuzzer: n-th call, crash, full disk.
 #pragma once
 
 #include <algorithm>

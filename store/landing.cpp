@@ -1,4 +1,4 @@
-// Landing order of held writes: crash-safe where the bytes allow it, never more writes than were made.
+// Landing order of held writes: crash-safe where the bytes allow, never more writes than made.
 #include "store/landing.h"
 
 #include <algorithm>
@@ -70,7 +70,17 @@ int ExtentBefore(const TFreeList& f, int64_t at) {
 
 int64_t End(const TFreeList& f, int i) { return int64_t{f.Position(i)} + f.Length(i); }
 
-enum Class { kHeader, kRootWord, kNewCount, kOldCount, kDeadAlready, kDeadOnceEmptied, kGrown, kShrunk, kLive };
+enum Class {
+  kHeader,
+  kRootWord,
+  kNewCount,
+  kOldCount,
+  kDeadAlready,
+  kDeadOnceEmptied,
+  kGrown,
+  kShrunk,
+  kLive
+};
 
 }  // namespace
 
@@ -89,8 +99,10 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
       // header last, so that a file cut off before holds no store yet.
       std::vector<LandingWrite> last;
       for (Image::Run& r : image.runs) {
-        if (r.end > kHeaderSize) plan.push_back(image.Bytes({std::max<int64_t>(r.start, kHeaderSize), r.end}));
-        if (r.start < kHeaderSize) last.push_back(image.Bytes({r.start, std::min<int64_t>(r.end, kHeaderSize)}));
+        if (r.end > kHeaderSize)
+          plan.push_back(image.Bytes({std::max<int64_t>(r.start, kHeaderSize), r.end}));
+        if (r.start < kHeaderSize)
+          last.push_back(image.Bytes({r.start, std::min<int64_t>(r.end, kHeaderSize)}));
       }
       plan.insert(plan.end(), last.begin(), last.end());
       return plan;
@@ -99,7 +111,8 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
     // root block's word, then the header.
     auto rank = [&](const Image::Run& r) {
       if (r.start < kHeaderSize && r.end > kRootBlockOffset) return 3;
-      if (old.rootBlock != -1 && r.start < int64_t{old.rootBlock} + 4 && r.end > old.rootBlock) return 2;
+      if (old.rootBlock != -1 && r.start < int64_t{old.rootBlock} + 4 && r.end > old.rootBlock)
+        return 2;
       if (r.start >= old.usedEnd + 4 + 8 * int64_t{old.free->Count()}) return 0;
       int i = ExtentBefore(*old.free, r.start);
       return i >= 0 && r.end <= End(*old.free, i) ? 0 : 1;
@@ -144,9 +157,9 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
     return kLive;
   };
   // Every run cut where its class changes.
-  std::vector<int64_t> cuts = {header.first, header.second, rootWord.first, rootWord.second,
+  std::vector<int64_t> cuts = {header.first,   header.second,   rootWord.first, rootWord.second,
                                oldCount.first, oldCount.second, newCount.first, newCount.second,
-                               oldFreeListEnd, old.usedEnd + 4, now.usedEnd, old.usedEnd};
+                               oldFreeListEnd, old.usedEnd + 4, now.usedEnd,    old.usedEnd};
   std::sort(cuts.begin(), cuts.end());
   // Where the class of a byte can change next: a fixed cut or the edge of
   // the old free extent it is in or before.
@@ -194,7 +207,8 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
     return w;
   };
   auto add = [](std::vector<LandingWrite>& plan, std::vector<LandingWrite> more) {
-    plan.insert(plan.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+    plan.insert(plan.end(), std::make_move_iterator(more.begin()),
+                std::make_move_iterator(more.end()));
   };
 
   // A new free list that frees nothing the old records use may stand in
@@ -204,8 +218,8 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
   for (int k = 0, f = 0; k < newFree.Count() && newListHarmless; ++k) {
     int64_t p = newFree.Position(k);
     while (f < oldFree.Count() && End(oldFree, f) <= p) ++f;
-    newListHarmless = p >= old.usedEnd ||
-                      (f < oldFree.Count() && oldFree.Position(f) <= p && End(newFree, k) <= End(oldFree, f));
+    newListHarmless = p >= old.usedEnd || (f < oldFree.Count() && oldFree.Position(f) <= p &&
+                                           End(newFree, k) <= End(oldFree, f));
   }
 
   std::vector<LandingWrite> plan;
@@ -229,8 +243,10 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
     grew = false;
     for (auto& [k, s] : pieces) {
       if (k != kLive) continue;
-      if (s.first == switchSpan.second) switchSpan.second = s.second, k = kRootWord, grew = true;
-      else if (s.second == switchSpan.first) switchSpan.first = s.first, k = kRootWord, grew = true;
+      if (s.first == switchSpan.second)
+        switchSpan.second = s.second, k = kRootWord, grew = true;
+      else if (s.second == switchSpan.first)
+        switchSpan.first = s.first, k = kRootWord, grew = true;
     }
   }
   add(plan, all(kLive));
@@ -245,9 +261,8 @@ std::vector<LandingWrite> PlanLanding(const std::vector<LandingWrite>& writes,
     if (!oldCountInNewList && emptyFirst) {
       // Past the new free list the old count word has no meaning, but it
       // must end as the operation left it.
-      plan.push_back(image.Covers(oldCount)
-                         ? image.Bytes(oldCount)
-                         : word(oldCount, oldFree.Count()));
+      plan.push_back(image.Covers(oldCount) ? image.Bytes(oldCount)
+                                            : word(oldCount, oldFree.Count()));
     }
   } else if (image.Covers(newCount)) {
     if (!newCountFinal) plan.push_back(image.Bytes(newCount));

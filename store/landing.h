@@ -1,4 +1,4 @@
-// The order in which a store operation's held writes reach the file, so that a crash or a full disk at any write leaves a store that opens.
+// The order in which an operation's held writes reach the file, so it opens after any one of them.
 #pragma once
 
 #include <cstddef>

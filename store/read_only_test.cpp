@@ -1,8 +1,7 @@
-// Stores on a read-only medium: readers fall back to a read-only open, still unshared; writers never do.
-#include <gtest/gtest.h>
-
+// Read-only media: readers fall back to a read-only open, still unshared; writers never do.
 #include <errno.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "app/constants.h"

@@ -33,6 +33,22 @@ echo "the other record" | "$tool" put "$dir/limit.dbc" C || fail "a small write 
   fail "A lost its text to a later write"
 "$tool" check "$dir/limit.dbc" || fail "check of the store at the limit"
 
+# A file-size limit at any byte between the old end and the new one: the put
+# fails and every earlier record still reads.
+for i in 1 2 3 4 5; do head -c 300 /dev/urandom | od -An -tx1 | "$tool" put "$db" "box/r$i" || fail "put r$i"; done
+"$tool" get "$db" box/r3 > "$dir/r3"
+head -c 2000 /dev/urandom | od -An -tx1 > "$dir/more.txt"
+size=$(wc -c < "$db")
+limit=$size
+while [ $limit -lt $((size + 6000)) ]; do
+  cp "$db" "$dir/try.dbc"
+  prlimit --fsize=$limit "$tool" put "$dir/try.dbc" box/more "$dir/more.txt" 2>/dev/null; status=$?
+  [ $status -eq 0 ] || [ $status -eq 2 ] || fail "put under a $limit-byte file limit exits $status"
+  "$tool" get "$dir/try.dbc" box/r3 | cmp -s - "$dir/r3" || fail "r3 lost under a $limit-byte file limit"
+  "$tool" check "$dir/try.dbc" >/dev/null || fail "check under a $limit-byte file limit"
+  limit=$((limit + 487))
+done
+
 # Memory: a record claiming 2^31 - 1 bytes that inflates to 600 MiB of line
 # feeds, read under a 512 MiB address-space limit, is an error, not an abort.
 if prlimit --as=536870912 true 2>/dev/null; then

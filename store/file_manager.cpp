@@ -84,7 +84,14 @@ bool TFileManager::InsideUsedSpace(int64_t blockPosition, int64_t n) const {
 
 bool TFileManager::SeekTo(int64_t offset) {
   if (errorCode_ != kNoError) return false;
-  if (offset < 0 || stream_->Seek(offset) != offset) return Fail(kSeekError);
+  if (offset < 0) return Fail(kSeekError);
+  if (holdWrites_) {
+    // Held writes need no seek; a read makes the one it needs.
+    position_ = offset;
+    streamInStep_ = false;
+    return true;
+  }
+  if (stream_->Seek(offset) != offset) return Fail(kSeekError);
   position_ = offset;
   streamInStep_ = true;
   return true;
@@ -270,7 +277,7 @@ bool TFileManager::ReadHeader(int64_t fileSize) {
 
 bool TFileManager::ReadFreeList(int64_t fileSize) {
   operationNumber_ = kOpReadFreeList;
-  if (!SeekTo(usedSpaceEnd_)) return false;
+  if (!SeekTo(usedSpaceEnd_) || !Reseek()) return false;
   streamInStep_ = false;  // the free list reads the stream itself
   if (!freeList_->LoadFrom(*stream_, (fileSize - usedSpaceEnd_ - 4) / 8)) return Fail(kReadError);
   // Extents must be what the allocator keeps: sorted, disjoint, inside the

@@ -35,6 +35,10 @@
 //   lock <path> / unlock        hold a file open without sharing, as another program would
 //   pick <ctl> <item>           double-click the list item (list box or combo box)
 //   list-windows                print the captions of every visible top-level window
+//   decoy <caption>             open (once) a window of the driver's own and make it the
+//                               active one, as a person switching to another program
+//   window-enabled 0|1          the current dialog accepts input (a box it owns disables it)
+//   box-owner                   the current message box is owned by the current dialog
 //   elapsed                     print the milliseconds from the last start to the
 //                               moment the last awaited window was first seen
 //   sleep <ms>
@@ -229,6 +233,42 @@ void SaveBitmap(HWND h, const std::string& name) {
   DeleteObject(bmp);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
+}
+
+// Another program's window for the program under test to lose its activation
+// to. It runs its own message loop, so it answers activation while the
+// driver's thread sleeps or waits.
+HWND g_decoy = nullptr;
+
+DWORD WINAPI DecoyThread(LPVOID param) {
+  auto* caption = static_cast<std::string*>(param);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = "PlDriverDecoy";
+  RegisterClassA(&wc);
+  HWND h = CreateWindowA(wc.lpszClassName, caption->c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                         300, 120, nullptr, nullptr, wc.hInstance, nullptr);
+  g_decoy = h;
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
+  return 0;
+}
+
+void ActivateDecoy(const std::string& caption) {
+  static std::string text;
+  if (!g_decoy) {
+    text = caption;
+    CreateThread(nullptr, 0, DecoyThread, &text, 0, nullptr);
+    for (int i = 0; i < 250 && !g_decoy; ++i) Sleep(20);
+    Expect(g_decoy != nullptr, "no decoy window");
+  }
+  for (int i = 0; i < 50 && GetForegroundWindow() != g_decoy; ++i) {
+    SetForegroundWindow(g_decoy);
+    Sleep(40);
+  }
+  Expect(GetForegroundWindow() == g_decoy, "the decoy window did not become active");
 }
 
 void Start(const std::string& dir, const std::vector<std::string>& w, size_t first) {
@@ -456,6 +496,17 @@ void Run(const std::vector<std::string>& w) {
           return TRUE;
         },
         0);
+  } else if (c == "decoy") {
+    Need(w, 2);
+    ActivateDecoy(w[1]);
+  } else if (c == "window-enabled") {
+    Need(w, 2);
+    Expect(g_dialog != nullptr, "no current window");
+    bool v = IsWindowEnabled(g_dialog) != 0;
+    Expect(v == (w[1] == "1"), std::string("the window is ") + (v ? "enabled" : "disabled"));
+  } else if (c == "box-owner") {
+    Expect(g_box != nullptr && g_dialog != nullptr, "no current box and window");
+    Expect(GetWindow(g_box, GW_OWNER) == g_dialog, "the box is not owned by the current window");
   } else if (c == "elapsed") {
     LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);

@@ -1,6 +1,7 @@
 # Sourced by the Windows test and run scripts: one Xvfb, one template prefix,
 # and a fresh copy of the template for each group of tests.
 #   wine_env_init        exports the environment, starts Xvfb, makes the template
+#   wine_template_ready  true when the template exists and was made by this recipe
 #   wine_prefix NAME     makes (once) and exports the prefix for test group NAME
 #   wine_env_stop        ends every wineserver and Xvfb
 : "${PEL_WINE_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine}"
@@ -16,7 +17,19 @@ wine_env_init() {
     wine_display
     echo "$WINE_DISPLAY_PID" > "$PEL_WINE_ROOT/xvfb.pid"
   fi
-  [ -f "$PEL_WINE_ROOT/template/.ready" ] || wine_make_template
+  wine_template_ready || wine_make_template
+}
+
+# What the template is made of: this recipe, the fonts it copies and the Wine
+# that runs it. A template made otherwise is stale and is made again, so a
+# developer's old prefix cannot hide a change (the fonts, most of all).
+wine_template_stamp() {
+  { declare -f wine_make_template; ls -l /usr/share/wine/fonts 2>/dev/null; wine --version 2>/dev/null; } |
+    md5sum | cut -d' ' -f1
+}
+wine_template_ready() {
+  [ -f "$PEL_WINE_ROOT/template/.ready" ] &&
+    [ "$(cat "$PEL_WINE_ROOT/template/.ready")" == "$(wine_template_stamp)" ]
 }
 
 # Starts a virtual display of its own and exports DISPLAY; its process id is
@@ -61,7 +74,7 @@ wine_make_template() {
   for link in "$t"/drive_c/users/*/*; do
     if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
   done
-  touch "$t/.ready"
+  wine_template_stamp > "$t/.ready"
 }
 
 # A fresh prefix for one group of tests, made from the template the first time.

@@ -1,6 +1,8 @@
 // The block file: open sequence, block allocation and release, and the write-through of header and free list.
 #include "store/file_manager.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 
 #include "store/le.h"
@@ -12,14 +14,15 @@ namespace {
 constexpr int64_t kMaxOffset = std::numeric_limits<int32_t>::max();
 }  // namespace
 
-TFileManager::TFileManager(const Text& path)
-    : stream_(nullptr), ownsStream_(true), fileName_(path) {
-  owned_ = OpenStoreFile(path);  // throws "Cannot open file ..." / "Cannot create file ..."
+TFileManager::TFileManager(const Text& path, StoreOpenMode mode, WriteMode writes)
+    : stream_(nullptr), ownsStream_(true), fileName_(path), holdWrites_(writes == WriteMode::kAtCommit) {
+  owned_ = OpenStoreFile(path, mode);  // throws "Cannot open file ..." / "Cannot create file ..."
   stream_ = owned_.get();
   OpenSequence();
 }
 
-TFileManager::TFileManager(ByteStream& stream) : stream_(&stream), ownsStream_(false) {
+TFileManager::TFileManager(ByteStream& stream, WriteMode writes)
+    : stream_(&stream), ownsStream_(false), holdWrites_(writes == WriteMode::kAtCommit) {
   OpenSequence();
 }
 
@@ -32,14 +35,32 @@ void TFileManager::OpenSequence() {
   usedSpaceEnd_ = kHeaderSize;
   freeList_ = std::make_unique<TFreeList>();
   int64_t size = stream_->Size();
+  streamSize_ = std::max<int64_t>(size, 0);
   if (size < 0) {
     Fail(kSeekError);
   } else if (size != 0) {
-    if (ReadHeader(size)) ReadFreeList(size);
+    if (ReadHeader(size) && ReadFreeList(size)) NoteDiskState();
   } else {
     if (WriteMagic() && WriteHeader()) WriteFreeList();
   }
   if (errorCode_ != kNoError) ReportFailure();
+}
+
+void TFileManager::NoteDiskState() {
+  diskUsedEnd_ = usedSpaceEnd_;
+  diskFreeListEnd_ = int64_t{usedSpaceEnd_} + 4 + 8 * int64_t{freeList_->Count()};
+  diskFree_.clear();
+  for (int i = 0; i < freeList_->Count(); ++i)
+    diskFree_.emplace_back(freeList_->Position(i), freeList_->Length(i));
+}
+
+// Bytes the file on disk does not use: inside one of its free extents, or past
+// its free-list area (a file yet to be made uses nothing).
+bool TFileManager::OnDiskUnused(int64_t start, int64_t end) const {
+  if (start >= diskFreeListEnd_) return true;
+  for (const auto& [p, n] : diskFree_)
+    if (start >= p && end <= p + n) return true;
+  return false;
 }
 
 bool TFileManager::Fail(int32_t code) {
@@ -66,6 +87,15 @@ bool TFileManager::InsideUsedSpace(int64_t blockPosition, int64_t n) const {
 bool TFileManager::SeekTo(int64_t offset) {
   if (errorCode_ != kNoError) return false;
   if (offset < 0 || stream_->Seek(offset) != offset) return Fail(kSeekError);
+  position_ = offset;
+  streamInStep_ = true;
+  return true;
+}
+
+bool TFileManager::Reseek() {
+  if (streamInStep_) return true;
+  if (stream_->Seek(position_) != position_) return Fail(kSeekError);
+  streamInStep_ = true;
   return true;
 }
 
@@ -73,7 +103,30 @@ bool TFileManager::ReadBytes(void* buffer, int32_t n) {
   if (errorCode_ != kNoError) return false;
   if (n < 0) return Fail(kReadError);
   if (n == 0) return true;
-  if (stream_->Read(buffer, n) != n) return Fail(kReadError);
+  if (held_.empty()) {
+    if (!Reseek()) return false;
+    if (stream_->Read(buffer, n) != n) return Fail(kReadError);
+    position_ += n;
+    return true;
+  }
+  // The file as this operation sees it: the disk's bytes under the writes
+  // held so far, with zeros where a write left a gap past the disk's end.
+  int64_t end = streamSize_;
+  for (const HeldWrite& w : held_) end = std::max<int64_t>(end, w.offset + static_cast<int64_t>(w.bytes.size()));
+  if (position_ + n > end) return Fail(kReadError);
+  auto* out = static_cast<uint8_t*>(buffer);
+  int32_t fromDisk = static_cast<int32_t>(std::clamp<int64_t>(streamSize_ - position_, 0, n));
+  if (fromDisk > 0 && (!Reseek() || stream_->Read(out, fromDisk) != fromDisk))
+    return errorCode_ != kNoError ? false : Fail(kReadError);
+  std::memset(out + fromDisk, 0, static_cast<size_t>(n - fromDisk));
+  for (const HeldWrite& w : held_) {
+    int64_t from = std::max(position_, w.offset);
+    int64_t to = std::min<int64_t>(position_ + n, w.offset + static_cast<int64_t>(w.bytes.size()));
+    if (from < to)
+      std::memcpy(out + (from - position_), w.bytes.data() + (from - w.offset), static_cast<size_t>(to - from));
+  }
+  position_ += n;
+  streamInStep_ = fromDisk == n;
   return true;
 }
 
@@ -81,8 +134,108 @@ bool TFileManager::WriteBytes(const void* buffer, int32_t n) {
   if (errorCode_ != kNoError) return false;
   if (n < 0) return Fail(kWriteError);
   if (n == 0) return true;
+  if (holdWrites_) {
+    const auto* bytes = static_cast<const uint8_t*>(buffer);
+    held_.push_back({position_, std::vector<uint8_t>(bytes, bytes + n)});
+    position_ += n;
+    streamInStep_ = false;
+    return true;
+  }
+  if (!Reseek()) return false;
   if (stream_->Write(buffer, n) != n) return Fail(kWriteError);
+  position_ += n;
   return true;
+}
+
+int32_t TFileManager::Commit() {
+  if (!holdWrites_) return errorCode_;
+  if (errorCode_ != kNoError) held_.clear();
+  if (held_.empty()) return errorCode_;
+
+  // Runs: the union of the written ranges, each with its final bytes and the
+  // order of its first write.
+  struct Run {
+    int64_t start, end;
+    size_t first;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<size_t> order(held_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return held_[a].offset < held_[b].offset; });
+  std::vector<Run> runs;
+  for (size_t i : order) {
+    int64_t start = held_[i].offset, end = start + static_cast<int64_t>(held_[i].bytes.size());
+    if (!runs.empty() && start <= runs.back().end) {
+      runs.back().end = std::max(runs.back().end, end);
+      runs.back().first = std::min(runs.back().first, i);
+    } else {
+      runs.push_back({start, end, i, {}});
+    }
+  }
+  // The header and the root block's position word sit four bytes apart, the
+  // root block's length word between them: one write carries both, so the
+  // file switches from its old contents to its new ones in a single step.
+  for (size_t r = 0; r + 1 < runs.size(); ++r) {
+    int64_t gap = runs[r + 1].start - runs[r].end;
+    if (runs[r].start <= kRootBlockOffset && runs[r].end >= kHeaderSize && gap > 0 && gap <= 4 &&
+        runs[r + 1].start == rootBlock_ && runs[r + 1].start <= streamSize_) {
+      std::vector<uint8_t> between(static_cast<size_t>(gap));
+      if (stream_->Seek(runs[r].end) != runs[r].end) {
+        Fail(kSeekError);
+      } else if (stream_->Read(between.data(), static_cast<int32_t>(gap)) != gap) {
+        Fail(kReadError);
+      } else {
+        held_.push_back({runs[r].end, std::move(between)});
+        runs[r].end = runs[r + 1].end;
+        runs[r].first = std::min(runs[r].first, runs[r + 1].first);
+        runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r) + 1);
+      }
+      break;
+    }
+  }
+  if (errorCode_ != kNoError) {
+    held_.clear();
+    ReportFailure();
+    return errorCode_;
+  }
+  for (Run& run : runs) run.bytes.resize(static_cast<size_t>(run.end - run.start));
+  for (const HeldWrite& w : held_) {
+    auto it = std::upper_bound(runs.begin(), runs.end(), w.offset,
+                               [](int64_t at, const Run& run) { return at < run.start; });
+    Run& run = *std::prev(it);
+    std::memcpy(run.bytes.data() + (w.offset - run.start), w.bytes.data(), w.bytes.size());
+  }
+  held_.clear();
+
+  // Landing order: bytes the file on disk does not use, then rewrites of the
+  // bytes it uses, then the header, then the root block's position word.
+  auto rank = [&](const Run& run) {
+    bool header = run.start < kHeaderSize && run.end > kRootBlockOffset;
+    bool root = rootBlock_ != -1 && run.start < int64_t{rootBlock_} + 4 && run.end > rootBlock_;
+    if (header) return 2;
+    if (root) return 3;
+    return OnDiskUnused(run.start, run.end) ? 0 : 1;
+  };
+  std::stable_sort(runs.begin(), runs.end(), [&](const Run& a, const Run& b) {
+    int ra = rank(a), rb = rank(b);
+    return ra != rb ? ra < rb : a.first < b.first;
+  });
+  streamInStep_ = false;
+  for (const Run& run : runs) {
+    if (stream_->Seek(run.start) != run.start) {
+      Fail(kSeekError);
+    } else if (stream_->Write(run.bytes.data(), static_cast<int32_t>(run.bytes.size())) !=
+               static_cast<int32_t>(run.bytes.size())) {
+      Fail(kWriteError);
+    }
+    if (errorCode_ != kNoError) {
+      ReportFailure();
+      return errorCode_;
+    }
+    streamSize_ = std::max(streamSize_, run.end);
+  }
+  NoteDiskState();
+  return errorCode_;
 }
 
 bool TFileManager::ReadInt32(int32_t& value) {
@@ -134,6 +287,7 @@ bool TFileManager::ReadHeader(int64_t fileSize) {
 bool TFileManager::ReadFreeList(int64_t fileSize) {
   operationNumber_ = kOpReadFreeList;
   if (!SeekTo(usedSpaceEnd_)) return false;
+  streamInStep_ = false;  // the free list reads the stream itself
   if (!freeList_->LoadFrom(*stream_, (fileSize - usedSpaceEnd_ - 4) / 8)) return Fail(kReadError);
   // Extents must be what the allocator keeps: sorted, disjoint, inside the
   // used space, and clear of the root block. Anything else would hand out
@@ -151,8 +305,8 @@ bool TFileManager::ReadFreeList(int64_t fileSize) {
 bool TFileManager::WriteFreeList() {
   operationNumber_ = kOpWriteFreeList;
   if (!SeekTo(usedSpaceEnd_)) return false;
-  if (!freeList_->SaveTo(*stream_)) return Fail(kWriteError);
-  return true;
+  std::vector<uint8_t> area = freeList_->AreaBytes();
+  return WriteBytes(area.data(), static_cast<int32_t>(area.size()));
 }
 
 int32_t TFileManager::AllocBlock(int32_t n) {
@@ -165,14 +319,16 @@ int32_t TFileManager::AllocBlock(int32_t n) {
     return -1;
   }
   int32_t length = n + 4;
+  int32_t usedBefore = usedSpaceEnd_;
   int32_t p = TakeFromFreeList(length);
   if (p == -1) p = AppendBlock(length);
   if (errorCode_ != kNoError) return -1;
-  if (rootBlock_ == -1) {
-    rootBlock_ = p;
-    WriteHeader();
-  }
-  if (errorCode_ == kNoError) WriteFreeList();
+  bool headerChanges = rootBlock_ == -1 || usedSpaceEnd_ != usedBefore;
+  if (rootBlock_ == -1) rootBlock_ = p;
+  // The header that makes a new block part of the file goes last, after the
+  // block and the free-list area past it exist: a file cut off in between
+  // still opens as it was.
+  if (WriteFreeList() && headerChanges) WriteHeader();
   if (errorCode_ != kNoError) ReportFailure();
   return p;
 }
@@ -192,10 +348,7 @@ int32_t TFileManager::AppendBlock(int32_t length) {
     return -1;
   }
   int32_t result = usedSpaceEnd_ + 4;
-  if (SeekTo(usedSpaceEnd_) && WriteInt32(length)) {
-    usedSpaceEnd_ += length;
-    WriteHeader();
-  }
+  if (SeekTo(usedSpaceEnd_) && WriteInt32(length)) usedSpaceEnd_ += length;
   return result;
 }
 

@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/text.h"
 #include "store/free_list.h"
+#include "store/stream.h"
 
 namespace pel {
-
-class ByteStream;
 
 // Error codes of the store; every store operation returns one.
 enum StoreError : int32_t {
@@ -41,11 +42,19 @@ inline constexpr int32_t kHeaderSize = 46;  // magic + root block + used-space e
 
 class TFileManager {
  public:
-  // OpenStore: opens the file at path, or creates it, without sharing.
+  // How writes reach the stream. kThrough: each one at once. kAtCommit: held
+  // in memory (reads see them) until Commit lands them all, so that a store
+  // operation that fails halfway leaves nothing of itself in the file, and one
+  // cut short by a crash leaves the file as it was or as it was meant to be.
+  enum class WriteMode { kThrough, kAtCommit };
+
+  // OpenStore: opens the file at path, or creates it, without sharing; a
+  // reader (kReading) takes a read-only file for reading only.
   // Throws StoreFileError when neither works.
-  explicit TFileManager(const Text& path);
+  explicit TFileManager(const Text& path, StoreOpenMode mode = StoreOpenMode::kWriting,
+                        WriteMode writes = WriteMode::kThrough);
   // AttachStream: works on a stream the caller owns and keeps.
-  explicit TFileManager(ByteStream& stream);
+  explicit TFileManager(ByteStream& stream, WriteMode writes = WriteMode::kThrough);
   ~TFileManager();
   TFileManager(const TFileManager&) = delete;
   TFileManager& operator=(const TFileManager&) = delete;
@@ -65,6 +74,13 @@ class TFileManager {
   bool WriteBytes(const void* buffer, int32_t n);
   bool ReadInt32(int32_t& value);
   bool WriteInt32(int32_t value);
+
+  // Lands the held writes (kAtCommit) unless something failed, in which case
+  // they are dropped and the file stays as it was. Returns the error code.
+  // Byte ranges written more than once land once, with their last contents;
+  // new bytes in space the file does not use land first, rewrites of the
+  // blocks it does use next, and the header with the root block last.
+  int32_t Commit();
 
   int32_t ErrorCode() const { return errorCode_; }
   int32_t OperationNumber() const { return operationNumber_; }
@@ -99,6 +115,14 @@ class TFileManager {
   int32_t AppendBlock(int32_t length);
   bool ReleaseExtent(int32_t start, int32_t length);
   void ReportFailure();
+  bool Reseek();
+  void NoteDiskState();
+  bool OnDiskUnused(int64_t start, int64_t end) const;
+
+  struct HeldWrite {
+    int64_t offset;
+    std::vector<uint8_t> bytes;
+  };
 
   ByteStream* stream_;
   std::unique_ptr<TFreeList> freeList_;
@@ -110,6 +134,17 @@ class TFileManager {
   Text fileName_;
   std::unique_ptr<ByteStream> owned_;
   Text failureReport_;
+
+  bool holdWrites_ = false;
+  std::vector<HeldWrite> held_;
+  int64_t position_ = 0;        // where the next read or write goes
+  bool streamInStep_ = false;   // whether the stream stands at position_
+  int64_t streamSize_ = 0;      // the file's size on disk
+  // The file as it stands on disk: its used space, the end of its free-list
+  // area, and its free extents; bytes outside them are in use.
+  int64_t diskUsedEnd_ = 0;
+  int64_t diskFreeListEnd_ = 0;
+  std::vector<std::pair<int64_t, int64_t>> diskFree_;
 };
 
 }  // namespace pel

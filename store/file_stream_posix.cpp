@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
+
+#include "store/file_stream_posix.h"
 #include "store/stream.h"
 
 namespace pel {
@@ -52,24 +55,41 @@ class PosixFileStream final : public ByteStream {
   int fd_;
 };
 
+int OpenFile(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+
+// EACCES is what a file without write permission gives; EROFS a read-only mount.
+bool RefusedAsReadOnly(int error) { return error == EROFS || error == EACCES; }
+
 }  // namespace
+
+PosixOpenFunction& PosixOpenHook() {
+  static PosixOpenFunction open = OpenFile;
+  return open;
+}
 
 bool StoreFileExists(const Text& path) {
   struct stat st;
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::unique_ptr<ByteStream> OpenStoreFile(const Text& path) {
+std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode) {
+  PosixOpenFunction open = PosixOpenHook();
   bool existed = StoreFileExists(path);
-  int fd = existed ? ::open(path.c_str(), O_RDWR | O_CLOEXEC)
-                   : ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  int fd = existed ? open(path.c_str(), O_RDWR | O_CLOEXEC, 0)
+                   : open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0 && existed && mode == StoreOpenMode::kReading && RefusedAsReadOnly(errno))
+    fd = open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   const char* what = existed ? "Cannot open file " : "Cannot create file ";
-  if (fd < 0) throw StoreFileError(what + path);
+  if (fd < 0) throw StoreFileError(what + path, StoreFileError::kOther, std::strerror(errno));
   // The nearest thing to share mode 0: an exclusive lock that every store
   // opener takes, so a second opener fails instead of interleaving writes.
+  // flock does not care whether the descriptor may write.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int error = errno;
     ::close(fd);
-    throw StoreFileError(what + path);
+    if (error == EWOULDBLOCK)
+      throw StoreFileError(what + path, StoreFileError::kInUse, "in use by another program");
+    throw StoreFileError(what + path, StoreFileError::kOther, std::strerror(error));
   }
   return std::make_unique<PosixFileStream>(fd);
 }

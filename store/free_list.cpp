@@ -82,14 +82,19 @@ bool TFreeList::LoadFrom(ByteStream& stream, int64_t maxCount) {
   return true;
 }
 
-bool TFreeList::SaveTo(ByteStream& stream) const {
-  // One transfer for the whole area: the bytes are those of count, positions
-  // and lengths written one after the other.
+std::vector<uint8_t> TFreeList::AreaBytes() const {
   std::vector<uint8_t> bytes(4 + positions_.size() * 8);
   PutLe32(bytes.data(), static_cast<int32_t>(positions_.size()));
   size_t at = 4;
   for (int32_t p : positions_) PutLe32(&bytes[at], p), at += 4;
   for (int32_t n : lengths_) PutLe32(&bytes[at], n), at += 4;
+  return bytes;
+}
+
+bool TFreeList::SaveTo(ByteStream& stream) const {
+  // One transfer for the whole area: the bytes are those of count, positions
+  // and lengths written one after the other.
+  std::vector<uint8_t> bytes = AreaBytes();
   return stream.Write(bytes.data(), static_cast<int32_t>(bytes.size())) ==
          static_cast<int32_t>(bytes.size());
 }

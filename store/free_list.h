@@ -22,6 +22,8 @@ class TFreeList {
   // refuses a count above maxCount before allocating anything for it.
   bool LoadFrom(ByteStream& stream, int64_t maxCount);
   bool SaveTo(ByteStream& stream) const;
+  // The bytes SaveTo writes.
+  std::vector<uint8_t> AreaBytes() const;
 
   int Count() const { return static_cast<int>(positions_.size()); }
   int32_t Position(int i) const { return positions_[static_cast<size_t>(i)]; }

@@ -27,8 +27,12 @@ struct Store {
   ByteStream* stream = nullptr;
 
   bool Exists() const { return stream != nullptr || StoreFileExists(*path); }
-  std::unique_ptr<TFileManager> Open() const {
-    return stream ? std::make_unique<TFileManager>(*stream) : std::make_unique<TFileManager>(*path);
+  // Operations that write nothing pass kReading, so a store on a read-only
+  // medium can still be read.
+  std::unique_ptr<TFileManager> Open(StoreOpenMode mode = StoreOpenMode::kWriting) const {
+    constexpr auto kAtCommit = TFileManager::WriteMode::kAtCommit;
+    return stream ? std::make_unique<TFileManager>(*stream, kAtCommit)
+                  : std::make_unique<TFileManager>(*path, mode, kAtCommit);
   }
 };
 
@@ -70,9 +74,8 @@ int Walk(TFileManager& m, std::string_view path, bool writes, const LeafStep& le
       break;
     }
   }
-  int result = m.ErrorCode();
   while (!chain.empty()) chain.pop_back();  // innermost first, root index last
-  return result;
+  return m.Commit();
 }
 
 int DoStoreWrite(std::string_view path, TDataBuf* buffer, const Store& store) {
@@ -86,7 +89,7 @@ int DoStoreWrite(std::string_view path, TDataBuf* buffer, const Store& store) {
 int DoStoreRead(std::string_view path, TDataBuf& buffer, const Store& store) {
   if (CountNames(path) > kMaxPathNames) return kReadError;
   if (!store.Exists()) return kNoError;
-  auto m = store.Open();
+  auto m = store.Open(StoreOpenMode::kReading);
   return Walk(*m, path, false, [&](TFMindex& index, const Text& name) {
     if (index.StoredLengthOf(name) > 0) index.ReadRecord(name, &buffer);
   });
@@ -146,7 +149,7 @@ int DoListIndex(StringList& list, std::string_view path, const Store& store) {
   int names = CountNames(path);
   if (names > kMaxPathNames) return kReadError;
   if (!store.Exists()) return kNoError;
-  auto m = store.Open();
+  auto m = store.Open(StoreOpenMode::kReading);
   if (m->ErrorCode() != kNoError) return m->ErrorCode();
   std::vector<std::unique_ptr<TFMindex>> chain;
   chain.push_back(std::make_unique<TFMindex>(*m, nullptr, ""));
@@ -155,20 +158,19 @@ int DoListIndex(StringList& list, std::string_view path, const Store& store) {
   if (m->ErrorCode() == kNoError && chain.back()->IsIndex())
     for (int i = 0; i < chain.back()->Count(); ++i)
       list.Add((*chain.back())[i], chain.back()->Value(i));
-  int result = m->ErrorCode();
   while (!chain.empty()) chain.pop_back();
-  return result;
+  return m->Commit();
 }
 
 int DoListRoot(StringList& list, const Store& store) {
-  auto m = store.Open();
+  auto m = store.Open(StoreOpenMode::kReading);
   if (m->ErrorCode() != kNoError) return m->ErrorCode();
   {
     TFMindex root(*m, nullptr, "");
     if (m->ErrorCode() == kNoError)
       for (int i = 0; i < root.Count(); ++i) list.Add(root[i], root.Value(i));
   }
-  return m->ErrorCode();
+  return m->Commit();
 }
 
 bool DoReadBuffer(std::string_view path, TDataBuf* target, const Store& store) {
@@ -219,8 +221,8 @@ int DoDeleteMailboxEntries(std::string_view mailbox, const std::vector<uint8_t>*
   if (!store.Exists() || !IsStorableName(mailbox)) return 0;
   auto m = store.Open();
   if (m->ErrorCode() != kNoError) return -1;
-  int count = 0;
-  {
+  int count = [&] {
+    int count = 0;
     TFMindex root(*m, nullptr, "");
     TFMindex boxes(*m, &root, kMailboxes);
     if (!boxes.IsIndex()) return 0;
@@ -251,8 +253,9 @@ int DoDeleteMailboxEntries(std::string_view mailbox, const std::vector<uint8_t>*
       ++count;
     }
     box.Save();
-  }
-  return m->ErrorCode() == kNoError ? count : -1;
+    return count;
+  }();
+  return m->Commit() == kNoError ? count : -1;
 }
 
 int DoMoveMailboxEntries(std::string_view source, const std::vector<uint8_t>* selection,
@@ -264,8 +267,8 @@ int DoMoveMailboxEntries(std::string_view source, const std::vector<uint8_t>* se
     return 0;
   auto m = store.Open();
   if (m->ErrorCode() != kNoError) return -1;
-  int count = 0;
-  {
+  int count = [&] {
+    int count = 0;
     TFMindex root(*m, nullptr, "");
     TFMindex boxes(*m, &root, kMailboxes);
     if (!boxes.IsIndex()) return 0;
@@ -288,8 +291,9 @@ int DoMoveMailboxEntries(std::string_view source, const std::vector<uint8_t>* se
     }
     to.Save();
     from.Save();
-  }
-  return m->ErrorCode() == kNoError ? count : -1;
+    return count;
+  }();
+  return m->Commit() == kNoError ? count : -1;
 }
 
 Store OnPath(const Text& file) { return Store{&file, nullptr}; }

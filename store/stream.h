@@ -47,18 +47,37 @@ class MemoryStream final : public ByteStream {
 };
 
 // Raised when a store file cannot be opened or created. The message is
-// "Cannot open file <path>" or "Cannot create file <path>".
+// "Cannot open file <path>" or "Cannot create file <path>"; the reason and the
+// system's own words travel beside it for tools that may say more.
 class StoreFileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  enum Reason { kOther, kInUse };
+  explicit StoreFileError(const std::string& what, Reason reason = kOther, Text systemText = {})
+      : std::runtime_error(what), reason_(reason), systemText_(std::move(systemText)) {}
+  // kInUse: another opener holds the file.
+  Reason WhyRefused() const { return reason_; }
+  // The system's text for the failure, without a line end; may be empty.
+  const Text& SystemText() const { return systemText_; }
+
+ private:
+  Reason reason_;
+  Text systemText_;
 };
+
+// What the opener of a store file means to do with it. Either way the file is
+// held without sharing; a reader whose file or medium refuses writing gets it
+// for reading only, a writer never does.
+enum class StoreOpenMode { kWriting, kReading };
 
 // Whether a plain file (not a folder) exists at path.
 bool StoreFileExists(const Text& path);
 
 // Opens an existing file for reading and writing, or creates it, in both cases
 // held without sharing: while the stream lives no other opener gets in, this
-// process included. Throws StoreFileError.
-std::unique_ptr<ByteStream> OpenStoreFile(const Text& path);
+// process included. With kReading, an existing file that is read-only (or lies
+// on a read-only medium) is opened for reading only, still unshared; writes
+// to that stream then fail. Throws StoreFileError.
+std::unique_ptr<ByteStream> OpenStoreFile(const Text& path,
+                                          StoreOpenMode mode = StoreOpenMode::kWriting);
 
 }  // namespace pel

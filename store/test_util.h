@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/fault_stream.h"
 #include "store/stream.h"
 
 namespace pel::test {
@@ -95,57 +96,6 @@ class ScratchDir : public ::testing::Test {
   std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
 
   std::filesystem::path dir_;
-};
-
-// Wraps a memory stream; can fail (or cut short) the n-th seek, read or write,
-// and counts what reached the inner stream after that failure.
-class FaultStream final : public ByteStream {
- public:
-  enum Kind { kSeek = 0, kRead = 1, kWrite = 2 };
-
-  explicit FaultStream(MemoryStream& inner) : inner_(inner) {}
-
-  void FailNth(Kind kind, int n, bool shortTransfer = false) {
-    failKind_ = kind;
-    failAt_ = n;
-    short_ = shortTransfer;
-  }
-  int Calls(Kind kind) const { return calls_[kind]; }
-  bool Failed() const { return failed_; }
-  int CallsAfterFailure() const { return afterFailure_; }
-
-  int64_t Size() override { return inner_.Size(); }
-
-  int64_t Seek(int64_t offset) override {
-    if (Hit(kSeek)) return short_ ? offset + 1 : -1;  // arrives elsewhere, or fails outright
-    return inner_.Seek(offset);
-  }
-  int32_t Read(void* buffer, int32_t n) override {
-    if (Hit(kRead)) return short_ && n > 0 ? inner_.Read(buffer, n - 1) : 0;
-    return inner_.Read(buffer, n);
-  }
-  int32_t Write(const void* buffer, int32_t n) override {
-    if (Hit(kWrite)) return short_ && n > 0 ? inner_.Write(buffer, n - 1) : 0;
-    return inner_.Write(buffer, n);
-  }
-
- private:
-  bool Hit(Kind kind) {
-    if (failed_) ++afterFailure_;
-    if (++calls_[kind] == failAt_ && kind == failKind_) {
-      failed_ = true;
-      return true;
-    }
-    return false;
-  }
-
-  MemoryStream& inner_;
-  int calls_[3] = {0, 0, 0};
-  Kind failKind_ = kSeek;
-  int failAt_ = 0;
-  bool short_ = false;
-  bool failed_ = false;
-  int afterFailure_ = 0;
 };
 
 }  // namespace pel::test

@@ -42,6 +42,28 @@ class Win32FileStream final : public ByteStream {
   HANDLE h_;
 };
 
+// A file with the read-only attribute turns a writer away with "access
+// denied"; a write-protected medium says so itself.
+bool RefusedAsReadOnly(const Text& path, DWORD error) {
+  if (error == ERROR_WRITE_PROTECT) return true;
+  DWORD a = GetFileAttributesA(path.c_str());
+  return error == ERROR_ACCESS_DENIED && a != INVALID_FILE_ATTRIBUTES &&
+         (a & FILE_ATTRIBUTE_READONLY);
+}
+
+// The system's words for an error code, without the line end it comes with.
+Text SystemText(DWORD error) {
+  char* text = nullptr;
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  Text out(text ? text : "", text ? n : 0);
+  if (text) LocalFree(text);
+  while (!out.empty() && (out.back() == '\r' || out.back() == '\n' || out.back() == ' '))
+    out.pop_back();
+  return out;
+}
+
 }  // namespace
 
 bool StoreFileExists(const Text& path) {
@@ -49,12 +71,22 @@ bool StoreFileExists(const Text& path) {
   return !path.empty() && a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::unique_ptr<ByteStream> OpenStoreFile(const Text& path) {
+std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode) {
   bool existed = StoreFileExists(path);
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                          existed ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD error = h == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+  if (h == INVALID_HANDLE_VALUE && existed && mode == StoreOpenMode::kReading &&
+      RefusedAsReadOnly(path, error)) {
+    h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
+    if (h == INVALID_HANDLE_VALUE) error = GetLastError();
+  }
   if (h == INVALID_HANDLE_VALUE)
-    throw StoreFileError((existed ? "Cannot open file " : "Cannot create file ") + path);
+    throw StoreFileError((existed ? "Cannot open file " : "Cannot create file ") + path,
+                         error == ERROR_SHARING_VIOLATION ? StoreFileError::kInUse
+                                                          : StoreFileError::kOther,
+                         SystemText(error));
   return std::make_unique<Win32FileStream>(h);
 }
 

@@ -85,7 +85,7 @@ bool EmptyFile(const Text& store) {
 }
 
 std::vector<uint8_t> ReadWhole(const Text& store) {
-  std::unique_ptr<ByteStream> s = OpenStoreFile(store);  // held like any store opener holds it
+  std::unique_ptr<ByteStream> s = OpenStoreFile(store, StoreOpenMode::kReading);  // held like any store opener holds it
   int64_t size = s->Size();
   std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(size, 0)));
   if (size > 0 && (s->Seek(0) != 0 || s->Read(bytes.data(), static_cast<int32_t>(size)) != size))

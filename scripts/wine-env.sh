@@ -24,7 +24,8 @@ wine_env_init() {
 # that runs it. A template made otherwise is stale and is made again, so a
 # developer's old prefix cannot hide a change (the fonts, most of all).
 wine_template_stamp() {
-  { declare -f wine_make_template; ls -l /usr/share/wine/fonts 2>/dev/null; wine --version 2>/dev/null; } |
+  { declare -f wine_make_template; ls -l /usr/share/wine/fonts /usr/share/fonts/truetype/liberation 2>/dev/null
+    wine --version 2>/dev/null; } |
     md5sum | cut -d' ' -f1
 }
 wine_template_ready() {
@@ -68,6 +69,11 @@ wine_make_template() {
   # Debian's Wine does not look in /usr/share/wine/fonts: without these the
   # dialogs fall back to other faces.
   cp /usr/share/wine/fonts/* "$t/drive_c/windows/Fonts/" 2>/dev/null || true
+  # Nor is there a Times New Roman (the headings' face): its metric twin
+  # stands in, so the headings keep their width and their serifs.
+  WINEPREFIX="$t" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' \
+    /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1
+  WINEPREFIX="$t" wineserver -w
   # The user folders are links into $HOME; make them real so that tests write
   # nothing outside the prefix.
   local link

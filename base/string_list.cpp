@@ -28,6 +28,12 @@ Text StringList::GetText() const {
 
 void StringList::SetText(std::string_view s) {
   lines_.clear();
+  // Counted first so the list is allocated once, at its size: grown by
+  // doubling it would cost up to twice the 40 bytes a line takes.
+  size_t breaks = 0;
+  for (size_t i = 0; i < s.size(); ++i)
+    if (s[i] == '\n' || (s[i] == '\r' && (i + 1 == s.size() || s[i + 1] != '\n'))) ++breaks;
+  if (!s.empty()) lines_.reserve(breaks + 1);
   size_t start = 0;
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] != '\r' && s[i] != '\n') continue;

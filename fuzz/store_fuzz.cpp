@@ -1,11 +1,13 @@
 // libFuzzer target: arbitrary bytes as a store file, through the read and write operations, check and dump.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "app/constants.h"
 #include "base/string_list.h"
 #include "store/data_buf.h"
+#include "store/fault_stream.h"
 #include "store/store_check.h"
 #include "store/store_ops.h"
 #include "store/stream.h"
@@ -17,6 +19,51 @@ namespace {
 // A file found damaged (or a write refused) must come out exactly as it went in.
 void Unchanged(bool refused, const std::vector<uint8_t>& before, const MemoryStream& after) {
   if (refused && !before.empty() && after.Bytes() != before) __builtin_trap();
+}
+
+using Records = std::map<Text, Text>;
+
+// Every record reachable from the root, read through the store's operations;
+// bounded so that a deep or wide input stays quick.
+void Collect(MemoryStream& s, const Text& path, Records& out, int depth) {
+  StringList names;
+  if (ListIndex(names, path, s) != 0) out[path + "\x01"] = "unreadable";
+  for (int i = 0; i < names.Count() && i < 32 && depth < 4 && out.size() < 128; ++i) {
+    Text child = path.empty() ? names[i] : path + '\xFF' + names[i];
+    TDataBuf buffer;
+    int code = StoreRead(child, buffer, s);
+    if (code != 0 || buffer.compressed == 1)
+      out[child] = "unreadable";
+    else if (buffer.HasPayload())
+      out[child] = Text(buffer.PayloadText());
+    else
+      Collect(s, child, out, depth + 1);
+  }
+}
+
+Records Readable(const std::vector<uint8_t>& bytes) {
+  Records out;
+  MemoryStream s(bytes);
+  Collect(s, "", out, 0);
+  return out;
+}
+
+// A write that fails at its n-th stream write must cost no other record.
+void FailingWriteLosesNothing(const std::vector<uint8_t>& bytes, int n, bool cutShort) {
+  const Records before = Readable(bytes);
+  MemoryStream inner(bytes);
+  test::FaultStream s(inner);
+  s.FailNth(test::FaultStream::kWrite, n, cutShort);
+  StringList lines;
+  lines.Add("written while failing");
+  WriteSection("fuzz", &lines, s);
+  if (!s.Failed()) return;
+  Records after = Readable(inner.Bytes());
+  for (const auto& [path, text] : before) {
+    if (path == "fuzz") continue;
+    auto it = after.find(path);
+    if (it == after.end() || it->second != text) __builtin_trap();
+  }
 }
 
 }  // namespace
@@ -59,6 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     }
   }
+  FailingWriteLosesNothing(bytes, static_cast<int>(size % 5) + 1, size % 2 == 1);
   {
     MemoryStream s(bytes);
     Unchanged(WriteSection(DefaultMessageKey, nullptr, s) == 2, bytes, s);

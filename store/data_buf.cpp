@@ -197,46 +197,76 @@ int TDataBuf::CompressStream(MemoryStream& stream, bool* producedOut) {
   return result;
 }
 
-int TDataBuf::Decompress() {
+namespace {
+
+// Inflates in into out, at most room bytes; total is what came out. A stream
+// with more to give than room ends in Z_BUF_ERROR with out full, as one
+// inflate call into a buffer of that size would.
+int InflateInto(const uint8_t* in, int32_t n, uint8_t* out, size_t room, uLong& total) {
   z_stream z{};
-  z.next_in = payload_.get();
-  z.avail_in = static_cast<uInt>(std::max(storedLength, 0));
+  z.next_in = const_cast<Bytef*>(in);
+  z.avail_in = static_cast<uInt>(std::max(n, 0));
   int result = inflateInit2(&z, 15);
+  if (result != Z_OK) return result;
+  z.next_out = out;
+  z.avail_out = static_cast<uInt>(room);
+  int rc = inflate(&z, Z_FINISH);
+  total = z.total_out;
+  // inflateEnd on every path, or each damaged record would leak zlib's state.
+  int end = inflateEnd(&z);
+  if (rc != Z_STREAM_END) return rc == Z_OK ? Z_BUF_ERROR : rc;
+  return end;
+}
+
+// How many bytes the stream inflates to, up to limit + 1, through a fixed
+// window: memory is spent on what a record holds, never on what it claims.
+// One more when the stream breaks off or is damaged, so that a second pass
+// into a buffer of that size runs into the same failure.
+size_t InflatedSize(const uint8_t* in, int32_t n, size_t limit) {
+  z_stream z{};
+  z.next_in = const_cast<Bytef*>(in);
+  z.avail_in = static_cast<uInt>(std::max(n, 0));
+  if (inflateInit2(&z, 15) != Z_OK) return 0;
+  std::vector<uint8_t> window(65536);
+  size_t total = 0;
+  int rc;
+  for (;;) {
+    z.next_out = window.data();
+    z.avail_out = static_cast<uInt>(window.size());
+    rc = inflate(&z, Z_NO_FLUSH);
+    total += window.size() - z.avail_out;
+    if (rc != Z_OK || total > limit || z.avail_out == window.size()) break;
+  }
+  inflateEnd(&z);
+  if (rc != Z_STREAM_END) ++total;
+  return std::min(total, limit + 1);
+}
+
+}  // namespace
+
+int TDataBuf::Decompress() {
+  // The result is that of one inflate call into a buffer of the uncompressed
+  // length. That length comes from the file and may be a lie: a small guess
+  // serves ordinary records in one pass; past it, the stream is measured
+  // first and the buffer made exactly as long as the output (or the declared
+  // length, when the output runs past it).
+  const size_t limit = static_cast<size_t>(std::max(uncompressedLength, 0));
+  size_t room = std::min(limit, std::max<size_t>(4096, static_cast<size_t>(std::max(storedLength, 0)) * 4));
+  std::unique_ptr<uint8_t[]> out(new uint8_t[room + 1]);
+  uLong total = 0;
+  int result = InflateInto(payload_.get(), storedLength, out.get(), room, total);
+  if (result == Z_BUF_ERROR && room < limit) {
+    room = std::min(limit, InflatedSize(payload_.get(), storedLength, limit));
+    out.reset();
+    out.reset(new uint8_t[room + 1]);
+    result = InflateInto(payload_.get(), storedLength, out.get(), room, total);
+  }
   if (result == Z_OK) {
-    // The result is that of one inflate call into a buffer of the uncompressed
-    // length. The length comes from the file and may be a lie, so the buffer
-    // grows with the output actually produced, up to that length, instead of
-    // being allocated whole up front; the outcome is the same.
-    const size_t limit = static_cast<size_t>(std::max(uncompressedLength, 0));
-    size_t capacity = std::min(limit, std::max<size_t>(4096, static_cast<size_t>(z.avail_in) * 4));
-    std::vector<uint8_t> out(std::max<size_t>(capacity, 1));
-    z.next_out = out.data();
-    z.avail_out = static_cast<uInt>(capacity);
-    for (;;) {
-      int rc = inflate(&z, Z_FINISH);
-      if (rc == Z_STREAM_END) {
-        result = Z_OK;
-        break;
-      }
-      if (rc == Z_BUF_ERROR && z.avail_out == 0 && capacity < limit) {
-        size_t done = capacity;
-        capacity = std::min(limit, capacity * 2);
-        out.resize(capacity);
-        z.next_out = out.data() + done;
-        z.avail_out = static_cast<uInt>(capacity - done);
-        continue;
-      }
-      result = rc;
-      break;
-    }
-    uLong total = z.total_out;
-    // inflateEnd on every path, or each damaged record would leak zlib's state.
-    int end = inflateEnd(&z);
-    if (result == Z_OK) result = end;
-    if (result == Z_OK) {
-      SetPayload(out.data(), static_cast<int32_t>(total));
-      compressed = 0;
-    }
+    out[total] = 0;
+    Release(wipe);
+    payload_ = std::move(out);
+    storedLength = static_cast<int32_t>(total);
+    compressed = 0;
   }
   if (result != 0) ShowZlibFailure(result);
   return result;

@@ -41,8 +41,15 @@ class FaultStream final : public ByteStream {
     if (Hit(kRead)) return short_ && n > 0 ? inner_.Read(buffer, n - 1) : 0;
     return inner_.Read(buffer, n);
   }
+  // A write cut short is a disk that filled up during it: the bytes over the
+  // file's old contents move, of the rest only half. A write that does not
+  // make the file longer cannot be short for lack of room: it moves nothing.
   int32_t Write(const void* buffer, int32_t n) override {
-    if (Hit(kWrite)) return short_ && n > 0 ? inner_.Write(buffer, n - 1) : 0;
+    if (Hit(kWrite)) {
+      if (!short_ || n <= 0) return 0;
+      int64_t room = std::clamp<int64_t>(inner_.Size() - inner_.Position(), 0, n);
+      return room == n ? 0 : inner_.Write(buffer, static_cast<int32_t>(room + (n - room) / 2));
+    }
     if (killAt_ > 0 && calls_[kWrite] >= killAt_) {
       inner_.Seek(inner_.Position() + n);
       return n;

@@ -2,9 +2,13 @@
 #include "store/file_manager.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
+#include "store/landing.h"
 #include "store/le.h"
 #include "store/stream.h"
 
@@ -38,8 +42,12 @@ void TFileManager::OpenSequence() {
   streamSize_ = std::max<int64_t>(size, 0);
   if (size < 0) {
     Fail(kSeekError);
+  } else if (size != 0 && !ReadHeader(size)) {
+    // A new store gets its magic text and header last; a file whose header
+    // is still all zeros was cut off before that and holds no store yet.
+    if (blankHeader_ && WriteMagic() && WriteHeader()) WriteFreeList();
   } else if (size != 0) {
-    if (ReadHeader(size) && ReadFreeList(size)) NoteDiskState();
+    if (ReadFreeList(size)) NoteDiskState();
   } else {
     if (WriteMagic() && WriteHeader()) WriteFreeList();
   }
@@ -48,6 +56,7 @@ void TFileManager::OpenSequence() {
 
 void TFileManager::NoteDiskState() {
   diskUsedEnd_ = usedSpaceEnd_;
+  diskRootBlock_ = rootBlock_;
   diskFreeListEnd_ = int64_t{usedSpaceEnd_} + 4 + 8 * int64_t{freeList_->Count()};
   diskFree_.clear();
   for (int i = 0; i < freeList_->Count(); ++i)
@@ -112,14 +121,14 @@ bool TFileManager::ReadBytes(void* buffer, int32_t n) {
   // The file as this operation sees it: the disk's bytes under the writes
   // held so far, with zeros where a write left a gap past the disk's end.
   int64_t end = streamSize_;
-  for (const HeldWrite& w : held_) end = std::max<int64_t>(end, w.offset + static_cast<int64_t>(w.bytes.size()));
+  for (const LandingWrite& w : held_) end = std::max<int64_t>(end, w.offset + static_cast<int64_t>(w.bytes.size()));
   if (position_ + n > end) return Fail(kReadError);
   auto* out = static_cast<uint8_t*>(buffer);
   int32_t fromDisk = static_cast<int32_t>(std::clamp<int64_t>(streamSize_ - position_, 0, n));
   if (fromDisk > 0 && (!Reseek() || stream_->Read(out, fromDisk) != fromDisk))
     return errorCode_ != kNoError ? false : Fail(kReadError);
   std::memset(out + fromDisk, 0, static_cast<size_t>(n - fromDisk));
-  for (const HeldWrite& w : held_) {
+  for (const LandingWrite& w : held_) {
     int64_t from = std::max(position_, w.offset);
     int64_t to = std::min<int64_t>(position_ + n, w.offset + static_cast<int64_t>(w.bytes.size()));
     if (from < to)
@@ -136,7 +145,17 @@ bool TFileManager::WriteBytes(const void* buffer, int32_t n) {
   if (n == 0) return true;
   if (holdWrites_) {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
+    // A write that covers an earlier one at the same offset replaces it: the
+    // free list, rewritten after every allocation, would otherwise be held
+    // once per block an operation frees.
+    for (size_t i = held_.size(); i-- > 0;) {
+      if (held_[i].offset == position_ && held_[i].bytes.size() <= static_cast<size_t>(n)) {
+        held_.erase(held_.begin() + static_cast<std::ptrdiff_t>(i));
+        break;
+      }
+    }
     held_.push_back({position_, std::vector<uint8_t>(bytes, bytes + n)});
+    ++heldCalls_;
     position_ += n;
     streamInStep_ = false;
     return true;
@@ -149,90 +168,51 @@ bool TFileManager::WriteBytes(const void* buffer, int32_t n) {
 
 int32_t TFileManager::Commit() {
   if (!holdWrites_) return errorCode_;
-  if (errorCode_ != kNoError) held_.clear();
-  if (held_.empty()) return errorCode_;
-
-  // Runs: the union of the written ranges, each with its final bytes and the
-  // order of its first write.
-  struct Run {
-    int64_t start, end;
-    size_t first;
-    std::vector<uint8_t> bytes;
-  };
-  std::vector<size_t> order(held_.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return held_[a].offset < held_[b].offset; });
-  std::vector<Run> runs;
-  for (size_t i : order) {
-    int64_t start = held_[i].offset, end = start + static_cast<int64_t>(held_[i].bytes.size());
-    if (!runs.empty() && start <= runs.back().end) {
-      runs.back().end = std::max(runs.back().end, end);
-      runs.back().first = std::min(runs.back().first, i);
-    } else {
-      runs.push_back({start, end, i, {}});
-    }
-  }
-  // The header and the root block's position word sit four bytes apart, the
-  // root block's length word between them: one write carries both, so the
-  // file switches from its old contents to its new ones in a single step.
-  for (size_t r = 0; r + 1 < runs.size(); ++r) {
-    int64_t gap = runs[r + 1].start - runs[r].end;
-    if (runs[r].start <= kRootBlockOffset && runs[r].end >= kHeaderSize && gap > 0 && gap <= 4 &&
-        runs[r + 1].start == rootBlock_ && runs[r + 1].start <= streamSize_) {
-      std::vector<uint8_t> between(static_cast<size_t>(gap));
-      if (stream_->Seek(runs[r].end) != runs[r].end) {
-        Fail(kSeekError);
-      } else if (stream_->Read(between.data(), static_cast<int32_t>(gap)) != gap) {
-        Fail(kReadError);
-      } else {
-        held_.push_back({runs[r].end, std::move(between)});
-        runs[r].end = runs[r + 1].end;
-        runs[r].first = std::min(runs[r].first, runs[r + 1].first);
-        runs.erase(runs.begin() + static_cast<std::ptrdiff_t>(r) + 1);
-      }
-      break;
-    }
-  }
   if (errorCode_ != kNoError) {
     held_.clear();
-    ReportFailure();
-    return errorCode_;
+    heldCalls_ = 0;
   }
-  for (Run& run : runs) run.bytes.resize(static_cast<size_t>(run.end - run.start));
-  for (const HeldWrite& w : held_) {
-    auto it = std::upper_bound(runs.begin(), runs.end(), w.offset,
-                               [](int64_t at, const Run& run) { return at < run.start; });
-    Run& run = *std::prev(it);
-    std::memcpy(run.bytes.data() + (w.offset - run.start), w.bytes.data(), w.bytes.size());
-  }
+  if (held_.empty()) return errorCode_;
+  BlockFileLayout old, now;
+  old.empty = diskFreeListEnd_ == 0;
+  old.usedEnd = diskUsedEnd_;
+  old.rootBlock = diskRootBlock_;
+  old.freeExtents = diskFree_;
+  now.empty = false;
+  now.usedEnd = usedSpaceEnd_;
+  now.rootBlock = rootBlock_;
+  for (int i = 0; i < freeList_->Count(); ++i)
+    now.freeExtents.emplace_back(freeList_->Position(i), freeList_->Length(i));
+  std::vector<LandingWrite> plan = PlanLanding(held_, old, now, heldCalls_);
+  heldCalls_ = 0;
   held_.clear();
-
-  // Landing order: bytes the file on disk does not use, then rewrites of the
-  // bytes it uses, then the header, then the root block's position word.
-  auto rank = [&](const Run& run) {
-    bool header = run.start < kHeaderSize && run.end > kRootBlockOffset;
-    bool root = rootBlock_ != -1 && run.start < int64_t{rootBlock_} + 4 && run.end > rootBlock_;
-    if (header) return 2;
-    if (root) return 3;
-    return OnDiskUnused(run.start, run.end) ? 0 : 1;
-  };
-  std::stable_sort(runs.begin(), runs.end(), [&](const Run& a, const Run& b) {
-    int ra = rank(a), rb = rank(b);
-    return ra != rb ? ra < rb : a.first < b.first;
-  });
   streamInStep_ = false;
-  for (const Run& run : runs) {
-    if (stream_->Seek(run.start) != run.start) {
+  // What each landed write covered before it, so that a failure can put the
+  // file back as it was: a full disk or a failing medium then costs nothing.
+  std::vector<LandingWrite> undo;
+  for (const LandingWrite& w : plan) {
+    int32_t n = static_cast<int32_t>(w.bytes.size());
+    int32_t existing = static_cast<int32_t>(std::clamp<int64_t>(streamSize_ - w.offset, 0, n));
+    LandingWrite saved{w.offset, std::vector<uint8_t>(static_cast<size_t>(existing))};
+    if (existing > 0 && stream_->Seek(w.offset) != w.offset) {
       Fail(kSeekError);
-    } else if (stream_->Write(run.bytes.data(), static_cast<int32_t>(run.bytes.size())) !=
-               static_cast<int32_t>(run.bytes.size())) {
-      Fail(kWriteError);
+    } else if (existing > 0 && stream_->Read(saved.bytes.data(), existing) != existing) {
+      Fail(kReadError);
+    } else {
+      undo.push_back(std::move(saved));
+      if (stream_->Seek(w.offset) != w.offset)
+        Fail(kSeekError);
+      else if (stream_->Write(w.bytes.data(), n) != n)
+        Fail(kWriteError);
     }
     if (errorCode_ != kNoError) {
+      for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        if (!it->bytes.empty() && stream_->Seek(it->offset) == it->offset)
+          stream_->Write(it->bytes.data(), static_cast<int32_t>(it->bytes.size()));
       ReportFailure();
       return errorCode_;
     }
-    streamSize_ = std::max(streamSize_, run.end);
+    streamSize_ = std::max<int64_t>(streamSize_, w.offset + n);
   }
   NoteDiskState();
   return errorCode_;
@@ -269,9 +249,13 @@ bool TFileManager::WriteHeader() {
 // offsets of someone else's file.
 bool TFileManager::ReadHeader(int64_t fileSize) {
   operationNumber_ = kOpReadHeader;
-  if (fileSize < kHeaderSize + 4) return Fail(kReadError);
+  if (fileSize < kHeaderSize) return Fail(kReadError);
   uint8_t bytes[kHeaderSize];
   if (!SeekTo(0) || !ReadBytes(bytes, kHeaderSize)) return false;
+  blankHeader_ = holdWrites_ && std::all_of(std::begin(bytes), std::end(bytes),
+                                            [](uint8_t b) { return b == 0; });
+  if (blankHeader_) return false;
+  if (fileSize < kHeaderSize + 4) return Fail(kReadError);
   if (std::string_view(reinterpret_cast<const char*>(bytes), kStoreMagic.size()) != kStoreMagic)
     return Fail(kReadError);
   int32_t root = GetLe32(bytes + kRootBlockOffset);

@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "store/free_list.h"
+#include "store/landing.h"
 #include "store/stream.h"
 
 namespace pel {
@@ -77,9 +78,10 @@ class TFileManager {
 
   // Lands the held writes (kAtCommit) unless something failed, in which case
   // they are dropped and the file stays as it was. Returns the error code.
-  // Byte ranges written more than once land once, with their last contents;
-  // new bytes in space the file does not use land first, rewrites of the
-  // blocks it does use next, and the header with the root block last.
+  // They land in the order PlanLanding gives (byte ranges written more than
+  // once land once, never in more writes than were made); when one fails,
+  // those before it are written back as they were, the only writes ever made
+  // after a failure.
   int32_t Commit();
 
   int32_t ErrorCode() const { return errorCode_; }
@@ -119,10 +121,6 @@ class TFileManager {
   void NoteDiskState();
   bool OnDiskUnused(int64_t start, int64_t end) const;
 
-  struct HeldWrite {
-    int64_t offset;
-    std::vector<uint8_t> bytes;
-  };
 
   ByteStream* stream_;
   std::unique_ptr<TFreeList> freeList_;
@@ -136,13 +134,16 @@ class TFileManager {
   Text failureReport_;
 
   bool holdWrites_ = false;
-  std::vector<HeldWrite> held_;
+  std::vector<LandingWrite> held_;
+  size_t heldCalls_ = 0;        // write calls held, the most that may land
   int64_t position_ = 0;        // where the next read or write goes
   bool streamInStep_ = false;   // whether the stream stands at position_
   int64_t streamSize_ = 0;      // the file's size on disk
   // The file as it stands on disk: its used space, the end of its free-list
   // area, and its free extents; bytes outside them are in use.
+  bool blankHeader_ = false;    // the file was cut off before its first header landed
   int64_t diskUsedEnd_ = 0;
+  int32_t diskRootBlock_ = -1;
   int64_t diskFreeListEnd_ = 0;
   std::vector<std::pair<int64_t, int64_t>> diskFree_;
 };

@@ -45,6 +45,8 @@ class TFMindex : public StringList {
   // the manager's error code says why (1 not an index, 2 damaged) and nothing
   // may be written.
   bool ChainWritable();
+  // False when this index's text failed to inflate: its names are garbage.
+  bool TextIntact() const { return textIntact_; }
 
   int32_t PositionOf(std::string_view name) const;
   // Whether a record block lies at position, inside the used space, clear of

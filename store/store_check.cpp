@@ -11,6 +11,7 @@
 #include "store/file_manager.h"
 #include "store/index.h"
 #include "store/le.h"
+#include "store/stream.h"
 
 namespace pel {
 
@@ -52,37 +53,51 @@ Text Printable(std::string_view s) {
   return out;
 }
 
-// Inflates a whole zlib stream, growing the output only as the data demands
-// and giving up past limit bytes. Returns the zlib result.
-int InflateAll(const uint8_t* in, size_t n, size_t limit, std::vector<uint8_t>& out) {
+// Inflates a whole zlib stream through a fixed window, keeping the output in
+// kept (when given) and giving up past limit bytes. total is what came out, up
+// to limit + 1. Returns the zlib result.
+int InflateAll(const uint8_t* in, size_t n, size_t limit, std::vector<uint8_t>* kept, size_t& total) {
   z_stream z{};
   if (inflateInit2(&z, 15) != Z_OK) return Z_MEM_ERROR;
   z.next_in = const_cast<Bytef*>(in);
   z.avail_in = static_cast<uInt>(n);
-  out.assign(std::min<size_t>(limit + 1, 4096 + 4 * n), 0);
+  std::vector<uint8_t> window(65536);
   int rc;
+  total = 0;
+  if (kept) kept->clear();
   for (;;) {
-    z.next_out = out.data() + z.total_out;
-    z.avail_out = static_cast<uInt>(out.size() - z.total_out);
-    rc = inflate(&z, Z_FINISH);
-    if (rc == Z_STREAM_END || z.avail_out != 0 || out.size() > limit) break;
-    out.resize(std::min<size_t>(out.size() * 2, limit + 1));
+    z.next_out = window.data();
+    z.avail_out = static_cast<uInt>(window.size());
+    rc = inflate(&z, Z_NO_FLUSH);
+    size_t got = window.size() - z.avail_out;
+    size_t keep = std::min(got, limit + 1 - std::min(total, limit + 1));
+    if (kept) kept->insert(kept->end(), window.begin(), window.begin() + static_cast<std::ptrdiff_t>(keep));
+    total += keep;
+    if (rc != Z_OK || total > limit || (got == 0 && z.avail_in == 0)) break;
   }
-  out.resize(z.total_out);
   inflateEnd(&z);
+  if (rc == Z_OK && z.avail_in == 0 && total <= limit) rc = Z_BUF_ERROR;  // input ended early
   return rc == Z_STREAM_END ? Z_OK : rc;
 }
 
+// Reads the file a few bytes at a time where the structure leads, never
+// whole: a file may carry any tail past its free list.
 class Checker {
  public:
-  explicit Checker(const std::vector<uint8_t>& f) : f_(f), size_(static_cast<int64_t>(f.size())) {}
+  explicit Checker(ByteStream& f) : f_(f), size_(std::max<int64_t>(f.Size(), 0)) {}
 
   void Run() {
+    std::vector<uint8_t> head = Range(0, std::min<int64_t>(size_, kHeaderSize));
+    // The store writes a new file's header last: zeros there mean a file cut
+    // off while it was being made, which the store takes for a new one.
+    blank_ = size_ >= kHeaderSize &&
+             std::all_of(head.begin(), head.end(), [](uint8_t b) { return b == 0; });
+    if (blank_) return;
     if (size_ < kHeaderSize + 4) {
       Problem("file is " + std::to_string(size_) + " bytes, shorter than a header and free list (50)");
       return;
     }
-    magicOk_ = std::equal(kStoreMagic.begin(), kStoreMagic.end(), f_.begin());
+    magicOk_ = std::equal(kStoreMagic.begin(), kStoreMagic.end(), head.begin());
     if (!magicOk_) Problem("magic text differs: not a store file");
     root_ = At(kRootBlockOffset);
     used_ = At(kRootBlockOffset + 4);
@@ -110,6 +125,7 @@ class Checker {
     Run();
     Text out;
     out += "file size: " + std::to_string(size_) + "\n";
+    if (blank_) return out + "no store yet: the header was never written\n";
     out += std::string("magic: ") + (magicOk_ ? "ok" : "differs") + "\n";
     if (size_ < kHeaderSize + 4) return out + Problems(out);
     out += "root block: " + std::to_string(root_) + "\n";
@@ -136,8 +152,26 @@ class Checker {
 
   void Problem(Text text) { problems_.push_back(std::move(text)); }
 
-  int32_t At(int64_t offset) const {
-    return offset >= 0 && offset + 4 <= size_ ? GetLe32(&f_[static_cast<size_t>(offset)]) : -1;
+  int32_t At(int64_t offset) {
+    if (offset < 0 || offset + 4 > size_) return -1;
+    std::vector<uint8_t> word = Range(offset, 4);
+    return word.size() == 4 ? GetLe32(word.data()) : -1;
+  }
+
+  // The bytes at [offset, offset + n), fewer when the stream cannot give them.
+  std::vector<uint8_t> Range(int64_t offset, int64_t n) {
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(n, 0)));
+    int64_t done = 0;
+    if (n > 0 && f_.Seek(offset) == offset) {
+      while (done < n) {
+        int32_t step = static_cast<int32_t>(std::min<int64_t>(n - done, 1 << 20));
+        int32_t got = f_.Read(bytes.data() + done, step);
+        if (got <= 0) break;
+        done += got;
+      }
+    }
+    bytes.resize(static_cast<size_t>(done));
+    return bytes;
   }
 
   void ReadFreeList() {
@@ -211,22 +245,28 @@ class Checker {
       return;
     }
     r.positions = (payloadRoom - r.stored) / 4;
-    const uint8_t* payload = &f_[static_cast<size_t>(position + 12)];
+    std::vector<uint8_t> payload = Range(position + 12, r.stored);
+    if (static_cast<int64_t>(payload.size()) != r.stored) {
+      Problem(where + ": payload cannot be read");
+      return;
+    }
     std::vector<uint8_t> plain;
     bool textKnown = true;
     if (r.compressedFlag == 1) {
-      size_t limit = static_cast<size_t>(std::max(r.uncompressed, 0));
-      int rc = InflateAll(payload, static_cast<size_t>(r.stored), limit, plain);
-      if (plain.size() > limit)
+      // Only an index's text is kept; a data record is measured as it streams by.
+      size_t limit = static_cast<size_t>(std::max(r.uncompressed, 0)), total = 0;
+      int rc = InflateAll(payload.data(), payload.size(), limit,
+                          r.kind == kIndexRecord ? &plain : nullptr, total);
+      if (total > limit)
         Problem(where + ": payload inflates to more than " + std::to_string(limit) + " bytes");
       else if (rc != Z_OK)
         Problem(where + ": payload does not inflate (zlib " + std::to_string(rc) + ")");
-      else if (plain.size() != limit)
-        Problem(where + ": payload inflates to " + std::to_string(plain.size()) +
-                " bytes, not " + std::to_string(r.uncompressed));
+      else if (total != limit)
+        Problem(where + ": payload inflates to " + std::to_string(total) + " bytes, not " +
+                std::to_string(r.uncompressed));
       textKnown = rc == Z_OK;
     } else if (r.compressedFlag == 0) {
-      plain.assign(payload, payload + r.stored);
+      if (r.kind == kIndexRecord) plain = std::move(payload);
       if (r.uncompressed != r.stored)
         Problem(where + ": raw payload of " + std::to_string(r.stored) +
                 " bytes claims an uncompressed length of " + std::to_string(r.uncompressed));
@@ -288,9 +328,10 @@ class Checker {
     }
   }
 
-  const std::vector<uint8_t>& f_;
+  ByteStream& f_;
   int64_t size_;
   bool magicOk_ = false;
+  bool blank_ = false;
   int64_t root_ = -1;
   int64_t used_ = kHeaderSize;
   int32_t freeCount_ = 0;
@@ -301,12 +342,22 @@ class Checker {
 
 }  // namespace
 
-std::vector<Text> CheckStore(const std::vector<uint8_t>& file) {
+std::vector<Text> CheckStore(ByteStream& file) {
   Checker c(file);
   c.Run();
   return c.Problems();
 }
 
-Text DumpStore(const std::vector<uint8_t>& file) { return Checker(file).Dump(); }
+Text DumpStore(ByteStream& file) { return Checker(file).Dump(); }
+
+std::vector<Text> CheckStore(const std::vector<uint8_t>& file) {
+  MemoryStream s(file);
+  return CheckStore(s);
+}
+
+Text DumpStore(const std::vector<uint8_t>& file) {
+  MemoryStream s(file);
+  return DumpStore(s);
+}
 
 }  // namespace pel

@@ -111,6 +111,9 @@ int DoReadSection(StringList& list, std::string_view path, const Store& store, b
 int DoWriteSection(std::string_view path, const StringList* list, const Store& store) {
   if (!list) return DoStoreWrite(path, nullptr, store);
   Text text = list->GetText();
+  // A text the record's int32 lengths cannot hold is refused whole, before
+  // the file is even opened: cut to 32 bits it would be stored wrong.
+  if (static_cast<int64_t>(text.size()) > kLargestRecordPayload) return kWriteError;
   TDataBuf buffer;
   buffer.Assign(text.data(), static_cast<int32_t>(text.size()));
   return DoStoreWrite(path, &buffer, store);
@@ -155,6 +158,9 @@ int DoListIndex(StringList& list, std::string_view path, const Store& store) {
   chain.push_back(std::make_unique<TFMindex>(*m, nullptr, ""));
   for (int k = 0; k < names && m->ErrorCode() == kNoError && chain.back()->IsIndex(); ++k)
     chain.push_back(std::make_unique<TFMindex>(*m, chain.back().get(), Field(k, path)));
+  // Names read from an index whose text did not inflate are not its names.
+  for (const auto& index : chain)
+    if (!index->TextIntact()) m->MarkDamaged();
   if (m->ErrorCode() == kNoError && chain.back()->IsIndex())
     for (int i = 0; i < chain.back()->Count(); ++i)
       list.Add((*chain.back())[i], chain.back()->Value(i));

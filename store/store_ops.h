@@ -11,6 +11,12 @@
 //   After the first failure nothing more is read or written.
 // - A damaged or foreign file (bad magic, header or free list pointing outside
 //   the file, record lengths past the used space) gives 2 and is not written.
+// - Texts longer than kLargestRecordPayload are refused (1) before the file is
+//   opened, never cut to 32 bits.
+// - Running out of memory throws std::bad_alloc out of the operation; the
+//   writes it held are dropped, so the file stays as it was.
+// - Reading operations open the file for reading only when it or its medium
+//   refuses writing (read-only attribute, write-protected or read-only mount).
 // - Paths of more than 16 names are refused before the file is opened:
 //   writes give 1, reads give 2, nothing is read, created or written.
 // - A name that cannot be stored (empty, or holding CR, LF or a zero byte) is
@@ -38,6 +44,10 @@ class ByteStream;
 class TDataBuf;
 
 inline constexpr int kMaxPathNames = 16;
+// The longest payload a record could ever take: its block (length word,
+// 12-byte head, payload) and the header must stay below 2^31 bytes. Longer
+// ones are refused with 1 before anything is opened.
+inline constexpr int64_t kLargestRecordPayload = 0x7FFFFFFF - 64;
 inline constexpr char kPathSeparator = '\xFF';
 
 // Writes buffer as the data record at path, creating the file and missing

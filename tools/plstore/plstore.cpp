@@ -2,12 +2,17 @@
 #include "tools/plstore/plstore.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <limits>
+#include <new>
 #include <sstream>
+#include <stdexcept>
 
+#include "app/constants.h"
 #include "base/string_list.h"
 #include "store/data_buf.h"
 #include "store/file_manager.h"
@@ -70,6 +75,69 @@ int StoreResult(int code, std::ostream& err) {
   return kPlstoreStoreError;
 }
 
+// A store refusal the tool can name: exit 2 with what was refused.
+int Refuse(std::ostream& err, const std::string& why) {
+  err << "plstore: " << why << "\n";
+  return kPlstoreStoreError;
+}
+
+// What the store would refuse about a path, said in words; empty when none.
+std::string PathProblem(const Text& path) {
+  int names = 0;
+  size_t start = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != kPathSeparator) continue;
+    std::string_view name(path.data() + start, i - start);
+    if (!name.empty()) {
+      ++names;
+      if (name.find_first_of("\r\n") != std::string_view::npos)
+        return "a name in a path cannot hold CR or LF";
+    }
+    start = i + 1;
+  }
+  if (names > kMaxPathNames)
+    return "a path holds at most " + std::to_string(kMaxPathNames) + " names, this one " +
+           std::to_string(names);
+  return {};
+}
+
+// The lines of a text as the string list splits them (at CR LF, CR or LF; a
+// final line end starts no empty line), without building the list: a record
+// of line feeds alone would cost some 40 bytes a line that way.
+template <typename F>
+void ForEachLine(std::string_view s, F f) {
+  size_t start = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\r' && s[i] != '\n') continue;
+    f(s.substr(start, i - start));
+    if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < s.size()) f(s.substr(start));
+}
+
+// Reads the record at path; refuses (exit 2, nothing printed) on a store
+// error or a payload that failed to inflate, whose bytes are not the record.
+int ReadRecordOrRefuse(std::string_view path, const Text& store, TDataBuf& buffer, std::ostream& err) {
+  int code = StoreRead(path, buffer, store);
+  if (code != 0) return StoreResult(code, err);
+  if (buffer.compressed == 1) return Refuse(err, "the record does not inflate; nothing printed");
+  return kPlstoreOk;
+}
+
+// The whole input of put, refused past what a record can hold before it is
+// read whole (a sparse file of 2 GiB says its size without being read).
+constexpr int64_t kLargestInput = kLargestRecordPayload;
+
+bool ReadInput(std::istream& in, std::string& text) {
+  char chunk[1 << 16];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+    text.append(chunk, static_cast<size_t>(in.gcount()));
+    if (static_cast<int64_t>(text.size()) > kLargestInput) return false;
+  }
+  return true;
+}
+
 // Read-only commands never create a store.
 bool RequireStore(const Text& store, std::ostream& err) {
   if (StoreFileExists(store)) return true;
@@ -84,20 +152,24 @@ bool EmptyFile(const Text& store) {
   return std::filesystem::file_size(store, ec) == 0 && !ec;
 }
 
-std::vector<uint8_t> ReadWhole(const Text& store) {
-  std::unique_ptr<ByteStream> s = OpenStoreFile(store, StoreOpenMode::kReading);  // held like any store opener holds it
-  int64_t size = s->Size();
-  std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(size, 0)));
-  if (size > 0 && (s->Seek(0) != 0 || s->Read(bytes.data(), static_cast<int32_t>(size)) != size))
-    throw StoreFileError("Cannot open file " + store);
-  return bytes;
-}
-
 int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, std::ostream& err) {
   if (a.size() < 2) return Usage(err);
   const std::string& cmd = a[0];
   const Text store = a[1];
   const size_t n = a.size();
+  const bool hasPath = (cmd == "ls" && n == 3) || ((cmd == "get" || cmd == "cat" || cmd == "rm") && n == 3) ||
+                       (cmd == "put" && (n == 3 || n == 4));
+  if (hasPath) {
+    std::string problem = PathProblem(StorePath(a[2]));
+    if (!problem.empty()) return Refuse(err, problem);
+  }
+  if (cmd == "setting" && (n == 3 || n == 4)) {
+    if (a[2].find('=') != std::string::npos) return Refuse(err, "a setting name cannot hold \"=\"");
+    for (size_t i = 2; i < n; ++i)
+      if (a[i].find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+        return Refuse(err, "a setting name or value cannot hold CR or LF");
+    if (a[2].empty()) return Refuse(err, "a setting needs a name");
+  }
 
   if (cmd == "ls" && n <= 3) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
@@ -108,45 +180,78 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
       for (int i = 0; i < names.Count(); ++i) out << names[i] << "\n";
     return StoreResult(code, err);
   }
-  if (cmd == "get" && n == 3) {
-    if (!RequireStore(store, err)) return kPlstoreUsage;
-    if (EmptyFile(store)) return kPlstoreOk;
-    StringList lines;
-    int code = ReadSection(lines, StorePath(a[2]), store);
-    for (int i = 0; i < lines.Count(); ++i) out << lines[i] << "\n";
-    return StoreResult(code, err);
-  }
-  if (cmd == "cat" && n == 3) {
+  if ((cmd == "get" || cmd == "cat") && n == 3) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
     if (EmptyFile(store)) return kPlstoreOk;
     TDataBuf buffer;
-    int code = StoreRead(StorePath(a[2]), buffer, store);
-    if (code == 0 && buffer.HasPayload())
-      out.write(reinterpret_cast<const char*>(buffer.Payload()), buffer.storedLength);
-    return StoreResult(code, err);
+    if (int status = ReadRecordOrRefuse(StorePath(a[2]), store, buffer, err)) return status;
+    if (cmd == "cat") {
+      if (buffer.HasPayload())
+        out.write(reinterpret_cast<const char*>(buffer.Payload()), buffer.storedLength);
+    } else {
+      ForEachLine(buffer.PayloadText(), [&](std::string_view line) { out << line << "\n"; });
+    }
+    return kPlstoreOk;
   }
   if (cmd == "put" && (n == 3 || n == 4)) {
-    std::string text;
+    std::string raw;
+    const std::string source = n == 4 ? a[3] : std::string("standard input");
+    std::error_code ec;
+    if (n == 4 && std::filesystem::is_regular_file(a[3], ec) &&
+        static_cast<int64_t>(std::filesystem::file_size(a[3], ec)) > kLargestInput && !ec)
+      return Refuse(err, source + " is " + std::to_string(std::filesystem::file_size(a[3], ec)) +
+                             " bytes; a record holds less than 2 GiB; nothing written");
+    bool fits;
     if (n == 4) {
       std::ifstream file(a[3], std::ios::binary);
       if (!file) {
         err << "Cannot open file " << a[3] << "\n";
         return kPlstoreUsage;
       }
-      text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+      fits = ReadInput(file, raw);
     } else {
-      text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      fits = ReadInput(in, raw);
     }
-    StringList lines;
-    lines.SetText(text);
-    return StoreResult(WriteSection(StorePath(a[2]), &lines, store), err);
+    // Stored as the string list would store the lines: CR LF after each.
+    std::string text;
+    if (fits) {
+      text.reserve(raw.size() + raw.size() / 8);
+      ForEachLine(raw, [&](std::string_view line) {
+        text.append(line);
+        text.append("\r\n");
+      });
+      fits = static_cast<int64_t>(text.size()) <= kLargestInput;
+    }
+    if (!fits) return Refuse(err, source + " holds 2 GiB or more; a record holds less; nothing written");
+    raw.clear();
+    raw.shrink_to_fit();
+    TDataBuf buffer;
+    buffer.Assign(text.data(), static_cast<int32_t>(text.size()));
+    text.clear();
+    text.shrink_to_fit();
+    return StoreResult(StoreWrite(StorePath(a[2]), &buffer, store), err);
   }
   if (cmd == "rm" && n == 3) {
     return StoreResult(WriteSection(StorePath(a[2]), nullptr, store), err);
   }
   if (cmd == "setting" && n == 3) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
-    out << (EmptyFile(store) ? Text() : ReadSetting(a[2], "", store)) << "\n";
+    if (EmptyFile(store)) {
+      out << "\n";
+      return kPlstoreOk;
+    }
+    TDataBuf buffer;
+    if (int status = ReadRecordOrRefuse(SettingsRecord, store, buffer, err)) return status;
+    // The value ReadSetting gives, found without a line list.
+    Text value;
+    bool found = false;
+    ForEachLine(buffer.PayloadText(), [&](std::string_view line) {
+      size_t eq = line.find('=');
+      if (found || eq == std::string_view::npos || !AnsiSameText(line.substr(0, eq), a[2])) return;
+      found = true;
+      value = Text(line.substr(eq + 1));
+    });
+    out << value << "\n";
     return kPlstoreOk;
   }
   if (cmd == "setting" && n == 4) {
@@ -154,12 +259,12 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
   }
   if ((cmd == "check" || cmd == "dump") && n == 2) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
-    std::vector<uint8_t> bytes = ReadWhole(store);
+    std::unique_ptr<ByteStream> file = OpenStoreFile(store, StoreOpenMode::kReading);
     if (cmd == "dump") {
-      out << DumpStore(bytes);
+      out << DumpStore(*file);
       return kPlstoreOk;
     }
-    std::vector<Text> problems = CheckStore(bytes);
+    std::vector<Text> problems = CheckStore(*file);
     for (const Text& p : problems) out << p << "\n";
     return problems.empty() ? kPlstoreOk : kPlstoreUsage;
   }
@@ -175,8 +280,21 @@ int RunPlstore(const std::vector<std::string>& args, std::istream& in, std::ostr
   try {
     return Run(args, in, out, err);
   } catch (const StoreFileError& e) {
+    if (e.WhyRefused() == StoreFileError::kInUse) {
+      err << e.what() << ": in use by another program";
+      if (!e.SystemText().empty()) err << " (" << e.SystemText() << ")";
+      err << "\n";
+      return kPlstoreStoreError;
+    }
     err << e.what() << "\n";
     return kPlstoreUsage;
+  } catch (const std::bad_alloc&) {
+    // Out of memory is a store error like any other, never an abort.
+    err << "plstore: out of memory\n";
+    return kPlstoreStoreError;
+  } catch (const std::length_error&) {
+    err << "plstore: out of memory\n";
+    return kPlstoreStoreError;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "store/stream.h"
 #include "store/test_util.h"
 
 namespace pel {
@@ -81,9 +82,46 @@ TEST_F(Plstore, StoreErrorsExitTwoWithTheirText) {
   EXPECT_EQ(r.err, "plstore: Fatal read error!\n");
   Result w = Run({"put", Db(), "a"}, "x");
   EXPECT_EQ(w.status, 2);
-  Result refused = Run({"setting", Db() + ".new", "A=B", "1"});
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_EQ(refused.err, "plstore: Fatal write error!\n");
+  // A damaged settings record is an error, not an empty setting.
+  Result setting = Run({"setting", Db(), "Version"});
+  EXPECT_EQ(setting.status, 2);
+  EXPECT_EQ(setting.out, "");
+  EXPECT_EQ(setting.err, "plstore: Fatal read error!\n");
+}
+
+TEST_F(Plstore, RefusalsSayWhatWasRefused) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* err;
+  } cases[] = {
+      {{"setting", Db(), "A=B", "1"}, "plstore: a setting name cannot hold \"=\"\n"},
+      {{"setting", Db(), "A=B"}, "plstore: a setting name cannot hold \"=\"\n"},
+      {{"setting", Db(), "A", "1\r\nB=2"}, "plstore: a setting name or value cannot hold CR or LF\n"},
+      {{"put", Db(), "a/b\rc"}, "plstore: a name in a path cannot hold CR or LF\n"},
+      {{"get", Db(), "a/1/2/3/4/5/6/7/8/9/10/11/12/13/14/15/16"},
+       "plstore: a path holds at most 16 names, this one 17\n"},
+      {{"put", Db(), "a/1/2/3/4/5/6/7/8/9/10/11/12/13/14/15/16"},
+       "plstore: a path holds at most 16 names, this one 17\n"},
+  };
+  for (const Case& c : cases) {
+    Result r = Run(c.args, "x");
+    EXPECT_EQ(r.status, 2) << c.args[2];
+    EXPECT_EQ(r.err, c.err) << c.args[2];
+  }
+  EXPECT_FALSE(std::filesystem::exists(Db()));  // nothing was written, not even a new store
+}
+
+TEST_F(Plstore, AStoreHeldByAnotherProgramIsSaidToBeInUse) {
+  ASSERT_EQ(Run({"put", Db(), "a"}, "x").status, 0);
+  std::unique_ptr<ByteStream> holder = OpenStoreFile(Db());
+  for (const char* cmd : {"get", "put", "check"}) {
+    Result r = Run({cmd, Db(), "a"}, "y");
+    if (std::string(cmd) == "check") r = Run({cmd, Db()});
+    EXPECT_EQ(r.status, 2) << cmd;
+    EXPECT_EQ(r.err.rfind("Cannot open file " + Db() + ": in use by another program", 0), 0u) << r.err;
+  }
+  holder.reset();
+  EXPECT_EQ(Run({"get", Db(), "a"}).out, "x\n");
 }
 
 TEST_F(Plstore, ReadingAnEmptyFileLeavesItEmpty) {
@@ -111,9 +149,14 @@ TEST_F(Plstore, InflateErrorsAreShownOnStandardError) {
   test::Bytes f = test::ReadFileBytes(Db());
   f[58 + 12 + 3] ^= 0x55;  // inside the record's zlib stream
   test::WriteFileBytes(Db(), f);
-  Result r = Run({"cat", Db(), "a"});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err.rfind("Inflate Error: Decompression Error: ", 0), 0u);
+  // The box's text still reaches standard error, but the still-compressed
+  // bytes are not passed off as the record.
+  for (const char* cmd : {"cat", "get"}) {
+    Result r = Run({cmd, Db(), "a"});
+    EXPECT_EQ(r.status, 2) << cmd;
+    EXPECT_EQ(r.out, "") << cmd;
+    EXPECT_EQ(r.err.rfind("Inflate Error: Decompression Error: ", 0), 0u) << cmd;
+  }
 }
 
 }  // namespace

@@ -9,7 +9,9 @@ mkdir -p "$cd_dir"
 # A read-only medium needs a read-only mount, which needs root; without it the
 # attributes alone make the distribution read-only (Wine honours them then).
 if mount --bind "$src" "$cd_dir" 2>/dev/null; then
-  trap 'rc=$?; umount "$cd_dir" 2>/dev/null; (exit $rc); finish' EXIT
+  # Unmounted before the runner's own ending removes the prefix; that ending
+  # reads the scenario's status from $?, hence the (exit) once errexit is off.
+  trap 'rc=$?; set +e; umount "$cd_dir" 2>/dev/null; (exit $rc); finish' EXIT
   mount -o remount,bind,ro "$cd_dir" || fail "cannot make the mount read-only"
   ! touch "$cd_dir/probe" 2>/dev/null || fail "the medium is writable"
 else

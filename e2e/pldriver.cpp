@@ -35,11 +35,21 @@
 //   lock <path> / unlock        hold a file open without sharing, as another program would
 //   pick <ctl> <item>           double-click the list item (list box or combo box)
 //   list-windows                print the captions of every visible top-level window
+//   decoy <caption>             open (once) a window of the driver's own and make it the
+//                               active one, as a person switching to another program
+//   window-enabled 0|1          the current dialog accepts input (a box it owns disables it)
+//   box-owner                   the current message box is owned by the current dialog
+//   main-window-hidden          the program's hidden main window exists and has never
+//                               been shown (exit checks the second half by itself)
+//   no-process <exe> [ms]       no process of that file name runs within ms (default 1500)
 //   elapsed                     print the milliseconds from the last start to the
 //                               moment the last awaited window was first seen
 //   sleep <ms>
 #include <windows.h>
 
+#include <tlhelp32.h>
+
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -231,6 +241,96 @@ void SaveBitmap(HWND h, const std::string& name) {
   ReleaseDC(nullptr, screen);
 }
 
+// Another program's window for the program under test to lose its activation
+// to. It runs its own message loop, so it answers activation while the
+// driver's thread sleeps or waits.
+HWND g_decoy = nullptr;
+
+DWORD WINAPI DecoyThread(LPVOID param) {
+  auto* caption = static_cast<std::string*>(param);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = "PlDriverDecoy";
+  RegisterClassA(&wc);
+  HWND h = CreateWindowA(wc.lpszClassName, caption->c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                         300, 120, nullptr, nullptr, wc.hInstance, nullptr);
+  g_decoy = h;
+  MSG m;
+  while (GetMessageA(&m, nullptr, 0, 0) > 0) DispatchMessageA(&m);
+  return 0;
+}
+
+void ActivateDecoy(const std::string& caption) {
+  static std::string text;
+  if (!g_decoy) {
+    text = caption;
+    CreateThread(nullptr, 0, DecoyThread, &text, 0, nullptr);
+    for (int i = 0; i < 250 && !g_decoy; ++i) Sleep(20);
+    Expect(g_decoy != nullptr, "no decoy window");
+  }
+  for (int i = 0; i < 50 && GetForegroundWindow() != g_decoy; ++i) {
+    SetForegroundWindow(g_decoy);
+    Sleep(40);
+  }
+  Expect(GetForegroundWindow() == g_decoy, "the decoy window did not become active");
+}
+
+// The hidden main window of the program, watched from the start to the end of
+// each run: the user must never see it, not even for a moment while the
+// program closes. A shown window is caught by its show event, and by polling
+// where the system reports no events.
+constexpr const char* kMainCaption = "Pelmora Setup/Remove";
+std::atomic<bool> g_mainSeen{false}, g_mainShown{false};
+std::atomic<HWND> g_mainWindow{nullptr};
+DWORD g_watchedPid = 0;
+
+bool IsMainWindow(HWND h) {
+  if (h == g_mainWindow.load()) return true;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  char text[64] = "";
+  GetWindowTextA(h, text, sizeof text);
+  return pid == g_watchedPid && std::strcmp(text, kMainCaption) == 0;
+}
+
+void CALLBACK ShowEvent(HWINEVENTHOOK, DWORD, HWND h, LONG object, LONG, DWORD, DWORD) {
+  if (object == OBJID_WINDOW && h && IsMainWindow(h)) g_mainShown = true;
+}
+
+BOOL CALLBACK PollMain(HWND h, LPARAM) {
+  if (!IsMainWindow(h)) return TRUE;
+  g_mainWindow = h;
+  g_mainSeen = true;
+  if (IsWindowVisible(h)) g_mainShown = true;
+  return FALSE;
+}
+
+DWORD WINAPI WatchMain(LPVOID process) {
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, ShowEvent,
+                                       g_watchedPid, 0, WINEVENT_OUTOFCONTEXT);
+  for (;;) {
+    EnumWindows(PollMain, 0);
+    MSG m;
+    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+    if (WaitForSingleObject(static_cast<HANDLE>(process), 1) != WAIT_TIMEOUT) break;
+  }
+  if (hook) UnhookWinEvent(hook);
+  return 0;
+}
+
+bool ProcessRuns(const std::string& exe) {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) Fail("no process list");
+  PROCESSENTRY32 e = {sizeof e};
+  bool found = false;
+  for (BOOL more = Process32First(snap, &e); more && !found; more = Process32Next(snap, &e))
+    found = lstrcmpiA(e.szExeFile, exe.c_str()) == 0;
+  CloseHandle(snap);
+  return found;
+}
+
 void Start(const std::string& dir, const std::vector<std::string>& w, size_t first) {
   std::string cmd = "\"" + w[first] + "\"";
   for (size_t i = first + 1; i < w.size(); ++i)
@@ -242,6 +342,10 @@ void Start(const std::string& dir, const std::vector<std::string>& w, size_t fir
     Fail("cannot start " + cmd + " (error " + std::to_string(GetLastError()) + ")");
   QueryPerformanceCounter(&g_started);
   g_dialog = g_box = nullptr;
+  g_mainSeen = g_mainShown = false;
+  g_mainWindow = nullptr;
+  g_watchedPid = g_proc.dwProcessId;
+  CreateThread(nullptr, 0, WatchMain, g_proc.hProcess, 0, nullptr);
 }
 
 int AnswerId(const std::string& a) {
@@ -377,6 +481,8 @@ void Run(const std::vector<std::string>& w) {
     DWORD code = 0;
     GetExitCodeProcess(g_proc.hProcess, &code);
     Expect(code == static_cast<DWORD>(std::atol(w[1].c_str())), "exit code " + std::to_string(code));
+    Sleep(20);  // the watcher's last look and pending show events
+    Expect(!g_mainShown, "the main window was shown");
   } else if (c == "focus") {
     Need(w, 2);
     GUITHREADINFO gi = {sizeof gi};
@@ -456,6 +562,27 @@ void Run(const std::vector<std::string>& w) {
           return TRUE;
         },
         0);
+  } else if (c == "decoy") {
+    Need(w, 2);
+    ActivateDecoy(w[1]);
+  } else if (c == "window-enabled") {
+    Need(w, 2);
+    Expect(g_dialog != nullptr, "no current window");
+    bool v = IsWindowEnabled(g_dialog) != 0;
+    Expect(v == (w[1] == "1"), std::string("the window is ") + (v ? "enabled" : "disabled"));
+  } else if (c == "box-owner") {
+    Expect(g_box != nullptr && g_dialog != nullptr, "no current box and window");
+    Expect(GetWindow(g_box, GW_OWNER) == g_dialog, "the box is not owned by the current window");
+  } else if (c == "main-window-hidden") {
+    EnumWindows(PollMain, 0);  // a busy machine may not have let the watcher look yet
+    Expect(g_mainSeen, "no main window");
+    Expect(!g_mainShown, "the main window was shown");
+  } else if (c == "no-process") {
+    Need(w, 2);
+    for (DWORD waited = 0; waited <= Ms(w, 2, 1500); waited += 100) {
+      Expect(!ProcessRuns(w[1]), "a process " + w[1] + " runs");
+      Sleep(100);
+    }
   } else if (c == "elapsed") {
     LARGE_INTEGER freq;
     QueryPerformanceFrequency(&freq);

@@ -9,7 +9,7 @@ scenario="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 build="$(cd "$2" && pwd)"
 name="$(basename "$scenario" .sh)"
 source "$here/../scripts/wine-env.sh"
-[ -f "$PEL_WINE_ROOT/template/.ready" ] || { echo "no template prefix: run through scripts/test-windows.sh" >&2; exit 2; }
+wine_template_ready || { echo "no template prefix: run through scripts/test-windows.sh" >&2; exit 2; }
 
 # A display of its own: scenarios running side by side must not take each
 # other's focus, as two people at one screen would.

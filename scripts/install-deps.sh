@@ -6,7 +6,7 @@ packages=(
   cmake g++ make googletest libgtest-dev zlib1g-dev libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
-  wine wine64 xvfb xauth x11-utils xdotool imagemagick liblnk-utils
+  wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils xdotool imagemagick liblnk-utils
 )
 
 missing=()

@@ -13,7 +13,7 @@ source scripts/wine-env.sh
 dist="$root/build/windows/demo-dist"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  [ -f "$PEL_WINE_ROOT/template/.ready" ] || wine_env_init
+  wine_template_ready || wine_env_init
   wine_prefix desktop
   cd "$dist" && exec wine setup.exe "$@"
 fi

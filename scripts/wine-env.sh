@@ -1,6 +1,7 @@
 # Sourced by the Windows test and run scripts: one Xvfb, one template prefix,
 # and a fresh copy of the template for each group of tests.
 #   wine_env_init        exports the environment, starts Xvfb, makes the template
+#   wine_template_ready  true when the template exists and was made by this recipe
 #   wine_prefix NAME     makes (once) and exports the prefix for test group NAME
 #   wine_env_stop        ends every wineserver and Xvfb
 : "${PEL_WINE_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine}"
@@ -16,7 +17,20 @@ wine_env_init() {
     wine_display
     echo "$WINE_DISPLAY_PID" > "$PEL_WINE_ROOT/xvfb.pid"
   fi
-  [ -f "$PEL_WINE_ROOT/template/.ready" ] || wine_make_template
+  wine_template_ready || wine_make_template
+}
+
+# What the template is made of: this recipe, the fonts it copies and the Wine
+# that runs it. A template made otherwise is stale and is made again, so a
+# developer's old prefix cannot hide a change (the fonts, most of all).
+wine_template_stamp() {
+  { declare -f wine_make_template; ls -l /usr/share/wine/fonts /usr/share/fonts/truetype/liberation 2>/dev/null
+    wine --version 2>/dev/null; } |
+    md5sum | cut -d' ' -f1
+}
+wine_template_ready() {
+  [ -f "$PEL_WINE_ROOT/template/.ready" ] &&
+    [ "$(cat "$PEL_WINE_ROOT/template/.ready")" == "$(wine_template_stamp)" ]
 }
 
 # Starts a virtual display of its own and exports DISPLAY; its process id is
@@ -55,13 +69,18 @@ wine_make_template() {
   # Debian's Wine does not look in /usr/share/wine/fonts: without these the
   # dialogs fall back to other faces.
   cp /usr/share/wine/fonts/* "$t/drive_c/windows/Fonts/" 2>/dev/null || true
+  # Nor is there a Times New Roman (the headings' face): its metric twin
+  # stands in, so the headings keep their width and their serifs.
+  WINEPREFIX="$t" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Times New Roman' \
+    /t REG_SZ /d 'Liberation Serif' /f >/dev/null 2>&1
+  WINEPREFIX="$t" wineserver -w
   # The user folders are links into $HOME; make them real so that tests write
   # nothing outside the prefix.
   local link
   for link in "$t"/drive_c/users/*/*; do
     if [ -L "$link" ]; then rm -f "$link"; mkdir -p "$link"; fi
   done
-  touch "$t/.ready"
+  wine_template_stamp > "$t/.ready"
 }
 
 # A fresh prefix for one group of tests, made from the template the first time.

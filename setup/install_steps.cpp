@@ -79,8 +79,16 @@ void ForceDirectories(FileSystem& fs, std::string_view path) {
 }
 
 bool CopyOneFile(InstallServices& s, const Text& source, const Text& target) {
-  if (s.platform.files.Copy(source, target, false)) return true;
-  uint32_t code = s.platform.files.LastError();
+  FileSystem& fs = s.platform.files;
+  if (fs.Copy(source, target, false)) {
+    // A copy keeps the attributes of its source. From a CD or a write-protected
+    // share that means a database the client cannot write and files the next
+    // installation cannot replace; the other bits are the distribution's choice.
+    uint32_t a = fs.Attributes(target);
+    if (a != kNoAttributes && (a & kAttrReadOnly)) fs.SetAttributes(target, a & ~kAttrReadOnly);
+    return true;
+  }
+  uint32_t code = fs.LastError();
   Tell(s, "Copy Failed",
        "System Error: " + SystemErrorText(s.platform.shell, code) + "File: " + source);
   return false;

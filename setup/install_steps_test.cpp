@@ -180,6 +180,26 @@ TEST_F(Install, ReadOnlyTargetStopsWithCopyFailed) {
   EXPECT_FALSE(mem.registry.KeyExists(ProductKey));  // later steps did not run
 }
 
+// A distribution on a CD: every file read-only. The copies lose only that bit,
+// so the database takes the templates and a second installation replaces them.
+TEST_F(Install, ReadOnlyDistributionGivesWritableCopies) {
+  for (const char* name : {"Setup.EXE", "PL.exe", "License.txt", "ReadMe.txt", "QuickStart.rtf", "PL.ini"})
+    ASSERT_TRUE(mem.files.SetAttributes(Text("C:\\Dist\\") + name, kAttrReadOnly | kAttrArchive));
+  ASSERT_TRUE(mem.files.SetAttributes("C:\\Dist\\ReadMe.txt", kAttrReadOnly | kAttrHidden));
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_TRUE(RunInstallSteps(c, s));
+    EXPECT_TRUE(ui.Boxes().empty());
+    const Text dest = "C:\\Program Files\\Pelmora\\";
+    for (const char* name : {"UninstPL.exe", "PL.exe", "License.txt", "QuickStart.rtf", "PL.ini", "PL.dbc"})
+      EXPECT_EQ(mem.files.Attributes(dest + name), kAttrArchive) << name;
+    EXPECT_EQ(mem.files.Attributes(dest + "ReadMe.txt"), kAttrHidden | kAttrArchive);
+    EXPECT_EQ(Record(DefaultMessageKey, dest + "PL.dbc")[2], "From: Jane <jane@example.org>");
+    c.earlierInstall = true;
+  }
+  EXPECT_EQ(mem.files.Attributes("C:\\Dist\\PL.ini"), kAttrReadOnly | kAttrArchive);  // source untouched
+}
+
 TEST_F(Install, RegistryRefusalStopsBeforeTheTemplates) {
   mem.registry.CreateKey(ProductKey);
   mem.registry.RefuseWrites(ProductKey);
@@ -213,6 +233,21 @@ TEST_F(Install, CutMarksComeFromTheStoreBesideSetup) {
   EXPECT_EQ(Record(DefaultMessageKey, "C:\\Program Files\\Pelmora\\PL.dbc")[7], "-- cut --");
 }
 
+TEST_F(Install, CutMarksDefaultWhenTheStoreBesideSetupHasNone) {
+  mem.files.MakeDirectories("C:\\DIST");
+  const std::vector<std::pair<std::string_view, Text>> stores = {
+      {SettingsRecord, "Version=1.0"}, {SettingsRecord, "Cutmarks="}, {"notes", "Cutmarks=no"}};
+  for (const auto& [record, line] : stores) {
+    SCOPED_TRACE(line);
+    mem.files.Delete("C:\\DIST\\SETUP.dbc");
+    StringList l;
+    l.Add(line);
+    ASSERT_EQ(store.WriteSection(record, &l, "C:\\DIST\\SETUP.dbc"), 0);
+    ASSERT_TRUE(RunInstallSteps(c, s));
+    EXPECT_EQ(Record(DefaultMessageKey, "C:\\Program Files\\Pelmora\\PL.dbc")[7], "~~");
+  }
+}
+
 TEST_F(Install, EmptyFieldsGiveBareHeaders) {
   c.address.clear();
   c.host.clear();
@@ -230,6 +265,7 @@ TEST_F(Install, NoGroupWantedLeavesGroupAndOldValueAlone) {
   EXPECT_EQ(Reg("Program Group")->text, "Pelmora");
   EXPECT_TRUE(mem.shell.shortcuts().empty());
   EXPECT_TRUE(mem.shell.starts().empty());
+  EXPECT_FALSE(mem.files.DirectoryExists(AnsiLowerCase(kPrograms) + "\\Pelmora"));
 }
 
 TEST_F(Install, MissingProgramsValueFallsBackToTheSystemFolder) {

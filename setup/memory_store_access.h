@@ -28,7 +28,7 @@ class MemoryStoreAccess final : public StoreAccess {
   int WriteSection(std::string_view path, const StringList* list, const Text& file) override {
     if (!fs_.FileExists(file) && !fs_.DirectoryExists(FolderPart(file)))
       throw StoreFileError("Cannot create file " + file);
-    MemoryStream stream = Open(file);
+    MemoryStream stream = Open(file, true);
     int r = pel::WriteSection(path, list, stream);
     fs_.WriteWholeFile(file, std::string_view(reinterpret_cast<const char*>(stream.Bytes().data()),
                                               stream.Bytes().size()));
@@ -41,8 +41,13 @@ class MemoryStoreAccess final : public StoreAccess {
   }
 
  private:
-  MemoryStream Open(const Text& file) {
+  MemoryStream Open(const Text& file, bool forWriting = false) {
     if (locked.count(file)) throw StoreFileError("Cannot open file " + file);
+    // A write opens the file for writing, which a read-only file refuses;
+    // operations that only read fall back to reading.
+    uint32_t a = fs_.Attributes(file);
+    if (forWriting && a != kNoAttributes && (a & kAttrReadOnly))
+      throw StoreFileError("Cannot open file " + file);
     Text bytes;
     fs_.ReadWholeFile(file, &bytes);
     return MemoryStream(std::vector<uint8_t>(bytes.begin(), bytes.end()));

@@ -55,6 +55,37 @@ TEST_F(Previous, DatabaseWithoutRegistryFillsAddressButStaysOnStart) {
   EXPECT_EQ(view.GetText(C::Host), "smtp.example.org");
 }
 
+// A database the user can only half read must not trap the wizard on Start:
+// the empty fields are filled on Address, where Next waits for them. No lines:
+// the database holds another record but no default message.
+struct HalfRead : Previous, ::testing::WithParamInterface<std::vector<Text>> {};
+
+TEST_P(HalfRead, StartKeepsNextAndAddressWaitsForBothFields) {
+  if (GetParam().empty()) {
+    mem.files.MakeDirectories("C:\\Program Files\\Pelmora");
+    StringList other;
+    other.Add("x");
+    ASSERT_EQ(store.WriteSection("notes", &other, "C:\\Program Files\\Pelmora\\PL.dbc"), 0);
+  } else {
+    Database("C:\\Program Files\\Pelmora", GetParam());
+  }
+  Make();
+  EXPECT_EQ(view.page, StartPage);
+  EXPECT_TRUE(view.IsEnabled(C::NextBtn));
+  EXPECT_FALSE(view.IsEnabled(C::BackBtn));
+  form->NextBtnClick();
+  EXPECT_EQ(view.page, AddressPage);
+  EXPECT_FALSE(view.IsEnabled(C::NextBtn));
+  view.SetText(C::EAddr, "me@example.org");
+  view.SetText(C::Host, "smtp.example.org");
+  EXPECT_TRUE(view.IsEnabled(C::NextBtn));
+}
+
+INSTANTIATE_TEST_SUITE_P(Previous, HalfRead,
+                         ::testing::Values(std::vector<Text>{}, std::vector<Text>{"From: "},
+                                           std::vector<Text>{"From: a@example.org", ""},
+                                           std::vector<Text>{"Host: smtp.example.org"}));
+
 TEST_F(Previous, EarlierInstallOpensOnReviewWithStoredChoices) {
   mem.registry.Put(ProductKey, "AppDir", {RegType::String, "D:\\Mail\\Pelmora"});
   mem.files.AddDrive('D');
@@ -78,6 +109,15 @@ TEST_F(Previous, EmptyAppDirKeepsDefaultButSetsFlag) {
   EXPECT_TRUE(view.IsChecked(C::GroupBox));
   EXPECT_EQ(view.page, ReviewPage);  // pressed on although the address is empty
   EXPECT_EQ(view.Lines(C::RichEdit3)[1], "Address = ");
+}
+
+TEST_F(Previous, MissingAppDirValueKeepsDefaultButSetsFlag) {
+  mem.registry.Put(ProductKey, "Version", {RegType::String, ".9b2"});
+  Make();
+  EXPECT_TRUE(form->EarlierInstall());
+  EXPECT_EQ(view.GetText(C::AppDIR), "C:\\Program Files\\Pelmora");
+  EXPECT_FALSE(view.IsChecked(C::GroupBox));  // no "Program Group" either
+  EXPECT_EQ(view.Lines(C::RichEdit3)[0], "Folder = C:\\Program Files\\Pelmora");
 }
 
 TEST_F(Previous, EncryptedOnlyShowsTheNotice) {

@@ -36,7 +36,11 @@ bool TSetupForm::AddressComplete() const {
   return !view_.GetText(SetupControl::EAddr).empty() && !view_.GetText(SetupControl::Host).empty();
 }
 
-void TSetupForm::UpdateAddressRule() { view_.SetEnabled(SetupControl::NextBtn, AddressComplete()); }
+// The fields are also filled while the wizard is built, with Start showing: the
+// rule there would leave Start with no way forward but Cancel.
+void TSetupForm::UpdateAddressRule() {
+  if (page_ == AddressPage) view_.SetEnabled(SetupControl::NextBtn, AddressComplete());
+}
 
 void TSetupForm::ApplyButtons(int q) {
   view_.SetEnabled(SetupControl::BackBtn, q > 0);

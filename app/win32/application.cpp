@@ -27,7 +27,9 @@ void SetTitle(std::string_view title) { g_title = Text(title); }
 void ShowException(std::string_view message) {
   Text text(message);
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
-  MessageBoxA(GetActiveWindow(), text.c_str(), g_title.c_str(), MB_OK | MB_ICONERROR);
+  // The window whose handler failed owns the box, not whatever happens to be active.
+  HWND owner = MessageOwner() ? MessageOwner() : GetActiveWindow();
+  MessageBoxA(owner, text.c_str(), g_title.c_str(), MB_OK | MB_ICONERROR);
 }
 
 MsgAnswer ShowBox(HWND owner, std::string_view text, std::string_view caption, MsgButtons buttons,

@@ -19,7 +19,8 @@ const Text& Title();
 void SetTitle(std::string_view title);
 
 // The platform's standard exception box: the message (with a final full stop
-// added when it has none), the application title as caption, an error icon.
+// added when it has none), the application title as caption, an error icon;
+// owned like the boxes of ShowBox without an owner.
 void ShowException(std::string_view message);
 
 // Runs f for a dialog's construction or first show: an exception ends the

@@ -4,6 +4,7 @@ drive <<DRIVE
 $to_review
 click NextBtn
 box Pelmora "Install now?"
+box-owner
 answer Cancel
 text Notebook1 Review
 click NextBtn
@@ -16,6 +17,7 @@ no-box 400
 wait-text WaitPanel1 "...installing pelmora..." 3000
 click WaitCancelBtn
 box Pelmora "Cancel process?"
+box-owner
 snap cancel-question
 answer Yes
 gone 2000

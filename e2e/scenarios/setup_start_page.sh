@@ -4,6 +4,7 @@ mkdir -p "$drive_c/upper" && cp "$drive_c/dist/setup.exe" "$drive_c/upper/SETUP.
 drive <<'DRIVE'
 start C:\upper\SETUP.EXE
 window "Pelmora Setup"
+main-window-hidden
 snap start-page
 text Notebook1 Start
 text AppDIR "C:\Program Files\Pelmora"

@@ -59,6 +59,7 @@ struct BrowseWindow {
   std::optional<TBrowseDlg> dlg;
   FolderTree tree;
   std::exception_ptr failure;  // escaped construction or the first show
+  std::optional<app::MessageOwnerScope> boxOwner;  // boxes shown while it runs are its own
 };
 
 // Subfolders the way the folder list shows them: hidden and system ones left out.
@@ -202,9 +203,11 @@ INT_PTR CALLBACK BrowseProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
     w = reinterpret_cast<BrowseWindow*>(lp);
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+    w->boxOwner.emplace(hwnd);
     app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); });
     return TRUE;
   }
+  if (msg == WM_DESTROY && w) w->boxOwner.reset();
   if (!w || !w->dlg) return FALSE;
   return app::HandleEvent([&]() -> INT_PTR {
     switch (msg) {

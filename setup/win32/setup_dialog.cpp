@@ -104,6 +104,9 @@ struct SetupWindow {
   std::optional<Win32SetupView> view;
   std::optional<TSetupForm> form;
   std::exception_ptr failure;  // escaped construction or the first show
+  // Boxes of the steps and the store, and the exception box, are the wizard's
+  // own: it stays disabled under them whatever window is active.
+  std::optional<app::MessageOwnerScope> boxOwner;
   DialogFonts fonts;
   HICON icon = nullptr;
   HICON savedAppIcon = nullptr;
@@ -195,9 +198,11 @@ INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     w = reinterpret_cast<SetupWindow*>(lp);
     w->hwnd = hwnd;
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+    w->boxOwner.emplace(hwnd);
     app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); });
     return FALSE;  // focus was set by the wizard
   }
+  if (msg == WM_DESTROY && w) w->boxOwner.reset();
   if (!w || !w->form) return FALSE;
   if (msg == WM_SHOWWINDOW && wp && !w->shown) {
     // The show event: over an earlier installation the wizard moves on to

@@ -50,6 +50,7 @@ struct WaitWindow {
   std::optional<Win32WaitView> view;
   std::optional<TWaitForm> form;
   std::exception_ptr failure;  // escaped construction
+  std::optional<app::MessageOwnerScope> boxOwner;  // boxes shown while it runs are its own
   DialogFonts fonts;
 };
 
@@ -68,10 +69,12 @@ INT_PTR CALLBACK WaitProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_INITDIALOG) {
     w = reinterpret_cast<WaitWindow*>(lp);
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+    w->boxOwner.emplace(hwnd);
     if (!app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); }))
       KillTimer(hwnd, kTimer1);
     return TRUE;
   }
+  if (msg == WM_DESTROY && w) w->boxOwner.reset();
   if (!w || !w->form) return FALSE;
   return app::HandleEvent([&]() -> INT_PTR {
     switch (msg) {

@@ -1,0 +1,52 @@
+# The installation's failure boxes belong to the wizard even when the user has
+# moved to another program meanwhile: the wizard stays disabled under them, so
+# Install cannot be pressed a second time inside the first installation.
+dest="$drive_c/Program Files/Pelmora"
+mkdir -p "$dest"
+echo "old license" > "$dest/License.txt"
+wine attrib +r 'C:\Program Files\Pelmora\License.txt' >/dev/null 2>&1
+
+# away_then_box: Install confirmed, the user switches to another program while
+# the pause runs, the pause runs out behind it, and the failing step's box
+# shows over a wizard that cannot be clicked.
+away_then_box() {  # caption text
+  cat <<SNIPPET
+click NextBtn
+box Pelmora "Install now?"
+answer OK
+window Pelmora
+decoy "Another program"
+window Pelmora
+gone 8000
+box "$1" "$2"
+window "Pelmora Setup"
+box-owner
+window-enabled 0
+answer OK
+window-enabled 1
+text Notebook1 Review
+SNIPPET
+}
+quit='click CancelBtn
+box Pelmora "Quit without installing Pelmora?"
+answer Yes
+exit 0'
+
+drive <<DRIVE
+$to_review
+$(away_then_box "Copy Failed" "System Error: Access denied.{CR}{LF}File: C:\\dist\\License.txt")
+$quit
+DRIVE
+expect_eq "$(cat "$dest/License.txt")" "old license" "the read-only file"
+
+# The standard exception box, from the store, is the wizard's as well.
+wine attrib -r 'C:\Program Files\Pelmora\License.txt' >/dev/null 2>&1
+plstore put "$dest/PL.dbc" notes/old <<<"existing database"
+drive <<DRIVE
+$to_review
+lock "C:\\Program Files\\Pelmora\\PL.dbc"
+$(away_then_box "Pelmora Setup" "Cannot open file C:\\Program Files\\Pelmora\\PL.dbc.")
+unlock
+$quit
+DRIVE
+expect_eq "$(plstore get "$dest/PL.dbc" notes/old)" "existing database" "the earlier record"

@@ -111,6 +111,16 @@ TEST_F(Conformance, NamesIgnoreCaseButKeepTheirSpelling) {
   EXPECT_EQ(data, "abc");
 }
 
+TEST_F(Conformance, FileSizeCountsBytesAndRefusesFolders) {
+  File("five.txt", "12345");
+  File("empty.txt", "");
+  Folder("Dir");
+  EXPECT_EQ(fs().FileSize(S("FIVE.TXT")), 5);
+  EXPECT_EQ(fs().FileSize(S("empty.txt")), 0);
+  EXPECT_EQ(fs().FileSize(S("Dir")), -1);
+  EXPECT_EQ(fs().FileSize(S("missing.txt")), -1);
+}
+
 TEST_F(Conformance, NewFolderCarriesExactlyTheFolderBit) {
   // DeleteTree enters only entries whose attributes are exactly 16.
   Folder("Fresh");

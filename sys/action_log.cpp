@@ -20,4 +20,9 @@ void ActionLog::Write(std::string_view text) {
   if (!sink_->Append(line)) healthy_ = false;
 }
 
+ActionLog& ProcessLog() {
+  static ActionLog log;
+  return log;
+}
+
 }  // namespace pel

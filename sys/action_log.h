@@ -45,4 +45,7 @@ class ActionLog {
   bool healthy_ = true;
 };
 
+// The log of this run: disabled until the entry point opens the file /LOG= names.
+ActionLog& ProcessLog();
+
 }  // namespace pel

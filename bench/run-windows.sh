@@ -32,6 +32,8 @@ echo "start to first window (median of 15): bare dialog ${bare} ms, setup wizard
 
 mkdir -p "$c/small" "$c/large"
 for i in $(seq 1000); do head -c $((200 + i % 700)) /dev/urandom > "$c/small/file$i.txt"; done
+# The unattended installation reads the distribution's PL.ini, as setup.exe /S would.
+cp "$c/dist/PL.ini" "$c/small/" && cp "$c/dist/PL.ini" "$c/large/"
 for i in $(seq 20); do head -c $((5 * 1024 * 1024)) /dev/urandom > "$c/large/file$i.bin"; done
 echo "1,000 small files: $(wine 'C:\copy_bench.exe' 'C:\small' 'C:\scratch' 2>/dev/null | tr -d '\r')"
 echo "20 files of 5 MB:  $(wine 'C:\copy_bench.exe' 'C:\large' 'C:\scratch' 2>/dev/null | tr -d '\r')"

@@ -31,6 +31,8 @@ class LoggingFiles final : public FileSystem {
   bool Delete(std::string_view p) override { return Note(in_.Delete(p), "Deleted " + Text(p)); }
   Text ShortPathName(std::string_view p) override { return in_.ShortPathName(p); }
   Text WindowsDirectory() override { return in_.WindowsDirectory(); }
+  Text SystemFolderPath(SystemFolder which) override { return in_.SystemFolderPath(which); }
+  Text ExpandEnvironment(std::string_view text) override { return in_.ExpandEnvironment(text); }
   Text CurrentDirectory() override { return in_.CurrentDirectory(); }
   bool ChangeDirectory(std::string_view p) override { return in_.ChangeDirectory(p); }
   bool WriteWholeFile(std::string_view p, std::string_view data) override {
@@ -60,6 +62,7 @@ class LoggingKey final : public RegistryKey {
   LoggingKey(std::unique_ptr<RegistryKey> inner, Text path, ActionLog& log)
       : in_(std::move(inner)), path_(std::move(path)), log_(log) {}
   RegText ReadString(std::string_view name) override { return in_->ReadString(name); }
+  std::vector<Text> ValueNames() override { return in_->ValueNames(); }
   bool ReadInteger(std::string_view name, uint32_t* value) override {
     return in_->ReadInteger(name, value);
   }

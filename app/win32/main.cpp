@@ -20,6 +20,7 @@
 #include "sys/logging_platform.h"
 #include "sys/platform.h"
 #include "sys/ui.h"
+#include "uninstall/win32/uninst_dialog.h"
 
 namespace pel {
 Ui& Win32UiInstance();
@@ -44,9 +45,7 @@ class TMainForm {
       RunSetupWizard(hwnd_);
     } else {
       app::SetTitle(UninstallTitle);
-      // Removal has no wizard in this build yet: say so rather than end silently.
-      CurrentUi().ShowMessage("Removal is not available in this build of Pelmora Setup.",
-                             UninstallTitle, MsgButtons::Ok, MsgIcon::Information);
+      RunUninstallWizard(hwnd_);
     }
     PostMessageA(hwnd_, WM_QUIT, 0, 0);
   }

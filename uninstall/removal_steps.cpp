@@ -152,6 +152,8 @@ bool DeleteMixFiles(FileSystem& fs, Text& path) {
 
 bool RemoveAppKey(Registry& registry) {
   registry.DeleteKey(ProductKey);
+  // The system's list of installed programs goes with the product.
+  registry.DeleteKey(UninstallEntryKey);
   return true;
 }
 
@@ -207,7 +209,7 @@ void RunRemoval(TUninstWiz& wiz, RemovalServices& s) {
   v.SetText(C::Label4, "Un-Installation complete!");
   Log(wiz, "Done!");
   v.SetText(C::Label6, "Thanks!");
-  SystemBeep(s.platform.shell, 0);
+  if (!s.quiet) SystemBeep(s.platform.shell, 0);
   if (s.showNotice) s.showNotice(wiz.AppDir());
 }
 

@@ -20,6 +20,7 @@
 #include "sys/logging_platform.h"
 #include "sys/platform.h"
 #include "sys/ui.h"
+#include "uninstall/unattended_removal.h"
 #include "uninstall/win32/uninst_dialog.h"
 
 namespace pel {
@@ -107,8 +108,7 @@ int RunUnattended(Mode mode, const Switches& sw) {
                              SystemProgramsFolder, LocalDate, &log};
     return RunUnattendedInstall(sw, CurrentFolder(), services);
   }
-  log.Write("Usage error: unattended removal is not available in this build");
-  return ExitUsage;
+  return RunUnattendedRemoval(sw.mixmaster, logged.platform(), ui, log);
 }
 
 }  // namespace

@@ -17,8 +17,19 @@ inline constexpr uint32_t kAttrVolume = 8;
 inline constexpr uint32_t kAttrDirectory = 16;
 inline constexpr uint32_t kAttrArchive = 32;
 inline constexpr uint32_t kAttrNormal = 128;  // a file with no other bit set
+// A junction, symbolic link or other reparse point: what it names lies
+// elsewhere, possibly outside the tree being walked.
+inline constexpr uint32_t kAttrReparsePoint = 0x400;
 inline constexpr uint32_t kAttrAll = 63;      // the listing mask that excludes nothing
 inline constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;
+
+// Folders of the system that a removal must never empty.
+enum class SystemFolder {
+  System,           // the system folder (System32)
+  ProgramFiles,     // the Program Files folder itself
+  ProgramFilesX86,  // its 32-bit twin on a 64-bit system; empty where there is none
+  Profile,          // the user's profile folder
+};
 
 // Windows error codes the callers and tests look at (LastError()).
 inline constexpr uint32_t kErrorFileNotFound = 2;
@@ -80,6 +91,12 @@ class FileSystem {
   virtual Text ShortPathName(std::string_view path) = 0;
   // The Windows folder as the system gives it (no backslash added); empty on failure.
   virtual Text WindowsDirectory() = 0;
+  // One of the system's own folders as the system gives it (no backslash
+  // added); empty when the system has none or the call fails.
+  virtual Text SystemFolderPath(SystemFolder which) = 0;
+  // text with every %NAME% replaced by that environment variable's value; an
+  // unknown name stays as written.
+  virtual Text ExpandEnvironment(std::string_view text) = 0;
   // The process's current folder; empty on failure.
   virtual Text CurrentDirectory() = 0;
   // Makes path the current folder; false (current folder unchanged) when it is not one.

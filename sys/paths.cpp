@@ -50,21 +50,30 @@ Text WindowsDirectory(FileSystem& fs) { return fs.WindowsDirectory(); }
 bool DeleteTree(FileSystem& fs, Text& path) {
   if (path.empty() || !fs.DirectoryExists(path)) return false;
   path = WithTrailingBackslash(path);
+  // A link names another tree: it goes, its target stays.
+  Text bare = WithoutTrailingBackslash(path);
+  uint32_t own = bare.ends_with(':') ? kAttrDirectory : fs.Attributes(bare);
+  if (own != kNoAttributes && (own & kAttrReparsePoint)) return fs.RemoveEmptyDirectory(bare);
 
   std::vector<DirEntry> entries;
   fs.List(path + "*.*", kAttrAll, &entries);
   std::vector<Text> folders;
   std::vector<Text> files;
+  std::vector<Text> folderLinks;
   for (const DirEntry& e : entries) {
     Text full = AnsiLowerCase(path + e.name);
     // Exactly the folder bit: a folder that is also read-only, hidden, a
-    // junction and so on is never entered, only "deleted" as a file (which fails).
+    // junction and so on is never entered, only "deleted" as a file (which
+    // fails). A folder link is removed as the link it is, never walked.
     if (e.attributes == kAttrDirectory) {
       folders.push_back(std::move(full));
+    } else if ((e.attributes & kAttrReparsePoint) && (e.attributes & kAttrDirectory)) {
+      folderLinks.push_back(std::move(full));
     } else {
       files.push_back(std::move(full));
     }
   }
+  for (const Text& link : folderLinks) fs.RemoveEmptyDirectory(link);
   for (const Text& folder : folders) {
     Text inner = ShortPathName(fs, folder);
     DeleteTree(fs, inner);

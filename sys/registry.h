@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "base/text.h"
 
@@ -27,6 +28,9 @@ class RegistryKey {
   // reads as empty text without error; any other type gives
   // InvalidDataTypeError(name); a failing read gives the system's reason.
   virtual RegText ReadString(std::string_view name) = 0;
+  // The names of the key's values, spelled as stored, in no particular order;
+  // empty when it has none or they cannot be read.
+  virtual std::vector<Text> ValueNames() = 0;
   // A 32-bit number; false when missing or of another type.
   virtual bool ReadInteger(std::string_view name, uint32_t* value) = 0;
   // Writes a string (REG_SZ); false when refused (also on a key opened for reading).

@@ -40,6 +40,21 @@ std::unique_ptr<StartedProcess> OpenFolderWindow(Shell& shell, std::string_view 
   return StartProgram(shell, "explorer.exe " + Text(folder), show);
 }
 
+std::unique_ptr<StartedProcess> OpenFolderWindowQuoted(Shell& shell, FileSystem& fs,
+                                                       std::string_view folder, int show) {
+  Text windows = fs.WindowsDirectory();
+  if (windows.empty()) return nullptr;
+  Text explorer = WithTrailingBackslash(windows) + "explorer.exe";
+  Text command_line = "\"" + explorer + "\"";
+  Text bare = WithoutTrailingBackslash(folder);
+  if (bare.ends_with(':')) {
+    command_line += " " + bare + "\\";
+  } else if (!bare.empty()) {
+    command_line += " \"" + bare + "\"";
+  }
+  return shell.StartProcess(explorer, command_line, show);
+}
+
 void SystemBeep(Shell& shell, uint32_t sound_type) { shell.Beep(sound_type); }
 
 Text SystemErrorText(Shell& shell, uint32_t code) { return shell.ErrorText(code); }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "sys/file_system.h"
 #include "sys/shell.h"
 
 namespace pel {
@@ -37,6 +38,14 @@ std::unique_ptr<StartedProcess> StartProgramFile(Shell& shell, std::string_view 
 // Opens folder in an explorer window: "explorer.exe " + folder, unquoted.
 std::unique_ptr<StartedProcess> OpenFolderWindow(Shell& shell, std::string_view folder,
                                                  int show = kShowNormal);
+// Opens folder in an explorer window, starting the explorer of the Windows
+// folder by its full path (never one found first beside the running program),
+// with both paths quoted so blanks and commas stay inside them. A drive root
+// goes unquoted ("C:\"), since a quote after its backslash would be read as
+// an escaped quote. An empty folder opens the explorer's default window.
+std::unique_ptr<StartedProcess> OpenFolderWindowQuoted(Shell& shell, FileSystem& fs,
+                                                       std::string_view folder,
+                                                       int show = kShowNormal);
 // Plays the system sound (0: the default one).
 void SystemBeep(Shell& shell, uint32_t sound_type);
 // The system's text for an error code, CR LF included; empty when it has none.

@@ -11,6 +11,7 @@
 #include "app/win32/application.h"
 #include "app/win32/resource.h"
 #include "setup/win32/setup_dialog.h"
+#include "uninstall/win32/uninst_dialog.h"
 #include "sys/ui.h"
 
 namespace pel {
@@ -36,9 +37,7 @@ class TMainForm {
       RunSetupWizard(hwnd_);
     } else {
       app::SetTitle(UninstallTitle);
-      // Removal has no wizard in this build yet: say so rather than end silently.
-      CurrentUi().ShowMessage("Removal is not available in this build of Pelmora Setup.",
-                             UninstallTitle, MsgButtons::Ok, MsgIcon::Information);
+      RunUninstallWizard(hwnd_);
     }
     PostMessageA(hwnd_, WM_QUIT, 0, 0);
   }

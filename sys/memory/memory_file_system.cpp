@@ -12,6 +12,7 @@ struct MemoryFileSystem::Node {
   Text short_name;  // empty when the name is a valid 8.3 name itself
   uint32_t attributes = 0;
   Text data;
+  Text link_target;  // set only on a reparse point
   Node* parent = nullptr;
   std::map<Text, std::unique_ptr<Node>> children;  // by lower-cased name
 
@@ -106,6 +107,14 @@ MemoryFileSystem::MemoryFileSystem() {
   WriteWholeFile("C:\\Windows\\explorer.exe", "MZ explorer");
   WriteWholeFile("C:\\Windows\\System32\\cmd.exe", "MZ cmd");
   WriteWholeFile("C:\\Windows\\System32\\ping.exe", "MZ ping");
+  system_folders_ = {{SystemFolder::System, "C:\\Windows\\System32"},
+                     {SystemFolder::ProgramFiles, "C:\\Program Files"},
+                     {SystemFolder::ProgramFilesX86, ""},
+                     {SystemFolder::Profile, "C:\\Users\\user"}};
+  SetEnvironment("SystemRoot", "C:\\Windows");
+  SetEnvironment("ProgramFiles", "C:\\Program Files");
+  SetEnvironment("USERPROFILE", "C:\\Users\\user");
+  SetEnvironment("APPDATA", "C:\\Users\\user\\AppData\\Roaming");
   last_error_ = 0;
 }
 
@@ -192,6 +201,12 @@ MemoryFileSystem::Node* MemoryFileSystem::Resolve(std::string_view path) {
       Fail(i + 1 == p.names.size() ? kErrorFileNotFound : kErrorPathNotFound);
       return nullptr;
     }
+    // A link on the way leads on into its target; the last name stays the
+    // link itself, as Windows opens a reparse point without following it.
+    if (i + 1 < p.names.size()) {
+      child = Follow(child);
+      if (!child) return nullptr;
+    }
     node = child;
   }
   // "file.txt\" names no file.
@@ -215,6 +230,7 @@ MemoryFileSystem::Node* MemoryFileSystem::ResolveParent(std::string_view path, T
   if (p.names.empty()) return node;
   for (size_t i = 0; i + 1 < p.names.size(); ++i) {
     Node* child = node->Child(p.names[i]);
+    if (child) child = Follow(child);
     if (!child || !child->IsFolder()) {
       Fail(kErrorPathNotFound);
       return nullptr;
@@ -286,6 +302,7 @@ bool MemoryFileSystem::FindMatches(std::string_view pattern, std::vector<DirEntr
   } else {
     dir = Resolve(folder);
   }
+  if (dir) dir = Follow(dir);
   if (!dir || !dir->IsFolder()) return Fail(kErrorPathNotFound);
   if (mask.empty()) return Fail(kErrorFileNotFound);
   if (dir->parent) {
@@ -400,6 +417,54 @@ Text MemoryFileSystem::StoredSpelling(std::string_view path) {
 }
 
 Text MemoryFileSystem::WindowsDirectory() { return "C:\\Windows"; }
+
+Text MemoryFileSystem::SystemFolderPath(SystemFolder which) { return system_folders_[which]; }
+
+void MemoryFileSystem::SetEnvironment(std::string_view name, std::string_view value) {
+  environment_[AnsiLowerCase(name)] = Text(value);
+}
+
+Text MemoryFileSystem::ExpandEnvironment(std::string_view text) {
+  Text out;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t open = text.find('%', i);
+    size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
+    if (close == std::string_view::npos) break;
+    out += text.substr(i, open - i);
+    auto it = environment_.find(AnsiLowerCase(text.substr(open + 1, close - open - 1)));
+    if (it != environment_.end()) {
+      out += it->second;
+      i = close + 1;
+    } else {
+      // An unknown name stays, and its closing % may open the next one.
+      out += text.substr(open, close - open);
+      i = close;
+    }
+  }
+  out += text.substr(i);
+  return out;
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Follow(Node* node, int depth) {
+  if (!(node->attributes & kAttrReparsePoint)) return node;
+  if (depth > 8) {
+    Fail(kErrorPathNotFound);
+    return nullptr;
+  }
+  Node* target = Resolve(node->link_target);
+  return target ? Follow(target, depth + 1) : nullptr;
+}
+
+bool MemoryFileSystem::MakeLink(std::string_view link, std::string_view target, bool folder) {
+  Text name;
+  Node* parent = ResolveParent(link, &name);
+  if (!parent) return false;
+  if (name.empty() || parent->Child(name)) return Fail(kErrorAlreadyExists);
+  Node* node = NewChild(parent, name, kAttrReparsePoint | (folder ? kAttrDirectory : kAttrArchive));
+  node->link_target = Text(target);
+  return true;
+}
 
 Text MemoryFileSystem::CurrentDirectory() {
   Text out = Text(1, current_drive_) + ":";

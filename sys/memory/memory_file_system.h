@@ -10,9 +10,13 @@
 namespace pel {
 
 // Drive roots, case-insensitive names that keep their spelling, attribute
-// bits, generated 8.3 short names for long names, Windows error codes. Starts
-// with drive C:, the folders C:\Windows (explorer.exe) and C:\Windows\System32
-// (cmd.exe, ping.exe), and C:\ as the current folder.
+// bits, generated 8.3 short names for long names, Windows error codes, and
+// links (reparse points) as Windows has them: a path through a link goes on in
+// its target, while deleting or removing the link itself leaves the target
+// alone. Starts with drive C:, the folders C:\Windows (explorer.exe) and
+// C:\Windows\System32 (cmd.exe, ping.exe), and C:\ as the current folder. It
+// names C:\Program Files and the profile C:\Users\user as system folders (and
+// in the environment) without making them.
 class MemoryFileSystem final : public FileSystem {
  public:
   MemoryFileSystem();
@@ -30,6 +34,8 @@ class MemoryFileSystem final : public FileSystem {
   bool Delete(std::string_view path) override;
   Text ShortPathName(std::string_view path) override;
   Text WindowsDirectory() override;
+  Text SystemFolderPath(SystemFolder which) override;
+  Text ExpandEnvironment(std::string_view text) override;
   Text CurrentDirectory() override;
   bool ChangeDirectory(std::string_view path) override;
   bool WriteWholeFile(std::string_view path, std::string_view data) override;
@@ -40,6 +46,14 @@ class MemoryFileSystem final : public FileSystem {
   bool AddDrive(char letter);
   // Creates path and every missing folder above it; false when a file is in the way.
   bool MakeDirectories(std::string_view path);
+  // Makes link a reparse point naming target (which need not exist): a
+  // folder link (a junction) when folder is true, else a file link. False when
+  // link's folder is missing or link exists.
+  bool MakeLink(std::string_view link, std::string_view target, bool folder);
+  // Sets what SystemFolderPath gives (empty: the system has no such folder).
+  void SetSystemFolder(SystemFolder which, std::string_view path) { system_folders_[which] = Text(path); }
+  // Sets an environment variable for ExpandEnvironment (names without regard to case).
+  void SetEnvironment(std::string_view name, std::string_view value);
   // The full path of an existing entry with every name spelled as stored
   // (drive letter upper-case); empty when missing.
   Text StoredSpelling(std::string_view path);
@@ -60,11 +74,16 @@ class MemoryFileSystem final : public FileSystem {
   // error recorded when that folder is missing.
   Node* ResolveParent(std::string_view path, Text* name);
   Node* NewChild(Node* parent, std::string_view name, uint32_t attributes);
+  // The folder a link leads to (node itself when it is no link); nullptr,
+  // error recorded, when the target is missing or links chain too deep.
+  Node* Follow(Node* node, int depth = 0);
 
   std::map<char, std::unique_ptr<Node>> drives_;
   char current_drive_ = 'C';
   std::vector<Text> current_;  // stored spelling of each name below the root
   uint32_t last_error_ = 0;
+  std::map<SystemFolder, Text> system_folders_;
+  std::map<Text, Text> environment_;  // by lower-cased name
 };
 
 // True when a name is a valid 8.3 name, which keeps its own spelling as its short form.

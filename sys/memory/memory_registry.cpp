@@ -47,6 +47,14 @@ class MemoryRegistry::OpenedKey final : public RegistryKey {
     return {v.text, Text()};
   }
 
+  std::vector<Text> ValueNames() override {
+    std::vector<Text> names;
+    if (Key* key = owner_->Find(path_)) {
+      for (const auto& [lower, value] : key->values) names.push_back(value.first);
+    }
+    return names;
+  }
+
   bool ReadInteger(std::string_view name, uint32_t* value) override {
     Key* key = owner_->Find(path_);
     if (!key) return false;

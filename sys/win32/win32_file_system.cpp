@@ -4,6 +4,8 @@
 #include "sys/win32/win32_handles.h"
 #include "sys/win32/win32_platform.h"
 
+#include <shlobj.h>
+
 namespace pel::win32 {
 
 namespace {
@@ -111,6 +113,30 @@ Text Win32FileSystem::WindowsDirectory() {
   });
   if (result.empty()) Failed();
   return result;
+}
+
+Text Win32FileSystem::SystemFolderPath(SystemFolder which) {
+  if (which == SystemFolder::System) {
+    return TwoStepText([](char* buffer, DWORD size) {
+      return static_cast<DWORD>(GetSystemDirectoryA(buffer, size));
+    });
+  }
+  int csidl = which == SystemFolder::ProgramFiles      ? CSIDL_PROGRAM_FILES
+              : which == SystemFolder::ProgramFilesX86 ? CSIDL_PROGRAM_FILESX86
+                                                       : CSIDL_PROFILE;
+  char path[MAX_PATH + 1] = "";
+  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return Text();
+  return Text(path);
+}
+
+Text Win32FileSystem::ExpandEnvironment(std::string_view text) {
+  Text source(text);
+  Text result = TwoStepText([&](char* buffer, DWORD size) {
+    return ExpandEnvironmentStringsA(source.c_str(), buffer, size);
+  });
+  // The count includes the terminating zero.
+  while (!result.empty() && result.back() == '\0') result.pop_back();
+  return result.empty() && !source.empty() ? source : result;
 }
 
 Text Win32FileSystem::CurrentDirectory() {

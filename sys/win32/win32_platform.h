@@ -20,6 +20,8 @@ class Win32FileSystem final : public FileSystem {
   bool Delete(std::string_view path) override;
   Text ShortPathName(std::string_view path) override;
   Text WindowsDirectory() override;
+  Text SystemFolderPath(SystemFolder which) override;
+  Text ExpandEnvironment(std::string_view text) override;
   Text CurrentDirectory() override;
   bool ChangeDirectory(std::string_view path) override;
   bool WriteWholeFile(std::string_view path, std::string_view data) override;

@@ -50,6 +50,19 @@ class Win32Key final : public RegistryKey {
     return {value, Text()};
   }
 
+  std::vector<Text> ValueNames() override {
+    std::vector<Text> names;
+    char name[16384];
+    for (DWORD i = 0;; ++i) {
+      DWORD size = sizeof name;
+      LONG r = RegEnumValueA(key_.get(), i, name, &size, nullptr, nullptr, nullptr, nullptr);
+      if (r == ERROR_MORE_DATA) continue;
+      if (r != ERROR_SUCCESS) break;
+      names.emplace_back(name, size);
+    }
+    return names;
+  }
+
   bool ReadInteger(std::string_view name, uint32_t* value) override {
     DWORD type = 0;
     DWORD data = 0;

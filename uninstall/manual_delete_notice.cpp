@@ -1,0 +1,19 @@
+// The closing notice's decisions: the button that opens the product's home folder.
+#include "uninstall/manual_delete_notice.h"
+
+#include "sys/services.h"
+
+namespace pel {
+
+Text TUninstDirDlg::OpenDirCaption(const Text& folder) { return "Open : " + AnsiLowerCase(folder); }
+
+void TUninstDirDlg::Construct(const Text& folder) {
+  view_.SetText(UninstControl::OpenDirBtn, OpenDirCaption(folder));
+  homeDir_ = folder;
+}
+
+void TUninstDirDlg::OpenDirBtnClick() {
+  OpenFolderWindowQuoted(platform_.shell, platform_.files, homeDir_);
+}
+
+}  // namespace pel

@@ -1,0 +1,214 @@
+// The removal run and its steps: program group, program files, registry keys, the log and the pauses.
+#include "uninstall/removal_steps.h"
+
+#include <exception>
+#include <vector>
+
+#include "app/constants.h"
+#include "sys/paths.h"
+#include "sys/services.h"
+#include "uninstall/folder_guard.h"
+#include "uninstall/uninst_form.h"
+
+namespace pel {
+
+using C = UninstControl;
+
+namespace {
+
+constexpr std::string_view kProgman = "PROGMAN";
+constexpr std::string_view kPool = "pool";
+
+void Log(TUninstWiz& wiz, std::string_view line) { wiz.View().AddLine(C::RichEdit2, line); }
+
+void Sleep300(RemovalServices& s) {
+  if (s.sleep) s.sleep(RemovalPauseMs);
+}
+
+// Lets the window catch up, then gives the user time to read the line.
+void Pause(TUninstWiz& wiz, RemovalServices& s) {
+  wiz.View().ProcessMessages();
+  Sleep300(s);
+}
+
+struct Listing {
+  std::vector<Text> folders;  // exactly the folder attribute
+  std::vector<DirEntry> files;  // everything else, name as a lower-cased full path
+};
+
+// Every entry of folder (which ends in a backslash), hidden and system ones
+// included, as lower-cased full paths.
+Listing ListFolder(FileSystem& fs, const Text& folder) {
+  std::vector<DirEntry> entries;
+  fs.List(folder + "*.*", kAttrAll, &entries);
+  Listing l;
+  for (const DirEntry& e : entries) {
+    Text full = AnsiLowerCase(folder + e.name);
+    if (e.attributes == kAttrDirectory) {
+      l.folders.push_back(std::move(full));
+    } else {
+      l.files.push_back({std::move(full), e.attributes});
+    }
+  }
+  return l;
+}
+
+bool IsFolderLink(uint32_t attributes) {
+  return (attributes & kAttrReparsePoint) && (attributes & kAttrDirectory);
+}
+
+// Shows why a folder was left alone; true when it was.
+bool LeftAlone(RemovalServices& s, std::string_view component, const Text& folder) {
+  Text reason = FolderLeftAloneReason(s.platform, folder);
+  if (reason.empty()) return false;
+  s.ui.ShowMessage(FolderLeftAloneMessage(component, folder, reason), UninstallTitle,
+                   MsgButtons::Ok, MsgIcon::Warning);
+  return true;
+}
+
+}  // namespace
+
+bool PlainGroupName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char ch : name) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 32 || c == 127) return false;
+    if (Text("\\/:<>\"|?*[](),").find(ch) != Text::npos) return false;
+  }
+  return true;
+}
+
+bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s) {
+  const Text& group = wiz.State().programGroup;
+  // A name that could reach beyond one group folder (".." deletes the whole
+  // Start menu) or break the command's syntax is never sent.
+  if (!PlainGroupName(group)) {
+    Log(wiz, "   program group...done");
+    Pause(wiz, s);
+    return true;
+  }
+  std::unique_ptr<DdeConversation> conversation = s.platform.dde.Connect(kProgman, kProgman);
+  if (!conversation) {
+    s.ui.ShowMessage("Unable to remove " + Text(ProductName) + " program group!", "Error",
+                     MsgButtons::Ok, MsgIcon::Error);
+    return false;
+  }
+  bool result = true;
+  try {
+    Text command = "[DeleteGroup(" + group + ")]";
+    if (!conversation->Execute(command)) {
+      s.ui.ShowMessage("ExecuteMacroLines failed!\nUnable to create Program Group!",
+                       "Program Error", MsgButtons::Ok, MsgIcon::Error);
+    }
+  } catch (const std::exception&) {
+    s.ui.ShowMessage("Exception caught at ExecuteMacro", "Exception", MsgButtons::Ok,
+                     MsgIcon::Error);
+    result = false;
+  }
+  conversation.reset();
+  Log(wiz, "   program group...done");
+  Pause(wiz, s);
+  return result;
+}
+
+bool DeleteAppFiles(FileSystem& fs, Text& path) {
+  if (path.empty() || !fs.DirectoryExists(path)) return false;
+  path = WithTrailingBackslash(path);
+  Text base = AnsiLowerCase(ChangeFileExt(ProductExe, ""));
+  Text pgp = base + Text(PgpExt);
+  const Text kept[] = {base + Text(StoreExt), pgp, pgp + Text(BakExt)};
+  for (const DirEntry& file : ListFolder(fs, path).files) {
+    Text name = AnsiLowerCase(ExtractFileName(file.name));
+    if (name == kept[0] || name == kept[1] || name == kept[2]) continue;
+    fs.Delete(file.name);
+  }
+  return true;
+}
+
+bool DeleteMixFiles(FileSystem& fs, Text& path) {
+  if (path.empty() || !fs.DirectoryExists(path)) return false;
+  path = WithTrailingBackslash(path);
+  Listing l = ListFolder(fs, path);
+  Text pool = AnsiLowerCase(path + Text(kPool));
+  bool result = true;
+  for (const DirEntry& file : l.files) {
+    // A pool that is a link goes as the link; what it names stays.
+    if (AnsiSameText(file.name, pool) && IsFolderLink(file.attributes)) {
+      result = fs.RemoveEmptyDirectory(file.name);
+    } else {
+      fs.Delete(file.name);
+    }
+  }
+  for (auto it = l.folders.begin(); it != l.folders.end(); ++it) {
+    if (!AnsiSameText(*it, pool)) continue;
+    Text tree = *it;
+    result = DeleteTree(fs, tree);
+    l.folders.erase(it);
+    break;
+  }
+  if (result && l.folders.empty()) result = fs.RemoveEmptyDirectory(path);
+  return result;
+}
+
+bool RemoveAppKey(Registry& registry) {
+  registry.DeleteKey(ProductKey);
+  return true;
+}
+
+bool RemoveMixKey(Registry& registry) {
+  registry.DeleteKey(MixmasterKey);
+  return true;
+}
+
+void RemovePelmora(TUninstWiz& wiz, RemovalServices& s) {
+  if (!wiz.View().IsChecked(C::AppEntries)) return;
+  Log(wiz, "Removing " + Text(ProductName) + "...");
+  Sleep300(s);
+  RemoveProgramGroup(wiz, s);
+  if (!LeftAlone(s, ProductName, wiz.AppDir())) DeleteAppFiles(s.platform.files, wiz.AppDir());
+  Log(wiz, "   program files...done");
+  Pause(wiz, s);
+  RemoveAppKey(s.platform.registry);
+  Log(wiz, "   registry key...done");
+  Pause(wiz, s);
+}
+
+void RemoveMixmaster(TUninstWiz& wiz, RemovalServices& s) {
+  if (!wiz.View().IsChecked(C::MixEntries)) return;
+  Log(wiz, "Removing Mixmaster...");
+  Sleep300(s);
+  Text mixDir = WithTrailingBackslash(wiz.State().mixDir);
+  if (!LeftAlone(s, "Mixmaster", mixDir)) DeleteMixFiles(s.platform.files, mixDir);
+  Log(wiz, "   program files...done");
+  Pause(wiz, s);
+  RemoveMixKey(s.platform.registry);
+  Log(wiz, "   registry key...done");
+  Pause(wiz, s);
+}
+
+void RunRemoval(TUninstWiz& wiz, RemovalServices& s) {
+  UninstView& v = wiz.View();
+  v.ClearLines(C::RichEdit2);
+  v.SetEnabled(C::RichEdit2, true);
+  v.SetEnabled(C::BackBtn, false);
+  v.SetEnabled(C::NextBtn, false);
+  v.SetEnabled(C::CancelBtn, false);
+  v.Focus(C::RichEdit2);
+  v.ProcessMessages();
+  if (wiz.AppFirst()) {
+    RemovePelmora(wiz, s);
+    RemoveMixmaster(wiz, s);
+  } else {
+    RemoveMixmaster(wiz, s);
+    RemovePelmora(wiz, s);
+  }
+  v.SetText(C::Label4, "");
+  v.ProcessMessages();
+  v.SetText(C::Label4, "Un-Installation complete!");
+  Log(wiz, "Done!");
+  v.SetText(C::Label6, "Thanks!");
+  SystemBeep(s.platform.shell, 0);
+  if (s.showNotice) s.showNotice(wiz.AppDir());
+}
+
+}  // namespace pel

@@ -1,0 +1,56 @@
+// The removal run and its steps: program group, program files, registry keys, the log and the pauses.
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "base/text.h"
+#include "sys/platform.h"
+#include "sys/ui.h"
+
+namespace pel {
+
+class TUninstWiz;
+
+// The outside world of the steps.
+struct RemovalServices {
+  Platform& platform;
+  Ui& ui;  // boxes of the steps (errors, folders left alone)
+  // Sleeps ms milliseconds; the real run sleeps, tests count.
+  std::function<void(int ms)> sleep;
+  // The closing notice for folder, run modally over the wizard.
+  std::function<void(const Text& folder)> showNotice;
+};
+
+inline constexpr int RemovalPauseMs = 300;
+
+// The whole removal, with the wizard on its Finish page: the checked
+// components in AppFirst's order, the closing lines, the beep and the notice.
+void RunRemoval(TUninstWiz& wiz, RemovalServices& s);
+// The product's three steps, only when its box is checked.
+void RemovePelmora(TUninstWiz& wiz, RemovalServices& s);
+// Mixmaster's two steps, only when its box is checked.
+void RemoveMixmaster(TUninstWiz& wiz, RemovalServices& s);
+// Deletes the program group through the Program Manager. False when no
+// conversation opened or sending raised an error.
+bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s);
+
+// Whether a program group name may go into a Program Manager command: one
+// plain folder name, not "." or "..", without path separators, colons, the
+// characters file names or the command syntax reserve, or control characters.
+bool PlainGroupName(std::string_view name);
+
+// Deletes every file of the folder except the product's database files
+// (pl.dbc, pl.pgp, pl.pgp.bak in any letter case); subfolders and the folder
+// stay. path is normalised in place. False for an empty path or no folder.
+bool DeleteAppFiles(FileSystem& fs, Text& path);
+// Deletes every file of the folder, its "pool" tree (links in it removed as
+// links, never followed), and the folder itself when nothing else is left.
+// path is normalised in place. False for an empty path or no folder, or when
+// the pool or the folder could not be removed.
+bool DeleteMixFiles(FileSystem& fs, Text& path);
+// Delete the registry keys with their subkeys; failures are not reported.
+bool RemoveAppKey(Registry& registry);
+bool RemoveMixKey(Registry& registry);
+
+}  // namespace pel

@@ -1,0 +1,309 @@
+// The removal run over the memory platform: logs, pauses, survivors, the program group and the notice.
+#include <gtest/gtest.h>
+
+#include "app/constants.h"
+#include "sys/memory/memory_platform.h"
+#include "uninstall/fake_uninst_view.h"
+#include "uninstall/manual_delete_notice.h"
+#include "uninstall/removal_steps.h"
+#include "uninstall/uninst_form.h"
+
+namespace pel {
+namespace {
+
+using C = UninstControl;
+using Lines = std::vector<Text>;
+
+struct RemovalRun {
+  MemoryPlatform m;
+  FakeUninstView view;
+  ScriptedUi ui;
+  std::unique_ptr<TUninstWiz> wiz;
+  std::vector<int> sleeps;
+  std::vector<Text> notices;
+  RemovalServices services{m.platform(), ui, [this](int ms) { sleeps.push_back(ms); },
+                           [this](const Text& f) { notices.push_back(f); }};
+
+  explicit RemovalRun(bool progman = true) {
+    if (progman) m.dde.AddServer("PROGMAN", "PROGMAN");
+  }
+  void App(std::string_view dir, std::string_view group = "Pelmora") {
+    m.files.MakeDirectories(dir);
+    m.registry.Put(ProductKey, RegAppDir, {RegType::String, Text(dir)});
+    m.registry.Put(ProductKey, RegProgramGroup, {RegType::String, Text(group)});
+  }
+  void Mix(std::string_view dir) {
+    m.files.MakeDirectories(dir);
+    m.registry.Put(MixmasterKey, RegMixDir, {RegType::String, Text(dir)});
+  }
+  void File(std::string_view path) { ASSERT_TRUE(m.files.WriteWholeFile(path, "data")) << path; }
+  TUninstWiz& Make() {
+    wiz = std::make_unique<TUninstWiz>(view, m.platform(), UninstHooks{});
+    wiz->Construct();
+    return *wiz;
+  }
+  Lines Go() {
+    if (!wiz) Make();
+    RunRemoval(*wiz, services);
+    return view.Lines(C::RichEdit2);
+  }
+};
+
+const Lines kPelmoraLines = {"Removing Pelmora...", "   program group...done",
+                             "   program files...done", "   registry key...done"};
+const Lines kMixLines = {"Removing Mixmaster...", "   program files...done",
+                         "   registry key...done"};
+
+Lines Join(std::initializer_list<Lines> parts) {
+  Lines all;
+  for (const Lines& p : parts) all.insert(all.end(), p.begin(), p.end());
+  all.push_back("Done!");
+  return all;
+}
+
+struct ShapeCase {
+  const char* name;
+  const char* app;
+  const char* mix;
+  Lines log;
+  size_t sleeps;
+};
+
+class RunShapes : public ::testing::TestWithParam<ShapeCase> {};
+
+TEST_P(RunShapes, LogPausesBeepAndNotice) {
+  const ShapeCase& c = GetParam();
+  RemovalRun r;
+  if (c.app) r.App(c.app);
+  if (c.mix) r.Mix(c.mix);
+  EXPECT_EQ(r.Go(), c.log);
+  EXPECT_EQ(r.sleeps, std::vector<int>(c.sleeps, 300));
+  EXPECT_EQ(r.m.shell.beeps(), std::vector<uint32_t>{0});
+  EXPECT_EQ(r.notices, std::vector<Text>{c.app ? Text(c.app) + "\\" : Text()});
+  EXPECT_EQ(r.view.GetText(C::Label4), "Un-Installation complete!");
+  EXPECT_EQ(r.view.GetText(C::Label6), "Thanks!");
+  EXPECT_FALSE(r.view.IsEnabled(C::BackBtn) || r.view.IsEnabled(C::NextBtn) ||
+               r.view.IsEnabled(C::CancelBtn));
+  EXPECT_FALSE(r.m.registry.KeyExists(ProductKey) || r.m.registry.KeyExists(MixmasterKey));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Uninst, RunShapes,
+    ::testing::Values(
+        ShapeCase{"ProductOnly", "C:\\Pelmora", nullptr, Join({kPelmoraLines}), 4},
+        ShapeCase{"BothProductFirst", "C:\\Pelmora", "C:\\Mix", Join({kPelmoraLines, kMixLines}), 7},
+        ShapeCase{"ProductInsideMixGoesSecond", "C:\\Mix\\Pelmora", "C:\\Mix",
+                  Join({kMixLines, kPelmoraLines}), 7},
+        ShapeCase{"MixmasterOnly", nullptr, "C:\\Mix", Join({kMixLines}), 3}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Removal, ProductFilesGoButDatabaseSubfoldersAndFolderStay) {
+  RemovalRun r;
+  r.App("C:\\Program Files\\Pelmora");
+  const Text d = "C:\\Program Files\\Pelmora\\";
+  for (const char* f : {"PL.DBC", "pl.pgp", "Pl.Pgp.Bak", "pl.exe", "readme.txt", "UninstPL.exe"})
+    r.File(d + f);
+  r.m.files.MakeDirectories(d + "data");
+  r.File(d + "data\\keep.txt");
+  r.File(d + "hidden.txt");
+  r.m.files.SetAttributes(d + "hidden.txt", kAttrHidden | kAttrSystem);
+  r.File(d + "locked.txt");
+  r.m.files.SetAttributes(d + "locked.txt", kAttrReadOnly);
+  r.Go();
+  for (const char* f : {"PL.DBC", "pl.pgp", "Pl.Pgp.Bak", "data\\keep.txt", "locked.txt"})
+    EXPECT_TRUE(r.m.files.FileExists(d + f)) << f;
+  for (const char* f : {"pl.exe", "readme.txt", "UninstPL.exe", "hidden.txt"})
+    EXPECT_FALSE(r.m.files.FileExists(d + f)) << f;
+  EXPECT_EQ(r.m.dde.commands(), std::vector<Text>{"[DeleteGroup(Pelmora)]"});
+  EXPECT_TRUE(r.ui.Boxes().empty());
+}
+
+TEST(Removal, AppDirWithoutBackslashIsNormalisedInPlace) {
+  MemoryPlatform m;
+  m.files.MakeDirectories("C:\\P");
+  m.files.WriteWholeFile("C:\\P\\a.txt", "");
+  Text path = "C:\\P";
+  EXPECT_TRUE(DeleteAppFiles(m.files, path));
+  EXPECT_EQ(path, "C:\\P\\");
+  EXPECT_FALSE(m.files.FileExists("C:\\P\\a.txt"));
+  Text missing = "C:\\Nowhere";
+  Text empty;
+  EXPECT_FALSE(DeleteAppFiles(m.files, missing));
+  EXPECT_FALSE(DeleteMixFiles(m.files, empty));
+}
+
+struct MixCase {
+  const char* name;
+  std::vector<const char*> folders;  // below C:\Mix
+  bool folderSurvives;
+  bool result;
+};
+
+class MixFolders : public ::testing::TestWithParam<MixCase> {};
+
+TEST_P(MixFolders, FilesAndPoolGoFolderOnlyWhenEmpty) {
+  const MixCase& c = GetParam();
+  MemoryPlatform m;
+  m.files.MakeDirectories("C:\\Mix");
+  m.files.WriteWholeFile("C:\\Mix\\mix.exe", "");
+  m.files.WriteWholeFile("C:\\Mix\\pl.dbc", "");
+  for (const char* f : c.folders) {
+    m.files.MakeDirectories("C:\\Mix\\" + Text(f) + "\\deep");
+    m.files.WriteWholeFile("C:\\Mix\\" + Text(f) + "\\deep\\msg", "");
+  }
+  if (Text(c.name) == "OddSubfolderAttributes") m.files.SetAttributes("C:\\Mix\\odd", kAttrReadOnly);
+  Text path = "C:\\Mix";
+  EXPECT_EQ(DeleteMixFiles(m.files, path), c.result);
+  EXPECT_EQ(m.files.DirectoryExists("C:\\Mix"), c.folderSurvives);
+  EXPECT_FALSE(m.files.FileExists("C:\\Mix\\mix.exe") || m.files.FileExists("C:\\Mix\\pl.dbc"));
+  EXPECT_FALSE(m.files.DirectoryExists("C:\\Mix\\pool"));
+  for (const char* f : c.folders) {
+    if (!AnsiSameText(f, "pool")) {
+      EXPECT_TRUE(m.files.FileExists("C:\\Mix\\" + Text(f) + "\\deep\\msg"));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Uninst, MixFolders,
+    ::testing::Values(MixCase{"PoolAndKeys", {"pool", "keys"}, true, true},
+                      MixCase{"OnlyUpperCasePool", {"POOL"}, false, true},
+                      MixCase{"NoSubfolders", {}, false, true},
+                      MixCase{"OddSubfolderAttributes", {"pool", "odd"}, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Removal, PoolLinksGoAsLinksNeverFollowed) {
+  MemoryPlatform m;
+  m.files.MakeDirectories("C:\\Mix\\pool\\sub");
+  m.files.MakeDirectories("C:\\Users\\user\\Documents");
+  m.files.WriteWholeFile("C:\\Users\\user\\Documents\\letter.txt", "mine");
+  m.files.WriteWholeFile("C:\\Users\\user\\notes.txt", "mine");
+  ASSERT_TRUE(m.files.MakeLink("C:\\Mix\\pool\\docs", "C:\\Users\\user\\Documents", true));
+  ASSERT_TRUE(m.files.MakeLink("C:\\Mix\\pool\\sub\\home", "C:\\Users\\user", true));
+  ASSERT_TRUE(m.files.MakeLink("C:\\Mix\\pool\\notes", "C:\\Users\\user\\notes.txt", false));
+  // The model follows a link on the way, as Windows does.
+  ASSERT_TRUE(m.files.FileExists("C:\\Mix\\pool\\docs\\letter.txt"));
+  Text path = "C:\\Mix\\";
+  EXPECT_TRUE(DeleteMixFiles(m.files, path));
+  EXPECT_FALSE(m.files.DirectoryExists("C:\\Mix"));
+  EXPECT_TRUE(m.files.FileExists("C:\\Users\\user\\Documents\\letter.txt"));
+  EXPECT_TRUE(m.files.FileExists("C:\\Users\\user\\notes.txt"));
+
+  // A pool that is itself a link.
+  m.files.MakeDirectories("C:\\Mix2");
+  ASSERT_TRUE(m.files.MakeLink("C:\\Mix2\\pool", "C:\\Users\\user\\Documents", true));
+  path = "C:\\Mix2";
+  EXPECT_TRUE(DeleteMixFiles(m.files, path));
+  EXPECT_FALSE(m.files.DirectoryExists("C:\\Mix2"));
+  EXPECT_TRUE(m.files.FileExists("C:\\Users\\user\\Documents\\letter.txt"));
+}
+
+struct GroupCase {
+  const char* name;
+  bool sent;
+};
+
+TEST(Removal, OnlyPlainGroupNamesReachProgramManager) {
+  const GroupCase cases[] = {
+      {"Pelmora", true},   {"My Mail 2", true}, {"", false},     {".", false},
+      {"..", false},       {"..\\..", false},   {"a\\b", false}, {"a/b", false},
+      {"C:", false},       {"a)]", false},      {"a,b", false},  {"[x", false},
+      {"a\"b", false},     {"a*", false},       {"a?", false},   {"a|b", false},
+      {"a<b>", false},     {"a\tb", false},
+  };
+  for (const GroupCase& c : cases) {
+    RemovalRun r;
+    r.App("C:\\Pelmora", c.name);
+    Lines log = r.Go();
+    EXPECT_EQ(r.m.dde.commands().size(), c.sent ? 1u : 0u) << c.name;
+    EXPECT_EQ(log, Join({kPelmoraLines})) << c.name;
+    EXPECT_TRUE(r.ui.Boxes().empty()) << c.name;
+    EXPECT_FALSE(r.m.registry.KeyExists(ProductKey));
+  }
+}
+
+TEST(Removal, ProgramManagerFailuresAreShownAndTheRunGoesOn) {
+  RemovalRun none(false);  // no server at all
+  none.App("C:\\Pelmora");
+  none.File("C:\\Pelmora\\pl.exe");
+  Lines log = none.Go();
+  ASSERT_EQ(none.ui.Boxes().size(), 1u);
+  EXPECT_EQ(none.ui.Boxes()[0].caption, "Error");
+  EXPECT_EQ(none.ui.Boxes()[0].text, "Unable to remove Pelmora program group!");
+  EXPECT_EQ(log, (Lines{"Removing Pelmora...", "   program files...done", "   registry key...done",
+                        "Done!"}));
+  EXPECT_FALSE(none.m.files.FileExists("C:\\Pelmora\\pl.exe"));
+  EXPECT_EQ(none.sleeps.size(), 3u);
+
+  RemovalRun asleep(false);  // not running: started once, then reached
+  asleep.m.dde.AddServer("PROGMAN", "PROGMAN", false, true);
+  asleep.App("C:\\Pelmora");
+  asleep.Go();
+  EXPECT_EQ(asleep.m.dde.started(), std::vector<Text>{"PROGMAN PROGMAN"});
+  EXPECT_EQ(asleep.m.dde.commands().size(), 1u);
+
+  RemovalRun refused;
+  refused.m.dde.RefuseTransactions(true);
+  refused.App("C:\\Pelmora");
+  EXPECT_EQ(refused.Go(), Join({kPelmoraLines}));
+  ASSERT_EQ(refused.ui.Boxes().size(), 1u);
+  EXPECT_EQ(refused.ui.Boxes()[0].caption, "Program Error");
+  EXPECT_EQ(refused.ui.Boxes()[0].text, "ExecuteMacroLines failed!\nUnable to create Program Group!");
+  EXPECT_EQ(refused.m.dde.open_conversations(), 0);
+}
+
+TEST(Removal, GuardedFoldersKeepTheirFilesAndTheLogStays) {
+  RemovalRun r;
+  r.m.files.AddDrive('D');
+  r.App("C:\\Windows");
+  r.Mix("D:\\");
+  r.File("D:\\boot.ini");
+  Lines log = r.Go();
+  EXPECT_EQ(log, Join({kPelmoraLines, kMixLines}));
+  EXPECT_TRUE(r.m.files.FileExists("C:\\Windows\\explorer.exe"));
+  EXPECT_TRUE(r.m.files.FileExists("D:\\boot.ini"));
+  ASSERT_EQ(r.ui.Boxes().size(), 2u);
+  EXPECT_NE(r.ui.Boxes()[0].text.find("C:\\Windows\\"), std::string::npos);
+  EXPECT_NE(r.ui.Boxes()[0].text.find("Windows folder"), std::string::npos);
+  EXPECT_NE(r.ui.Boxes()[1].text.find("root of a drive"), std::string::npos);
+}
+
+TEST(Removal, BadFolderValuesDeleteNothingElsewhere) {
+  const Text longName(300, 'x');
+  for (const Text& dir : {"C:\\" + longName, Text("C:\\a|b"), Text("Pelmora"), Text("\\\\")}) {
+    RemovalRun r;
+    r.File("C:\\keep.txt");
+    r.m.files.MakeDirectories("C:\\Pelmora");
+    r.File("C:\\Pelmora\\pl.exe");
+    r.m.files.ChangeDirectory("C:\\Pelmora");
+    r.m.registry.Put(ProductKey, RegAppDir, {RegType::String, dir});
+    r.m.registry.Put(MixmasterKey, "Other", {RegType::String, "x"});  // no MixDir
+    EXPECT_EQ(r.Go(), Join({kPelmoraLines, kMixLines})) << dir;
+    EXPECT_TRUE(r.m.files.FileExists("C:\\keep.txt"));
+    EXPECT_TRUE(r.m.files.FileExists("C:\\Pelmora\\pl.exe")) << dir;
+  }
+}
+
+TEST(ManualDeleteNotice, ButtonNamesFolderAndOpensItQuoted) {
+  MemoryPlatform m;
+  FakeUninstView view;
+  TUninstDirDlg dlg(view, m.platform());
+  dlg.Construct("C:\\Program Files\\Pelmora\\");
+  EXPECT_EQ(view.GetText(C::OpenDirBtn), "Open : c:\\program files\\pelmora\\");
+  EXPECT_EQ(dlg.HomeDir(), "C:\\Program Files\\Pelmora\\");
+  m.files.WriteWholeFile("C:\\Program Files\\Pelmora\\explorer.exe", "MZ planted");
+  m.files.ChangeDirectory("C:\\Program Files\\Pelmora");
+  dlg.OpenDirBtnClick();
+  ASSERT_EQ(m.shell.starts().size(), 1u);
+  EXPECT_EQ(m.shell.starts()[0].program, "C:\\Windows\\explorer.exe");
+  EXPECT_EQ(m.shell.starts()[0].command_line,
+            "\"C:\\Windows\\explorer.exe\" \"C:\\Program Files\\Pelmora\"");
+  dlg.Construct("");
+  EXPECT_EQ(view.GetText(C::OpenDirBtn), "Open : ");
+  dlg.Construct("D:\\");
+  dlg.OpenDirBtnClick();
+  EXPECT_EQ(m.shell.starts().back().command_line, "\"C:\\Windows\\explorer.exe\" D:\\");
+}
+
+}  // namespace
+}  // namespace pel

@@ -1,0 +1,85 @@
+// The uninstall wizard's decisions: installed state, box rules, pages, review, close query and About box.
+#pragma once
+
+#include <functional>
+
+#include "base/text.h"
+#include "sys/platform.h"
+#include "uninstall/installed_state.h"
+#include "uninstall/uninst_view.h"
+
+namespace pel {
+
+enum UninstPage { UninstStartPage = 0, OptionsPage = 1, UninstReviewPage = 2, FinishPage = 3 };
+
+class TUninstWiz;
+
+// What the wizard calls outside itself. An empty wait dialog counts as
+// cancelled, so nothing is removed unconfirmed.
+struct UninstHooks {
+  // The cancellable pause: true when it ran out by itself.
+  std::function<bool(std::string_view caption, std::string_view message)> waitDialog;
+  // The removal run, with the wizard on its Finish page.
+  std::function<void(TUninstWiz&)> runRemoval;
+  // Closes the window now, without asking (a close requested during the run).
+  std::function<void()> closeNow;
+};
+
+class TUninstWiz {
+ public:
+  inline static constexpr int AboutCommand = 0x1000;
+  inline static constexpr std::string_view AboutItem = "About Uninstall...";
+
+  TUninstWiz(UninstView& view, Platform& platform, UninstHooks hooks);
+
+  // Creation after the window and its system menu item exist: first page,
+  // installed state, captions, box states, AppFirst. Throws what reading the
+  // registry throws.
+  void Construct();
+
+  void NextBtnClick();
+  void BackBtnClick();
+  void AppEntriesClick();
+  void MixEntriesClick();
+  // True when the window may close.
+  bool FormCloseQuery();
+  // A close request (close box, Cancel, Exit, Esc): true when the window is to
+  // close now. During the removal run it only marks the wizard, which closes
+  // once the run and its notice are over.
+  bool CloseRequest();
+  // True when the command was the About item and has been handled.
+  bool SystemCommand(int id);
+
+  int Page() const { return page_; }
+  bool Running() const { return running_; }
+  const InstalledState& State() const { return state_; }
+  // Rewritten in its normalised form by the removal.
+  Text& AppDir() { return state_.appDir; }
+  bool AppFirst() const { return appFirst_; }
+  FolderRelations Relations() const;
+  UninstView& View() { return view_; }
+  Platform& Services() { return platform_; }
+
+  static Text AboutText();
+  inline static constexpr std::string_view NothingInstalledText =
+      "Neither Pelmora nor Mixmaster are installed on this machine!\nNothing to un-install!";
+
+ private:
+  // Sets a box as the wizard's own change, running its click rule when the state changes.
+  void SetBox(UninstControl box, bool on);
+  void DisableBox(UninstControl box);
+  void UpdateNext();
+  void FillReview();
+  void ApplyPageButtons(int page);
+
+  UninstView& view_;
+  Platform& platform_;
+  UninstHooks hooks_;
+  InstalledState state_;
+  bool appFirst_ = false;
+  int page_ = UninstStartPage;
+  bool running_ = false;
+  bool closeRequested_ = false;
+};
+
+}  // namespace pel

@@ -1,0 +1,283 @@
+// The uninstall wizard's box rules, pages, review and close query, driven without windows.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/constants.h"
+#include "sys/memory/memory_platform.h"
+#include "uninstall/fake_uninst_view.h"
+#include "uninstall/uninst_form.h"
+
+namespace pel {
+namespace {
+
+using C = UninstControl;
+
+struct Wizard {
+  MemoryPlatform m;
+  FakeUninstView view;
+  UninstHooks hooks;
+  std::unique_ptr<TUninstWiz> wiz;
+  bool waitResult = true;
+  int runs = 0, closes = 0;
+
+  Wizard() {
+    hooks.waitDialog = [this](std::string_view, std::string_view) { return waitResult; };
+    hooks.runRemoval = [this](TUninstWiz&) { ++runs; };
+    hooks.closeNow = [this] { ++closes; };
+  }
+  // Registers an installation; an empty folder registers the key without the value.
+  void App(std::string_view dir, bool marker = false) {
+    m.registry.CreateKey(ProductKey);
+    if (!dir.empty()) {
+      m.files.MakeDirectories(dir);
+      m.registry.Put(ProductKey, RegAppDir, {RegType::String, Text(dir)});
+    }
+    m.registry.Put(ProductKey, RegVersion, {RegType::String, ".9b2"});
+    if (marker) m.files.WriteWholeFile(Text(dir) + "\\unpl.dsk", "");
+  }
+  void Mix(std::string_view dir, bool make = true) {
+    m.registry.CreateKey(MixmasterKey);
+    if (make) m.files.MakeDirectories(dir);
+    m.registry.Put(MixmasterKey, RegMixDir, {RegType::String, Text(dir)});
+  }
+  TUninstWiz& Make() {
+    wiz = std::make_unique<TUninstWiz>(view, m.platform(), hooks);
+    wiz->Construct();
+    return *wiz;
+  }
+  // The user clicking a box.
+  void Click(C box) {
+    view.Toggle(box);
+    box == C::AppEntries ? wiz->AppEntriesClick() : wiz->MixEntriesClick();
+  }
+  void ToReview() {
+    wiz->NextBtnClick();
+    wiz->NextBtnClick();
+  }
+};
+
+// checked / enabled of both boxes, Next, AppFirst.
+struct BoxCase {
+  const char* name;
+  const char* app;  // nullptr: not installed
+  const char* mix;
+  bool marker;
+  bool appChecked, appEnabled, mixChecked, mixEnabled, next, appFirst;
+};
+
+const BoxCase kBoxCases[] = {
+    {"OnlyProduct", "C:\\Pelmora", nullptr, false, true, true, false, false, true, true},
+    {"ProductWithMarker", "C:\\Pelmora", nullptr, true, false, false, false, false, false, false},
+    {"OnlyMixmaster", nullptr, "C:\\Mix", false, false, false, true, true, true, false},
+    {"MixInsideApp", "C:\\Pelmora", "C:\\Pelmora\\Mix", false, true, true, true, false, true, true},
+    {"AppInsideMix", "C:\\Mix\\Pelmora", "C:\\Mix", false, true, true, true, true, true, false},
+    {"AppInsideMixMarker", "C:\\Mix\\Pelmora", "C:\\Mix", true, true, false, true, true, true, false},
+    {"SameFolderShortAndLong", "C:\\Program Files\\Pelmora", "c:\\PROGRA~1\\PELMORA", false,
+     true, true, true, false, true, true},
+    {"PrefixWithoutBackslashIsNoNesting", "C:\\Pel", "C:\\Pel2", false, true, true, true, true,
+     true, true},
+};
+
+class BoxStates : public ::testing::TestWithParam<BoxCase> {};
+
+TEST_P(BoxStates, FollowCreationOrder) {
+  const BoxCase& c = GetParam();
+  Wizard w;
+  if (c.app) w.App(c.app, c.marker);
+  if (c.mix) w.Mix(c.mix);
+  TUninstWiz& wiz = w.Make();
+  EXPECT_EQ(w.view.IsChecked(C::AppEntries), c.appChecked);
+  EXPECT_EQ(w.view.IsEnabled(C::AppEntries), c.appEnabled);
+  EXPECT_EQ(w.view.IsChecked(C::MixEntries), c.mixChecked);
+  EXPECT_EQ(w.view.IsEnabled(C::MixEntries), c.mixEnabled);
+  EXPECT_EQ(w.view.IsEnabled(C::NextBtn), c.next);
+  EXPECT_EQ(wiz.AppFirst(), c.appFirst);
+}
+
+INSTANTIATE_TEST_SUITE_P(Uninst, BoxStates, ::testing::ValuesIn(kBoxCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UninstWiz, CaptionsCarryFoldersInBraces) {
+  Wizard w;
+  w.App("C:\\Program Files\\Pelmora");
+  w.Make();
+  EXPECT_EQ(w.view.GetText(C::AppEntries), "Pelmora  { c:\\program files\\pelmora }");
+  EXPECT_EQ(w.view.GetText(C::MixEntries), "Mixmaster    { not installed }");
+  EXPECT_EQ(w.view.GetText(C::Appname), "Pelmora .9b2");
+  EXPECT_EQ(w.view.GetText(C::Label25), "Un-Install Pelmora");
+  EXPECT_EQ(w.view.page, UninstStartPage);
+}
+
+TEST(UninstWiz, RelationsUseShortFormsAndMissingFoldersRelateToNothing) {
+  Wizard w;
+  w.App("C:\\Program Files\\Pelmora");
+  w.Mix("C:\\Gone\\Mix", false);
+  TUninstWiz& wiz = w.Make();
+  FolderRelations r = wiz.Relations();
+  EXPECT_FALSE(r.mixInsideApp || r.appInsideMix || r.sameDirs || r.separateDirs);
+  EXPECT_EQ(wiz.State().appDir, "C:\\Program Files\\Pelmora\\");
+  EXPECT_EQ(wiz.State().mixDir, "C:\\Gone\\Mix\\");
+}
+
+TEST(UninstWiz, BoxRulesTieNestedFolders) {
+  Wizard w;  // Mixmaster inside the product folder
+  w.App("C:\\Pelmora");
+  w.Mix("C:\\Pelmora\\Mix");
+  w.Make();
+  w.Click(C::AppEntries);  // off: Mixmaster may be chosen alone
+  EXPECT_TRUE(w.view.IsEnabled(C::MixEntries));
+  w.Click(C::MixEntries);
+  EXPECT_FALSE(w.view.IsEnabled(C::NextBtn));  // nothing chosen
+  w.Click(C::AppEntries);  // on: Mixmaster goes with it
+  EXPECT_TRUE(w.view.IsChecked(C::MixEntries));
+  EXPECT_FALSE(w.view.IsEnabled(C::MixEntries));
+  EXPECT_TRUE(w.view.IsEnabled(C::NextBtn));
+
+  Wizard v;  // the product inside Mixmaster's folder
+  v.App("C:\\Mix\\Pelmora");
+  v.Mix("C:\\Mix");
+  v.Make();
+  v.Click(C::MixEntries);
+  v.Click(C::MixEntries);
+  EXPECT_TRUE(v.view.IsChecked(C::AppEntries));
+  EXPECT_FALSE(v.view.IsEnabled(C::AppEntries));
+  v.Click(C::MixEntries);
+  EXPECT_TRUE(v.view.IsEnabled(C::AppEntries));
+  v.Click(C::AppEntries);
+  EXPECT_FALSE(v.view.IsChecked(C::MixEntries));
+}
+
+TEST(UninstWiz, PagesWalkWithLockAndReview) {
+  Wizard w;
+  w.App("C:\\Pelmora");
+  TUninstWiz& wiz = w.Make();
+  wiz.NextBtnClick();
+  EXPECT_EQ(wiz.Page(), OptionsPage);
+  EXPECT_EQ(w.view.GetText(C::NextBtn), "Next");
+  EXPECT_TRUE(w.view.IsEnabled(C::BackBtn));
+  wiz.NextBtnClick();
+  EXPECT_EQ(wiz.Page(), UninstReviewPage);
+  EXPECT_EQ(w.view.GetText(C::NextBtn), "Finish");
+  EXPECT_EQ(w.view.Lines(C::Memo1), (std::vector<Text>{"Pelmora = YES", "Mixmaster = NO"}));
+  EXPECT_EQ(w.view.pageUps, 1);
+  EXPECT_EQ(w.view.locks, 2);
+  EXPECT_EQ(w.view.unlocks, 2);
+  wiz.BackBtnClick();
+  w.Click(C::AppEntries);
+  wiz.BackBtnClick();
+  EXPECT_EQ(wiz.Page(), UninstStartPage);
+  EXPECT_FALSE(w.view.IsEnabled(C::BackBtn));
+  EXPECT_FALSE(w.view.IsChecked(C::AppEntries));  // Back keeps the boxes
+  w.view.lockRefused = true;
+  wiz.NextBtnClick();
+  EXPECT_EQ(w.view.unlocks, 4);  // a refused lock is not undone
+  EXPECT_EQ(wiz.Page(), OptionsPage);
+}
+
+TEST(UninstWiz, FinishAsksWaitsThenRuns) {
+  Wizard w;
+  w.App("C:\\Pelmora");
+  TUninstWiz& wiz = w.Make();
+  w.ToReview();
+  w.view.ui.Answer(MsgAnswer::Cancel);
+  wiz.NextBtnClick();  // declined
+  w.waitResult = false;
+  wiz.NextBtnClick();  // wait dialog cancelled
+  EXPECT_EQ(w.runs, 0);
+  EXPECT_EQ(wiz.Page(), UninstReviewPage);
+  w.waitResult = true;
+  wiz.NextBtnClick();
+  EXPECT_EQ(w.runs, 1);
+  EXPECT_EQ(wiz.Page(), FinishPage);
+  EXPECT_EQ(w.view.GetText(C::CancelBtn), "Exit");
+  ASSERT_EQ(w.view.ui.Boxes().size(), 3u);
+  EXPECT_EQ(w.view.ui.Boxes()[0].text, "Uninstall now?");
+  EXPECT_EQ(w.view.ui.Boxes()[0].caption, "Pelmora");
+  EXPECT_EQ(w.view.ui.Boxes()[0].buttons, MsgButtons::OkCancel);
+  EXPECT_TRUE(wiz.CloseRequest());  // "Exit" never asks
+  EXPECT_EQ(w.view.ui.Boxes().size(), 3u);
+}
+
+TEST(UninstWiz, CloseQueryAsksOnlyBetweenStartAndExit) {
+  Wizard w;
+  w.App("C:\\Pelmora");
+  TUninstWiz& wiz = w.Make();
+  EXPECT_TRUE(wiz.CloseRequest());
+  wiz.NextBtnClick();
+  w.view.ui.Answer(MsgAnswer::No);
+  EXPECT_FALSE(wiz.CloseRequest());
+  w.view.ui.Answer(MsgAnswer::Yes);
+  EXPECT_TRUE(wiz.CloseRequest());
+  ASSERT_EQ(w.view.ui.Boxes().size(), 2u);
+  EXPECT_EQ(w.view.ui.Boxes()[0].text, "Quit without removing Pelmora?");
+  EXPECT_EQ(w.view.ui.Boxes()[0].buttons, MsgButtons::YesNo);
+}
+
+TEST(UninstWiz, CloseDuringRunNeitherAsksNorStopsIt) {
+  Wizard w;
+  w.App("C:\\Pelmora");
+  bool closedMidRun = true;
+  w.hooks.runRemoval = [&](TUninstWiz& z) {
+    closedMidRun = z.CloseRequest();
+    w.view.AddLine(C::RichEdit2, "Done!");
+  };
+  TUninstWiz& wiz = w.Make();
+  w.ToReview();
+  wiz.NextBtnClick();
+  EXPECT_FALSE(closedMidRun);
+  EXPECT_EQ(w.closes, 1);  // closed once the run was over
+  EXPECT_EQ(w.view.ui.Boxes().size(), 1u);  // only "Uninstall now?"
+  EXPECT_EQ(w.view.Lines(C::RichEdit2).back(), "Done!");
+}
+
+TEST(UninstWiz, NothingInstalledLeavesOnlyClosing) {
+  Wizard w;
+  TUninstWiz& wiz = w.Make();
+  EXPECT_FALSE(w.view.IsEnabled(C::NextBtn));
+  EXPECT_FALSE(w.view.IsEnabled(C::Label24));
+  EXPECT_EQ(w.view.GetText(C::RichEdit7), TUninstWiz::NothingInstalledText);
+  EXPECT_TRUE(wiz.CloseRequest());
+  EXPECT_TRUE(w.view.ui.Boxes().empty());
+}
+
+TEST(UninstWiz, AboutBoxAndOtherCommands) {
+  Wizard w;
+  TUninstWiz& wiz = w.Make();
+  EXPECT_FALSE(wiz.SystemCommand(0xF060));
+  EXPECT_TRUE(wiz.SystemCommand(0x1000));
+  ASSERT_EQ(w.view.ui.Boxes().size(), 1u);
+  EXPECT_EQ(w.view.ui.Boxes()[0].caption, "About...");
+  EXPECT_EQ(w.view.ui.Boxes()[0].text, "Pelmora Uninstall  .9b2\n" + Text(LegalNotice));
+}
+
+TEST(UninstWiz, ValueOfWrongTypeEndsCreation) {
+  for (const char* name : {"AppDir", "Program Group", "Version"}) {
+    Wizard w;
+    w.App("C:\\Pelmora");
+    w.m.registry.Put(ProductKey, name, {RegType::Integer, Text(), 7});
+    try {
+      w.Make();
+      ADD_FAILURE() << name;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(Text(e.what()), "Invalid data type for '" + Text(name) + "'");
+    }
+  }
+  Wizard w;
+  w.Mix("C:\\Mix");
+  w.m.registry.Put(MixmasterKey, "MixDir", {RegType::Binary, "\x01", 0});
+  EXPECT_THROW(w.Make(), std::runtime_error);
+}
+
+TEST(UninstWiz, UnreadableKeyCountsAsInstalledWithEmptyFolder) {
+  Wizard w;
+  w.App("C:\\Pelmora");
+  w.m.registry.RefuseOpen(ProductKey);
+  w.Make();
+  EXPECT_TRUE(w.wiz->State().appInstalled);
+  EXPECT_EQ(w.view.GetText(C::AppEntries), "Pelmora  {  }");
+  EXPECT_TRUE(w.view.IsChecked(C::AppEntries));
+}
+
+}  // namespace
+}  // namespace pel

@@ -1,0 +1,80 @@
+// The closing notice's real window: the manual-delete warning and the button that opens the home folder.
+#include <optional>
+
+#include "app/win32/application.h"
+#include "app/win32/window_helpers.h"
+#include "setup/win32/center_over_win32.h"
+#include "sys/platform.h"
+#include "uninstall/manual_delete_notice.h"
+#include "uninstall/win32/uninst_dialog.h"
+#include "uninstall/win32/uninst_ids.h"
+#include "uninstall/win32/win32_uninst_view.h"
+
+namespace pel {
+namespace {
+
+constexpr int kNoPage = -1;
+constexpr ControlPlace kPlaces[] = {
+    {IDC_Bevel1, kNoPage, 8, 8, 417, 209},      {IDC_Label2, kNoPage, 16, 16, 401, 29},
+    {IDC_Label1, kNoPage, 24, 56, 385, 49},     {IDC_Label3, kNoPage, 24, 112, 385, 49},
+    {IDC_OpenDirBtn, kNoPage, 24, 176, 385, 25}, {IDC_OkBtn, kNoPage, 179, 228, 75, 25},
+};
+
+struct DirWindow {
+  std::optional<Win32UninstView> view;
+  std::optional<TUninstDirDlg> dlg;
+  std::optional<app::MessageOwnerScope> boxOwner;
+  DialogFonts fonts;
+  Text folder;
+  HWND owner = nullptr;
+};
+
+INT_PTR CALLBACK DirProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto* w = reinterpret_cast<DirWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (msg == WM_INITDIALOG) {
+    w = reinterpret_cast<DirWindow*>(lp);
+    SetWindowLongPtrA(hwnd, DWLP_USER, lp);
+    w->boxOwner.emplace(hwnd);
+    return app::HandleEvent([&]() -> INT_PTR {
+      PlaceControls(hwnd, kPlaces, {0, 0}, 433, 265);
+      w->fonts.Apply(hwnd, IDC_Label2, "MS Sans Serif", 24);
+      w->fonts.Apply(hwnd, IDC_Label1, "MS Sans Serif", 13);
+      w->fonts.Apply(hwnd, IDC_Label3, "MS Sans Serif", 13);
+      w->view.emplace(hwnd, std::span<const ControlPlace>{});
+      w->dlg.emplace(*w->view, RealPlatform());
+      w->dlg->Construct(w->folder);
+      CenterOver(hwnd, w->owner);
+      return TRUE;
+    });
+  }
+  if (!w) return FALSE;
+  if (msg == WM_DESTROY) {
+    w->boxOwner.reset();
+    return FALSE;
+  }
+  return app::HandleEvent([&]() -> INT_PTR {
+    switch (msg) {
+      case WM_COMMAND:
+        if (LOWORD(wp) == IDC_OpenDirBtn && HIWORD(wp) == BN_CLICKED && w->dlg) {
+          w->dlg->OpenDirBtnClick();
+        } else if (LOWORD(wp) == IDC_OkBtn) {
+          EndDialog(hwnd, IDOK);  // Esc does nothing: Ok or the close box
+        }
+        return TRUE;
+      case WM_CLOSE: EndDialog(hwnd, IDCANCEL); return TRUE;
+      default: return FALSE;
+    }
+  });
+}
+
+}  // namespace
+
+void ShowManualDeleteNotice(const Text& folder, HWND owner) {
+  DirWindow w;
+  w.folder = folder;
+  w.owner = owner;
+  DialogBoxParamA(app::Instance(), MAKEINTRESOURCEA(IDD_UNINSTDIR), owner, DirProc,
+                  reinterpret_cast<LPARAM>(&w));
+}
+
+}  // namespace pel

@@ -65,7 +65,8 @@ exit 0'
 log_pelmora='"Removing Pelmora..." "   program group...done" "   program files...done" "   registry key...done"'
 log_mixmaster='"Removing Mixmaster..." "   program files...done" "   registry key...done"'
 
-# drive: the driver reads its commands from standard input.
+# drive: the driver reads its commands from standard input. With DRIVE_TRACE
+# set, Wine's messages of the run go to that file.
 drive() {
   local script
   script="$(mktemp "$drive_c/drive.XXXXXX")"
@@ -73,7 +74,8 @@ drive() {
   # Output goes through a file, not a pipe: programs the installer starts
   # (explorer, the client) would inherit a pipe and keep it open.
   local rc=0
-  wine 'C:\pldriver.exe' "C:\\$(basename "$script")" >"$script.out" 2>/dev/null || rc=$?
+  # Wine's own messages (traces a scenario asks for among them) go to DRIVE_TRACE.
+  wine 'C:\pldriver.exe' "C:\\$(basename "$script")" >"$script.out" 2>"${DRIVE_TRACE:-/dev/null}" || rc=$?
   tr -d '\r' <"$script.out"
   rm -f "$script" "$script.out"
   return "$rc"

@@ -43,6 +43,7 @@
 //                               in any letter case ("" for any caption)
 //   explorer <folder> 1|0 [ms]  an explorer window on the folder opens (and becomes
 //                               current) / none opens within ms (default 1000)
+//   short-path <path>           print "short " and the path's short (8.3) form
 //   sleep <ms>
 #include <windows.h>
 
@@ -565,6 +566,12 @@ void Run(const std::vector<std::string>& w) {
     Expect((found != nullptr) == want, want ? "no explorer window on " + Show(w[1])
                                             : "an explorer window on " + Show(w[1]));
     if (found) g_dialog = found;
+  } else if (c == "short-path") {
+    Need(w, 2);
+    char buf[MAX_PATH] = "";
+    DWORD n = GetShortPathNameA(w[1].c_str(), buf, MAX_PATH);
+    Expect(n > 0 && n < MAX_PATH, "no short form of " + Show(w[1]));
+    std::printf("short %s\n", buf);
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));
   } else if (c == "artefacts") {

@@ -136,9 +136,10 @@ make_mix() {
   printf 'mix' > "$1/mix.exe"; printf 'cfg' > "$1/MIX.CFG"
   printf 'm' > "$1/pool/m1"; printf 'o' > "$1/pool/out/o1"
 }
-# remove_both EXE OPTIONS REVIEW LOG OPEN: the uninstaller started from EXE, its
-# Options page checked with the driver lines OPTIONS, the review lines REVIEW,
-# the removal run to its end, the log lines LOG and the notice's button text OPEN.
+# remove_both EXE OPTIONS REVIEW LOG OPEN [DURING]: the uninstaller started from
+# EXE, its Options page checked with the driver lines OPTIONS, the review lines
+# REVIEW, the removal run to its end (the driver lines DURING answering what it
+# asks), the log lines LOG and the notice's button text OPEN.
 remove_both() {
   drive <<DRIVE
 start $1
@@ -149,6 +150,7 @@ $2
 click NextBtn
 lines Memo1 $3
 $remove_confirmed
+${6:-}
 window "Pelmora Uninstall"
 text OpenDirBtn "$5"
 window "Un-Install Wizard"

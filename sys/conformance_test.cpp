@@ -230,6 +230,27 @@ TEST_F(Conformance, WindowsDirectoryIsAnExistingFolderWithoutBackslash) {
   EXPECT_TRUE(fs().DirectoryExists(windows));
 }
 
+TEST_F(Conformance, SystemFoldersExistAndLieWhereWindowsIs) {
+  Text windows = AnsiLowerCase(WindowsDirectory(fs()));
+  for (SystemFolder f : {SystemFolder::System, SystemFolder::ProgramFiles, SystemFolder::Profile}) {
+    Text folder = fs().SystemFolderPath(f);
+    ASSERT_GE(folder.size(), 3u) << static_cast<int>(f);
+    EXPECT_NE(folder.back(), '\\');
+    EXPECT_TRUE(fs().DirectoryExists(folder)) << folder;
+    EXPECT_EQ(AnsiLowerCase(folder.substr(0, 2)), windows.substr(0, 2)) << folder;
+  }
+  EXPECT_TRUE(AnsiLowerCase(fs().SystemFolderPath(SystemFolder::System)).starts_with(windows + "\\"));
+}
+
+TEST_F(Conformance, ExpandEnvironmentReplacesKnownNamesOnly) {
+  EXPECT_TRUE(AnsiSameText(fs().ExpandEnvironment("%SystemRoot%"), WindowsDirectory(fs())));
+  EXPECT_TRUE(AnsiSameText(fs().ExpandEnvironment("%USERPROFILE%\\Desktop"),
+                           fs().SystemFolderPath(SystemFolder::Profile) + "\\Desktop"));
+  EXPECT_EQ(fs().ExpandEnvironment("C:\\%PEL_NO_SUCH_NAME%\\x"), "C:\\%PEL_NO_SUCH_NAME%\\x");
+  EXPECT_EQ(fs().ExpandEnvironment("50% off"), "50% off");
+  EXPECT_EQ(fs().ExpandEnvironment(""), "");
+}
+
 // ---- short names ----
 
 TEST_F(Conformance, ShortPathNameOfMissingPathIsEmpty) {
@@ -437,6 +458,19 @@ TEST_F(Conformance, RegistryNumberReadAsStringIsAnError) {
   EXPECT_FALSE(r.ok());
   EXPECT_EQ(r.error, "Invalid data type for 'WindowState'");
   EXPECT_EQ(r.value, "");
+}
+
+TEST_F(Conformance, RegistryValueNamesKeepTheirSpelling) {
+  {
+    auto key = reg().CreateKey(env_->scratch_key());
+    ASSERT_TRUE(key);
+    EXPECT_TRUE(key->ValueNames().empty());
+    ASSERT_TRUE(key->WriteString("Desktop", "C:\\x"));
+    ASSERT_TRUE(key->WriteInteger("My Number", 3));
+  }
+  auto key = reg().OpenKey(env_->scratch_key());
+  ASSERT_TRUE(key);
+  EXPECT_THAT(key->ValueNames(), UnorderedElementsAre("Desktop", "My Number"));
 }
 
 TEST_F(Conformance, RegistryKeyOpenedForReadingRefusesWrites) {

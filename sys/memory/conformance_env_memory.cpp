@@ -8,7 +8,12 @@ namespace {
 
 class MemoryEnv final : public ConformanceEnv {
  public:
-  MemoryEnv() { memory_.files.MakeDirectories(scratch_); }
+  MemoryEnv() {
+    memory_.files.MakeDirectories(scratch_);
+    // A real system has the folders it names.
+    memory_.files.MakeDirectories("C:\\Program Files");
+    memory_.files.MakeDirectories("C:\\Users\\user");
+  }
   Platform& platform() override { return memory_.platform(); }
   const Text& scratch() const override { return scratch_; }
   const Text& scratch_key() const override { return key_; }

@@ -117,9 +117,15 @@ void TUninstWiz::NextBtnClick() {
     page_ = FinishPage;
     view_.ShowPage(FinishPage);
     view_.ProcessMessages();
-    running_ = true;
-    if (hooks_.runRemoval) hooks_.runRemoval(*this);
-    running_ = false;
+    {
+      // Cleared also when the run throws, so the wizard can still be closed.
+      struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+      } running(running_);
+      if (hooks_.runRemoval) hooks_.runRemoval(*this);
+    }
     view_.SetText(C::CancelBtn, "Exit");
     view_.SetEnabled(C::CancelBtn, true);
     // A close asked for during the run is carried out now; "Exit" lets it pass.

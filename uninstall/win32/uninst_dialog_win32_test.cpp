@@ -44,6 +44,25 @@ HWND WaitForDialog(const char* caption, int timeoutMs = 10000) {
   return want.found;
 }
 
+// A visible top-level window of any program whose caption holds part.
+HWND WaitForCaptionPart(const char* part, int timeoutMs) {
+  struct Want {
+    const char* part;
+    HWND found;
+  } want{part, nullptr};
+  for (auto start = Clock::now();
+       !want.found && Clock::now() - start < std::chrono::milliseconds(timeoutMs); Sleep(50)) {
+    EnumWindows(
+        [](HWND h, LPARAM lp) -> BOOL {
+          auto* w = reinterpret_cast<Want*>(lp);
+          if (IsWindowVisible(h) && TextOf(h).find(w->part) != Text::npos) w->found = h;
+          return !w->found;
+        },
+        reinterpret_cast<LPARAM>(&want));
+  }
+  return want.found;
+}
+
 void Press(HWND dlg, int id) { PostMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 Text Item(HWND dlg, int id) { return TextOf(GetDlgItem(dlg, id)); }
 // Multi-line text with its line ends as CR alone, however the control gives them.
@@ -130,6 +149,12 @@ TEST_F(UninstDialog, OpensEmptyThenRunsARemoval) {
     EXPECT_EQ(Lines(w, IDC_RichEdit2),
               "Removing Pelmora...\r   program group...done\r   program files...done\r"
               "   registry key...done\rDone!");
+    // The button opens the folder, blanks and all, in an explorer window.
+    Press(notice, IDC_OpenDirBtn);
+    HWND folderWindow = WaitForCaptionPart("Pel Uninst Test", 10000);
+    EXPECT_NE(folderWindow, nullptr);
+    if (folderWindow) PostMessageA(folderWindow, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindowVisible(notice));
     // A close asked for now waits for the notice, then needs no answer.
     PostMessageA(w, WM_CLOSE, 0, 0);
     Sleep(100);

@@ -453,6 +453,26 @@ void Run(const std::vector<std::string>& w) {
     DWORD code = 0;
     GetExitCodeProcess(g_proc.hProcess, &code);
     Expect(code == static_cast<DWORD>(std::atol(w[1].c_str())), "exit code " + std::to_string(code));
+  } else if (c == "unseen") {
+    // unseen CODE [ms]: the started program ends with CODE and shows no window
+    // at any moment of its run, watched from outside as it runs.
+    Need(w, 2);
+    DWORD deadline = GetTickCount() + Ms(w, 2, 30000);
+    int seen = 0;
+    while (WaitForSingleObject(g_proc.hProcess, 2) == WAIT_TIMEOUT && GetTickCount() < deadline)
+      EnumWindows(
+          [](HWND h, LPARAM count) -> BOOL {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (pid == g_proc.dwProcessId && IsWindowVisible(h)) ++*reinterpret_cast<int*>(count);
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&seen));
+    DWORD code = 0;
+    GetExitCodeProcess(g_proc.hProcess, &code);
+    Expect(code != STILL_ACTIVE, "the program is still running");
+    Expect(seen == 0, "the program showed a window");
+    Expect(code == static_cast<DWORD>(std::atol(w[1].c_str())), "exit code " + std::to_string(code));
   } else if (c == "focus") {
     Need(w, 2);
     GUITHREADINFO gi = {sizeof gi};

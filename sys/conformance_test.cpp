@@ -492,6 +492,21 @@ TEST_F(Conformance, RegistryKeyOpenedForReadingRefusesWrites) {
   EXPECT_EQ(k->ReadString("x").value, "");
 }
 
+TEST_F(Conformance, RegistryDeleteEmptyKeyLeavesAnythingThatHoldsSomething) {
+  const Text key = env_->scratch_key() + "\\Empty";
+  reg().CreateKey(key + "\\Sub");
+  EXPECT_FALSE(reg().DeleteEmptyKey(key));
+  ASSERT_TRUE(reg().DeleteKey(key + "\\Sub"));
+  ASSERT_TRUE(reg().CreateKey(key)->WriteString("v", "x"));
+  EXPECT_FALSE(reg().DeleteEmptyKey(key));
+  EXPECT_TRUE(reg().KeyExists(key));
+  ASSERT_TRUE(reg().DeleteKey(key));
+  reg().CreateKey(key);
+  EXPECT_TRUE(reg().DeleteEmptyKey(key));
+  EXPECT_FALSE(reg().KeyExists(key));
+  EXPECT_FALSE(reg().DeleteEmptyKey(key));
+}
+
 TEST_F(Conformance, RegistryDeleteKeyTakesSubkeys) {
   const Text& key = env_->scratch_key();
   reg().CreateKey(key + "\\A\\B")->WriteString("v", "1");

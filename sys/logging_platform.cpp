@@ -99,6 +99,11 @@ class LoggingRegistry final : public Registry {
     return key ? std::make_unique<LoggingKey>(std::move(key), Text(path), log_) : nullptr;
   }
   bool KeyExists(std::string_view path) override { return in_.KeyExists(path); }
+  bool DeleteEmptyKey(std::string_view path) override {
+    bool ok = in_.DeleteEmptyKey(path);
+    if (ok) log_.Write("Registry key " + Hkcu(path) + " deleted (left empty)");
+    return ok;
+  }
   bool DeleteKey(std::string_view path) override {
     bool existed = in_.KeyExists(path);
     bool ok = in_.DeleteKey(path);

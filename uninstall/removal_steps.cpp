@@ -152,8 +152,10 @@ bool DeleteMixFiles(FileSystem& fs, Text& path) {
 
 bool RemoveAppKey(Registry& registry) {
   registry.DeleteKey(ProductKey);
-  // The system's list of installed programs goes with the product.
+  // The system's list of installed programs goes with the product, and so
+  // does the list's key when the installation made it and nothing else is there.
   registry.DeleteKey(UninstallEntryKey);
+  registry.DeleteEmptyKey(WithoutTrailingBackslash(FolderPart(UninstallEntryKey)));
   return true;
 }
 

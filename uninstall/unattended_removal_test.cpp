@@ -70,6 +70,9 @@ TEST(UnattendedRemoval, MixmasterGoesOnlyWhenAskedOrTiedToPelmora) {
     EXPECT_EQ(q.Run(c.mixmaster), c.code) << q.logText;
     EXPECT_EQ(!q.m.registry.KeyExists(ProductKey), c.appGone || !c.app);
     EXPECT_EQ(!q.m.registry.KeyExists(UninstallEntryKey), c.appGone || !c.app);
+    // The list's own key goes when the product's entry was all it held.
+    EXPECT_EQ(!q.m.registry.KeyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"),
+              c.appGone || !c.app);
     EXPECT_EQ(!q.m.registry.KeyExists(MixmasterKey), c.mixGone || !c.mix);
     if (c.app) {
       EXPECT_EQ(q.m.files.FileExists(Text(c.app) + "\\PL.exe"), !c.appGone);

@@ -46,6 +46,7 @@ class Win32Registry final : public Registry {
   std::unique_ptr<RegistryKey> CreateKey(std::string_view path) override;
   bool KeyExists(std::string_view path) override;
   bool DeleteKey(std::string_view path) override;
+  bool DeleteEmptyKey(std::string_view path) override;
 };
 
 class Win32Shell final : public Shell {

@@ -81,7 +81,7 @@ cp "$drive_c/deploy.log" "$artefacts/deploy.log"
 expect_eq "$(grep -c 'started unattended' <<<"$log")" 3 "runs in the log"
 for line in 'Copied C:\dist\PL.exe to C:\Program Files\Pelmora\PL.exe' \
             'Registry value HKCU\Software\Pelmora\AppDir = "C:\Program Files\Pelmora"' \
-            'Creating program group: done' 'Deleted c:\program files\pelmora\pl.exe' \
+            'Creating program group: done' 'Deleted C:\Program Files\Pelmora\PL.exe' \
             'Registry key HKCU\Software\Pelmora deleted' '   registry key...done' 'Exit code 0'; do
   grep -qF -- "$line" <<<"$log" || fail "the log lacks: $line"
 done

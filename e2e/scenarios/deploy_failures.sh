@@ -40,3 +40,11 @@ unseen 1
 DRIVE
 [ "$(wc -c < "$drive_c/f.log")" -gt "$before" ] || fail "the log did not grow"
 head -c "$before" "$drive_c/f.log" | cmp -s - <(head -c "$before" "$artefacts/failures.log") || fail "the log was rewritten"
+
+# /? from a console prints the switches and starts nothing.
+usage="$(cd "$drive_c/dist" && wine setup.exe /? 2>/dev/null | tr -d '\r')"
+[[ "$usage" == *'Usage: setup.exe [/S [/DIR=folder] [/ADDRESS=text] [/SERVER=host] [/NOGROUP]] [/LOG=file]'* ]] ||
+  fail "setup.exe /? printed: $usage"
+usage="$(cd "$drive_c/dist" && wine setup.exe -u /HELP 2>/dev/null | tr -d '\r')"
+[[ "$usage" == *'Usage: UninstPL.exe [/S [/MIXMASTER]] [/LOG=file]'* ]] || fail "setup.exe -u /HELP printed: $usage"
+nothing_installed "usage"

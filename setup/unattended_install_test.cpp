@@ -14,21 +14,12 @@ namespace {
 constexpr const char* kPrograms = "C:\\Users\\Jane\\Start Menu\\Programs";
 constexpr const char* kDest = "C:\\Program Files\\Pelmora\\";
 
-class MemorySink final : public LogSink {
- public:
-  explicit MemorySink(Text* text) : text_(text) {}
-  bool Append(std::string_view bytes) override { return text_->append(bytes), true; }
-
- private:
-  Text* text_;
-};
-
 struct Machine {
   MemoryPlatform mem;
   MemoryStoreAccess store{mem.files};
   SilentUi silent;
   Text logText;
-  ActionLog log{std::make_unique<MemorySink>(&logText), [] { return Text("T"); }};
+  ActionLog log{std::make_unique<TextLogSink>(&logText), [] { return Text("T"); }};
   LoggingUi ui{silent, log};
   LoggingPlatform logged{mem.platform(), log};
   InstallServices s{logged.platform(), store, ui, "C:\\Dist\\setup.dbc", [] { return Text(); },

@@ -17,6 +17,16 @@ class LogSink {
   virtual bool Append(std::string_view bytes) = 0;
 };
 
+// Appends to a text the caller owns: logs kept in memory (tests, tools).
+class TextLogSink final : public LogSink {
+ public:
+  explicit TextLogSink(Text* text) : text_(text) {}
+  bool Append(std::string_view bytes) override { return text_->append(bytes), true; }
+
+ private:
+  Text* text_;
+};
+
 // Opens path for appending, creating it when missing; nullptr when it cannot
 // be written (missing folder, read-only, a folder, in use). Defined per build.
 std::unique_ptr<LogSink> OpenAppendLog(const Text& path);

@@ -10,20 +10,11 @@
 namespace pel {
 namespace {
 
-class MemorySink final : public LogSink {
- public:
-  explicit MemorySink(Text* text) : text_(text) {}
-  bool Append(std::string_view bytes) override { return text_->append(bytes), true; }
-
- private:
-  Text* text_;
-};
-
 struct Quiet {
   MemoryPlatform m;
   SilentUi silent;
   Text logText;
-  ActionLog log{std::make_unique<MemorySink>(&logText), [] { return Text("T"); }};
+  ActionLog log{std::make_unique<TextLogSink>(&logText), [] { return Text("T"); }};
   LoggingUi ui{silent, log};
 
   Quiet() { m.dde.AddServer("PROGMAN", "PROGMAN"); }

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "base/control_state.h"
 #include "setup/setup_view.h"
 
 namespace pel {
@@ -13,13 +14,13 @@ namespace pel {
 class HeadlessSetupView : public SetupView {
  public:
   HeadlessSetupView() {
-    texts_[SetupControl::AppDIR] = "C:\\Program Files\\Pelmora";
-    texts_[SetupControl::NextBtn] = "Next";
-    texts_[SetupControl::CancelBtn] = "Cancel";
-    texts_[SetupControl::BackBtn] = "Back";
-    checked_[SetupControl::GroupBox] = true;
-    checked_[SetupControl::RunPelmoraBox] = true;
-    enabled_[SetupControl::BackBtn] = false;
+    state_.SetText(SetupControl::AppDIR, "C:\\Program Files\\Pelmora");
+    state_.SetText(SetupControl::NextBtn, "Next");
+    state_.SetText(SetupControl::CancelBtn, "Cancel");
+    state_.SetText(SetupControl::BackBtn, "Back");
+    state_.SetChecked(SetupControl::GroupBox, true);
+    state_.SetChecked(SetupControl::RunPelmoraBox, true);
+    state_.SetEnabled(SetupControl::BackBtn, false);
   }
 
   int page = -1;
@@ -27,46 +28,26 @@ class HeadlessSetupView : public SetupView {
   bool busy = false;
 
   void ShowPage(int index) override { page = index; }
-  Text GetText(SetupControl c) const override {
-    if (auto it = lines_.find(c); it != lines_.end()) {
-      Text t;
-      for (size_t i = 0; i < it->second.size(); ++i) t += (i ? "\r\n" : "") + it->second[i];
-      return t;
-    }
-    auto it = texts_.find(c);
-    return it == texts_.end() ? Text() : it->second;
-  }
-  void SetText(SetupControl c, std::string_view text) override { texts_[c] = Text(text); }
-  bool IsChecked(SetupControl c) const override {
-    auto it = checked_.find(c);
-    return it != checked_.end() && it->second;
-  }
-  void SetChecked(SetupControl c, bool on) override { checked_[c] = on; }
-  bool IsEnabled(SetupControl c) const override {
-    auto it = enabled_.find(c);
-    return it == enabled_.end() || it->second;
-  }
-  void SetEnabled(SetupControl c, bool on) override { enabled_[c] = on; }
+  Text GetText(SetupControl c) const override { return state_.GetText(c); }
+  void SetText(SetupControl c, std::string_view text) override { state_.SetText(c, text); }
+  bool IsChecked(SetupControl c) const override { return state_.IsChecked(c); }
+  void SetChecked(SetupControl c, bool on) override { state_.SetChecked(c, on); }
+  bool IsEnabled(SetupControl c) const override { return state_.IsEnabled(c); }
+  void SetEnabled(SetupControl c, bool on) override { state_.SetEnabled(c, on); }
   void Focus(SetupControl c) override { focused = c; }
-  void ClearLines(SetupControl c) override { lines_[c].clear(); }
-  void AddLine(SetupControl c, std::string_view line) override { lines_[c].emplace_back(line); }
+  void ClearLines(SetupControl c) override { state_.ClearLines(c); }
+  void AddLine(SetupControl c, std::string_view line) override { state_.AddLine(c, line); }
   void SetTextColor(SetupControl c, uint32_t bgr) override { colors[c] = bgr; }
   void SetBusyCursor(bool on) override { busy = on; }
   MsgAnswer Ask(std::string_view, std::string_view, MsgButtons buttons) override {
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
   }
 
-  std::vector<Text> Lines(SetupControl c) const {
-    auto it = lines_.find(c);
-    return it == lines_.end() ? std::vector<Text>{} : it->second;
-  }
+  std::vector<Text> Lines(SetupControl c) const { return state_.Lines(c); }
   std::map<SetupControl, uint32_t> colors;
 
  private:
-  std::map<SetupControl, Text> texts_;
-  std::map<SetupControl, bool> checked_;
-  std::map<SetupControl, bool> enabled_;
-  std::map<SetupControl, std::vector<Text>> lines_;
+  ControlState<SetupControl> state_;
 };
 
 }  // namespace pel

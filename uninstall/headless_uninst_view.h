@@ -2,9 +2,9 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <vector>
 
+#include "base/control_state.h"
 #include "uninstall/uninst_view.h"
 
 namespace pel {
@@ -14,14 +14,14 @@ namespace pel {
 class HeadlessUninstView : public UninstView {
  public:
   HeadlessUninstView() {
-    texts_[UninstControl::NextBtn] = "Next";
-    texts_[UninstControl::CancelBtn] = "Cancel";
-    texts_[UninstControl::BackBtn] = "Back";
-    texts_[UninstControl::AppEntries] = "Pelmora";
-    texts_[UninstControl::MixEntries] = "Mixmaster";
-    checked_[UninstControl::AppEntries] = true;
-    checked_[UninstControl::MixEntries] = true;
-    enabled_[UninstControl::BackBtn] = false;
+    state_.SetText(UninstControl::NextBtn, "Next");
+    state_.SetText(UninstControl::CancelBtn, "Cancel");
+    state_.SetText(UninstControl::BackBtn, "Back");
+    state_.SetText(UninstControl::AppEntries, "Pelmora");
+    state_.SetText(UninstControl::MixEntries, "Mixmaster");
+    state_.SetChecked(UninstControl::AppEntries, true);
+    state_.SetChecked(UninstControl::MixEntries, true);
+    state_.SetEnabled(UninstControl::BackBtn, false);
   }
 
   int page = -1;
@@ -35,33 +35,16 @@ class HeadlessUninstView : public UninstView {
   std::function<void(UninstControl, std::string_view)> onLine;
 
   void ShowPage(int index) override { page = index; pages.push_back(index); }
-  Text GetText(UninstControl c) const override {
-    if (auto it = lines_.find(c); it != lines_.end()) {
-      Text t;
-      for (size_t i = 0; i < it->second.size(); ++i) t += (i ? "\r\n" : "") + it->second[i];
-      return t;
-    }
-    auto it = texts_.find(c);
-    return it == texts_.end() ? Text() : it->second;
-  }
-  void SetText(UninstControl c, std::string_view text) override {
-    lines_.erase(c);
-    texts_[c] = Text(text);
-  }
-  bool IsChecked(UninstControl c) const override {
-    auto it = checked_.find(c);
-    return it != checked_.end() && it->second;
-  }
-  void SetChecked(UninstControl c, bool on) override { checked_[c] = on; }
-  bool IsEnabled(UninstControl c) const override {
-    auto it = enabled_.find(c);
-    return it == enabled_.end() || it->second;
-  }
-  void SetEnabled(UninstControl c, bool on) override { enabled_[c] = on; }
+  Text GetText(UninstControl c) const override { return state_.GetText(c); }
+  void SetText(UninstControl c, std::string_view text) override { state_.SetText(c, text); }
+  bool IsChecked(UninstControl c) const override { return state_.IsChecked(c); }
+  void SetChecked(UninstControl c, bool on) override { state_.SetChecked(c, on); }
+  bool IsEnabled(UninstControl c) const override { return state_.IsEnabled(c); }
+  void SetEnabled(UninstControl c, bool on) override { state_.SetEnabled(c, on); }
   void Focus(UninstControl c) override { focused = c; }
-  void ClearLines(UninstControl c) override { lines_[c].clear(); }
+  void ClearLines(UninstControl c) override { state_.ClearLines(c); }
   void AddLine(UninstControl c, std::string_view line) override {
-    lines_[c].emplace_back(line);
+    state_.AddLine(c, line);
     if (onLine) onLine(c, line);
   }
   void ScrollPageUp(UninstControl) override { ++pageUps; }
@@ -78,18 +61,12 @@ class HeadlessUninstView : public UninstView {
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
   }
 
-  std::vector<Text> Lines(UninstControl c) const {
-    auto it = lines_.find(c);
-    return it == lines_.end() ? std::vector<Text>{} : it->second;
-  }
+  std::vector<Text> Lines(UninstControl c) const { return state_.Lines(c); }
   // The user clicking a box: its state flips; the caller runs the click rule.
-  void Toggle(UninstControl c) { checked_[c] = !IsChecked(c); }
+  void Toggle(UninstControl c) { state_.SetChecked(c, !IsChecked(c)); }
 
  private:
-  std::map<UninstControl, Text> texts_;
-  std::map<UninstControl, bool> checked_;
-  std::map<UninstControl, bool> enabled_;
-  std::map<UninstControl, std::vector<Text>> lines_;
+  ControlState<UninstControl> state_;
 };
 
 }  // namespace pel

@@ -95,7 +95,7 @@ struct Best {
 // timed. False when either left something behind.
 bool Measure(const std::string& root, bool mix, Best* best) {
   pel::FileSystem& fs = pel::RealPlatform().files;
-  for (int run = 0; run < (mix ? 3 : 7); ++run) {
+  for (int run = 0; run < (mix ? 5 : 7); ++run) {
     std::string bareRoot = root + "\\bare", stepRoot = root + "\\step";
     if (!(mix ? MakeMixTree(bareRoot) : MakeAppTree(bareRoot))) return false;
     double t0 = Now();

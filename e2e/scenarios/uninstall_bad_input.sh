@@ -29,6 +29,7 @@ text MixEntries "Mixmaster    {  }"
 checked MixEntries 1' '"Pelmora = YES" "Mixmaster = YES"' \
     "$log_pelmora $log_mixmaster \"Done!\"" "Open : $(printf '%s' "$appdir" | tr 'A-Z' 'a-z')\\" '
 box-has "" "The files of Mixmaster were not deleted from the folder{LF}(none){LF}"
+snap no-mixmaster-folder
 answer OK'
   expect_eq "$(tree_of "$dest")" "$before" "product folder (AppDir $appdir)"
   expect_eq "$(root_files)" "$root_before" "C:\\ (AppDir $appdir)"

@@ -1,6 +1,6 @@
 # Every way of not removing removes nothing: nothing installed, the marker
-# file, a declined question, a cancelled pause, the close query on each page;
-# Back from Review keeps the boxes.
+# file, the about box, a declined question, a cancelled pause, the close query
+# on each page; Back from Review keeps the boxes.
 drive <<'DRIVE'
 start C:\dist\setup.exe -u
 window "Un-Install Wizard"
@@ -25,6 +25,11 @@ before="$(state)"
 drive <<'DRIVE'
 start "C:\Program Files\Pelmora\UninstPL.exe"
 window "Un-Install Wizard"
+sysmenu-last
+box About... "Pelmora Uninstall  .9b2{LF}Copyright (c) 1998-2003 Pelmora Project{LF}Free software, without warranty."
+snap about-box
+answer OK
+text Notebook Start
 close
 no-box 500
 exit 0

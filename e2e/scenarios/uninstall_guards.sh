@@ -50,6 +50,9 @@ refused Mixmaster MixDir "$(shell_folder Personal)\\" "$log_mixmaster"
 mkdir -p "$programs/Accessories" && printf 'x' > "$programs/Accessories/Notepad.lnk"
 printf 'x' > "$start_menu/keep.txt"
 before="$(tree_of "$start_menu")"
+# Sent as they stand, Wine's Program Manager empties the Start menu for ".."
+# and the Programs folder for "."; it ignores the other two, which another
+# shell need not.
 for group in '..' 'x)][DeleteGroup(Programs' '.' 'Programs\..'; do
   wine reg add 'HKCU\Software\Pelmora' /v AppDir /t REG_SZ /d 'C:\Program Files\Pelmora' /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Pelmora' /v 'Program Group' /t REG_SZ /d "$group" /f >/dev/null 2>&1

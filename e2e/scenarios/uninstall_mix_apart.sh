@@ -34,3 +34,14 @@ snap options-only-mixmaster' \
 expect_eq "$(tree_of "$drive_c/Mix2")" "keys|keys/pubring.mix" "Mixmaster folder with a subfolder of its own"
 ! reg_key_exists 'Software\Mixmaster' || fail "the Mixmaster key survived"
 expect_eq "$(tree_of "$dest")" "PL.dbc|UninstPL.exe" "product folder after removing Mixmaster only"
+
+# A pool holding a link to a folder elsewhere (Wine shows a Unix link to a
+# folder as a reparse point): the link is not followed, what it names stays
+# whole. Wine cannot remove such a link as a folder, so it and the pool stay.
+make_mix "$drive_c/Mix3"
+mkdir -p "$drive_c/Elsewhere/sub" && printf 'x' > "$drive_c/Elsewhere/a.txt" && printf 'y' > "$drive_c/Elsewhere/sub/b.txt"
+ln -s "$drive_c/Elsewhere" "$drive_c/Mix3/pool/link"
+set_mix 'C:\Mix3'
+remove_both 'C:\dist\setup.exe -u' '' '"Pelmora = NO" "Mixmaster = YES"' "$log_mixmaster \"Done!\"" 'Open : '
+expect_eq "$(tree_of "$drive_c/Elsewhere")" "a.txt|sub|sub/b.txt" "the folder the pool's link names"
+expect_eq "$(tree_of "$drive_c/Mix3")" "pool|pool/link" "Mixmaster folder with a link in its pool"

@@ -42,6 +42,11 @@ inline constexpr std::string_view RegWindowPos = "WindowPos";
 inline constexpr std::string_view RegUpdate = "Update";
 inline constexpr std::string_view RegMixDir = "MixDir";
 
+// The system's list of installed programs reads this key (per user).
+inline constexpr std::string_view UninstallEntryKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Pelmora";
+inline constexpr std::string_view Publisher = "Pelmora Project";
+
 // Replaces the extension of name (the text from the last full stop after the
 // last backslash or drive colon) by ext, or appends ext when there is none.
 Text ChangeFileExt(std::string_view name, std::string_view ext);

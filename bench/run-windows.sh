@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Windows benchmarks under Wine: start to first wizard page against a bare
-# dialog exe, and the copy step against a bare CopyFileA loop, for 1,000 small
-# files and for 20 files of 5 MB. Prints the figures; asserts nothing.
+# dialog exe, the copy step against a bare CopyFileA loop, for 1,000 small
+# files and for 20 files of 5 MB, and the removal's file steps against a bare
+# DeleteFileA/RemoveDirectoryA loop. Prints the figures; asserts nothing.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target demo_dist pldriver bare_dialog copy_bench >/dev/null
+cmake --build --preset windows --target demo_dist pldriver bare_dialog copy_bench delete_bench >/dev/null
 build="$root/build/windows"
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
@@ -15,7 +16,8 @@ rm -rf "$PEL_WINE_ROOT/prefixes/bench"
 wine_prefix bench
 c="$WINEPREFIX/drive_c"
 cp -r "$build/demo-dist" "$c/dist"
-cp "$build/e2e/pldriver.exe" "$build/bench/win32/bare_dialog.exe" "$build/bench/win32/copy_bench.exe" "$c/"
+cp "$build/e2e/pldriver.exe" "$build/bench/win32/bare_dialog.exe" "$build/bench/win32/copy_bench.exe" \
+  "$build/bench/win32/delete_bench.exe" "$c/"
 
 startup() {  # exe caption runs -> milliseconds to the first window, one per line
   local i
@@ -32,7 +34,10 @@ echo "start to first window (median of 15): bare dialog ${bare} ms, setup wizard
 
 mkdir -p "$c/small" "$c/large"
 for i in $(seq 1000); do head -c $((200 + i % 700)) /dev/urandom > "$c/small/file$i.txt"; done
+# The unattended installation reads the distribution's PL.ini, as setup.exe /S would.
+cp "$c/dist/PL.ini" "$c/small/" && cp "$c/dist/PL.ini" "$c/large/"
 for i in $(seq 20); do head -c $((5 * 1024 * 1024)) /dev/urandom > "$c/large/file$i.bin"; done
 echo "1,000 small files: $(wine 'C:\copy_bench.exe' 'C:\small' 'C:\scratch' 2>/dev/null | tr -d '\r')"
 echo "20 files of 5 MB:  $(wine 'C:\copy_bench.exe' 'C:\large' 'C:\scratch' 2>/dev/null | tr -d '\r')"
+wine 'C:\delete_bench.exe' 'C:\scratch-delete' 2>/dev/null | tr -d '\r'
 echo "setup.exe, stripped: $(stat -c %s "$build/app/setup.exe") bytes"

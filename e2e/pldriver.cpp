@@ -44,6 +44,15 @@
 //   no-process <exe> [ms]       no process of that file name runs within ms (default 1500)
 //   elapsed                     print the milliseconds from the last start to the
 //                               moment the last awaited window was first seen
+//   lines <ctl> [line...]       the control's text, split at its line ends, is exactly these lines
+//   top-line <ctl> <n>          the first visible line of a multi-line edit is n
+//   box-has <caption> <part>    wait for a message box whose text contains <part>,
+//                               in any letter case ("" for any caption)
+//   explorer <folder> 1|0 [ms]  an explorer window on the folder opens (and becomes
+//                               current) / none opens within ms (default 1000)
+//   short-path <path>           print "short " and the path's short (8.3) form
+//   unseen <code> [ms]          the started program ends with code, and no window of it
+//                               is visible at any moment of its run (default 30000)
 //   sleep <ms>
 #include <windows.h>
 
@@ -58,6 +67,7 @@
 
 #include "setup/win32/dialog_ids.h"
 #include "setup/win32/setup_ids.h"
+#include "uninstall/win32/uninst_ids.h"
 
 namespace {
 
@@ -73,6 +83,8 @@ const Name kControls[] = {
     N(RichEdit5), N(BackBtn), N(NextBtn), N(CancelBtn),
     N(DirectoryListBox1), N(FileListBox1), N(DriveComboBox1), N(OkBtn), N(BrowseCancelBtn),
     N(WaitPanel1), N(WaitCancelBtn),
+    N(Notebook), N(Label23), N(RichEdit7), N(Label24), N(Label25), N(Label26), N(AppEntries),
+    N(MixEntries), N(Label1), N(Memo1), N(Bevel1), N(OpenDirBtn),
 };
 #undef N
 
@@ -179,7 +191,10 @@ BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
   char cls[32] = "";
   GetClassNameA(h, cls, sizeof cls);
   if (std::strcmp(cls, "#32770") != 0) return TRUE;
-  bool isBox = GetDlgItem(h, 0xFFFF) != nullptr && GetDlgItem(h, IDC_NextBtn) == nullptr;
+  // The notice of the uninstaller has labels too: a box is what has none of
+  // the buttons our own dialogs carry.
+  bool isBox = GetDlgItem(h, 0xFFFF) != nullptr && GetDlgItem(h, IDC_NextBtn) == nullptr &&
+               GetDlgItem(h, IDC_OpenDirBtn) == nullptr;
   if (isBox != f->box) return TRUE;
   if (!f->caption.empty() && TextOf(h) != f->caption) return TRUE;
   f->found = h;
@@ -203,6 +218,69 @@ HWND WaitFor(const std::string& caption, bool box, DWORD ms) {
     if (g_proc.hProcess && WaitForSingleObject(g_proc.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
     Sleep(5);
   }
+}
+
+// Line ends as an edit control may hold them: CR LF, CR or LF; a final line
+// end adds no empty line.
+std::vector<std::string> LinesOf(const std::string& t) {
+  std::vector<std::string> lines;
+  std::string cur;
+  for (size_t i = 0; i < t.size(); ++i) {
+    if (t[i] != '\r' && t[i] != '\n') {
+      cur += t[i];
+      continue;
+    }
+    if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
+    lines.push_back(cur);
+    cur.clear();
+  }
+  if (!cur.empty()) lines.push_back(cur);
+  return lines;
+}
+
+std::string Lower(std::string s) {
+  if (!s.empty()) CharLowerBuffA(s.data(), static_cast<DWORD>(s.size()));
+  return s;
+}
+
+// The file name of the program that owns a window, in lower case.
+std::string ProgramOf(HWND h) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  HANDLE p = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!p) return "";
+  char path[MAX_PATH] = "";
+  DWORD n = MAX_PATH;
+  if (!QueryFullProcessImageNameA(p, 0, path, &n)) n = 0;
+  CloseHandle(p);
+  std::string s(path, n);
+  return Lower(s.substr(s.find_last_of("\\/") + 1));
+}
+
+// A visible window of explorer.exe whose caption names the folder: its full
+// path or its last part, in any letter case.
+HWND ExplorerOn(const std::string& folder) {
+  struct Ask {
+    std::string full, last;
+    HWND found = nullptr;
+  } ask;
+  std::string f = Lower(folder);
+  while (f.size() > 3 && f.back() == '\\') f.pop_back();
+  ask.full = f;
+  ask.last = f.substr(f.find_last_of('\\') + 1);
+  EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        auto* a = reinterpret_cast<Ask*>(lp);
+        if (!IsWindowVisible(h)) return TRUE;
+        std::string caption = Lower(TextOf(h));
+        if ((caption == a->full || caption == a->last) && ProgramOf(h) == "explorer.exe") {
+          a->found = h;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ask));
+  return ask.found;
 }
 
 void Expect(bool ok, const std::string& what) {
@@ -483,6 +561,26 @@ void Run(const std::vector<std::string>& w) {
     Expect(code == static_cast<DWORD>(std::atol(w[1].c_str())), "exit code " + std::to_string(code));
     Sleep(20);  // the watcher's last look and pending show events
     Expect(!g_mainShown, "the main window was shown");
+  } else if (c == "unseen") {
+    // unseen CODE [ms]: the started program ends with CODE and shows no window
+    // at any moment of its run, watched from outside as it runs.
+    Need(w, 2);
+    DWORD deadline = GetTickCount() + Ms(w, 2, 30000);
+    int seen = 0;
+    while (WaitForSingleObject(g_proc.hProcess, 2) == WAIT_TIMEOUT && GetTickCount() < deadline)
+      EnumWindows(
+          [](HWND h, LPARAM count) -> BOOL {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            if (pid == g_proc.dwProcessId && IsWindowVisible(h)) ++*reinterpret_cast<int*>(count);
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&seen));
+    DWORD code = 0;
+    GetExitCodeProcess(g_proc.hProcess, &code);
+    Expect(code != STILL_ACTIVE, "the program is still running");
+    Expect(seen == 0, "the program showed a window");
+    Expect(code == static_cast<DWORD>(std::atol(w[1].c_str())), "exit code " + std::to_string(code));
   } else if (c == "focus") {
     Need(w, 2);
     GUITHREADINFO gi = {sizeof gi};
@@ -558,7 +656,10 @@ void Run(const std::vector<std::string>& w) {
   } else if (c == "list-windows") {
     EnumWindows(
         [](HWND h, LPARAM) -> BOOL {
-          if (IsWindowVisible(h)) std::printf("window %s\n", Show(TextOf(h)).c_str());
+          char cls[64] = "";
+          GetClassNameA(h, cls, sizeof cls);
+          if (IsWindowVisible(h))
+            std::printf("window %s class %s program %s\n", Show(TextOf(h)).c_str(), cls, ProgramOf(h).c_str());
           return TRUE;
         },
         0);
@@ -588,6 +689,38 @@ void Run(const std::vector<std::string>& w) {
     QueryPerformanceFrequency(&freq);
     std::printf("elapsed %.1f\n", 1000.0 * static_cast<double>(g_found.QuadPart - g_started.QuadPart) /
                                       static_cast<double>(freq.QuadPart));
+  } else if (c == "lines") {
+    Need(w, 2);
+    std::vector<std::string> want(w.begin() + 2, w.end());
+    std::string t = TextOf(Control(w[1]));
+    Expect(LinesOf(t) == want, w[1] + " reads " + Show(t));
+  } else if (c == "top-line") {
+    Need(w, 3);
+    LRESULT top = SendMessageA(Control(w[1]), EM_GETFIRSTVISIBLELINE, 0, 0);
+    Expect(top == std::atol(w[2].c_str()), w[1] + " shows line " + std::to_string(top) + " first");
+  } else if (c == "box-has") {
+    Need(w, 3);
+    g_box = WaitFor(w[1], true, 10000);
+    Expect(g_box != nullptr, "no message box " + Show(w[1]));
+    std::string text = TextOf(GetDlgItem(g_box, 0xFFFF));
+    Expect(Lower(text).find(Lower(w[2])) != std::string::npos, "box reads " + Show(text) + ", expected a part " + Show(w[2]));
+  } else if (c == "explorer") {
+    Need(w, 3);
+    bool want = w[2] == "1";
+    HWND found = nullptr;
+    for (DWORD waited = 0; waited <= Ms(w, 3, want ? 15000 : 1000) && !found; waited += 50) {
+      found = ExplorerOn(w[1]);
+      if (!found) Sleep(50);
+    }
+    Expect((found != nullptr) == want, want ? "no explorer window on " + Show(w[1])
+                                            : "an explorer window on " + Show(w[1]));
+    if (found) g_dialog = found;
+  } else if (c == "short-path") {
+    Need(w, 2);
+    char buf[MAX_PATH] = "";
+    DWORD n = GetShortPathNameA(w[1].c_str(), buf, MAX_PATH);
+    Expect(n > 0 && n < MAX_PATH, "no short form of " + Show(w[1]));
+    std::printf("short %s\n", buf);
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));
   } else if (c == "artefacts") {

@@ -46,8 +46,27 @@ wait-text Notebook1 Done'
 exit_quietly='check RunPelmoraBox 0
 click CancelBtn
 exit 0'
+# remove_confirmed: from the uninstaller's Review page, confirm and let the pause run out.
+remove_confirmed='click NextBtn
+box Pelmora "Uninstall now?"
+answer OK
+window Pelmora
+gone 8000'
+# notice_done: close the closing notice with Ok, then leave the wizard by Exit.
+notice_done='window "Pelmora Uninstall"
+click OkBtn
+gone 5000
+window "Un-Install Wizard"
+wait-text CancelBtn Exit
+click CancelBtn
+no-box 300
+exit 0'
+# The removal log's lines, as driver words.
+log_pelmora='"Removing Pelmora..." "   program group...done" "   program files...done" "   registry key...done"'
+log_mixmaster='"Removing Mixmaster..." "   program files...done" "   registry key...done"'
 
-# drive: the driver reads its commands from standard input.
+# drive: the driver reads its commands from standard input. With DRIVE_TRACE
+# set, Wine's messages of the run go to that file.
 drive() {
   local script
   script="$(mktemp "$drive_c/drive.XXXXXX")"
@@ -55,7 +74,8 @@ drive() {
   # Output goes through a file, not a pipe: programs the installer starts
   # (explorer, the client) would inherit a pipe and keep it open.
   local rc=0
-  wine 'C:\pldriver.exe' "C:\\$(basename "$script")" >"$script.out" 2>/dev/null || rc=$?
+  # Wine's own messages (traces a scenario asks for among them) go to DRIVE_TRACE.
+  wine 'C:\pldriver.exe' "C:\\$(basename "$script")" >"$script.out" 2>"${DRIVE_TRACE:-/dev/null}" || rc=$?
   tr -d '\r' <"$script.out"
   rm -f "$script" "$script.out"
   return "$rc"
@@ -86,6 +106,57 @@ lnk_field() {
 programs_folder() {
   wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Programs 2>/dev/null |
     tr -d '\r' | sed -n 's/^ *Programs *REG_SZ *//p'
+}
+# install_pelmora [folder]: a first installation by the wizard, into the
+# default folder or the one given. The group window it opens is closed, so that
+# no later folder window is taken for it.
+install_pelmora() {
+  drive <<DRIVE
+start C:\\dist\\setup.exe
+window "Pelmora Setup"
+${1:+set-text AppDIR "$1"}
+click NextBtn
+set-text EAddr a@example.org
+set-text Host smtp.example.org
+click NextBtn
+$install_to_done
+find-window Pelmora 30000
+close
+window "Pelmora Setup"
+$exit_quietly
+DRIVE
+}
+# tree_of DIR: every entry under DIR, relative, sorted, joined by "|" ("" when DIR is missing).
+tree_of() { [ -d "$1" ] && (cd "$1" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | paste -sd'|'); return 0; }
+# set_mix FOLDER: Mixmaster's registry key, as its own installation leaves it.
+set_mix() { wine reg add 'HKCU\Software\Mixmaster' /v MixDir /t REG_SZ /d "$1" /f >/dev/null 2>&1; }
+# make_mix DIR: a Mixmaster folder of files and a pool tree, made as its own installation would.
+make_mix() {
+  mkdir -p "$1/pool/out"
+  printf 'mix' > "$1/mix.exe"; printf 'cfg' > "$1/MIX.CFG"
+  printf 'm' > "$1/pool/m1"; printf 'o' > "$1/pool/out/o1"
+}
+# remove_both EXE OPTIONS REVIEW LOG OPEN [DURING]: the uninstaller started from
+# EXE, its Options page checked with the driver lines OPTIONS, the review lines
+# REVIEW, the removal run to its end (the driver lines DURING answering what it
+# asks), the log lines LOG and the notice's button text OPEN.
+remove_both() {
+  drive <<DRIVE
+start $1
+window "Un-Install Wizard"
+click NextBtn
+text Notebook Options
+$2
+click NextBtn
+lines Memo1 $3
+$remove_confirmed
+${6:-}
+window "Pelmora Uninstall"
+text OpenDirBtn "$5"
+window "Un-Install Wizard"
+lines RichEdit2 $4
+$notice_done
+DRIVE
 }
 expect_eq() { [ "$1" == "$2" ] || fail "$3: got '$1', expected '$2'"; }
 

@@ -1,6 +1,7 @@
 // The four installation steps and the start of the product, over the platform seams.
 #include "setup/install_steps.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/constants.h"
@@ -135,8 +136,38 @@ bool WriteInstallRegistry(const InstallContext& c, InstallServices& s) {
             (!c.groupWanted || key->WriteString(RegProgramGroup, ProductName)) &&
             (c.earlierInstall || (key->WriteInteger(RegWindowState, 0) &&
                                   key->WriteString(RegWindowPos, "-1,-1,565,350"))) &&
-            key->WriteInteger(RegUpdate, 1);
+            key->WriteInteger(RegUpdate, 1) && WriteUninstallEntry(c, s);
   if (!ok) Tell(s, "Registry Error", "Unable to write to Win95 registry!\n\nEntries NOT saved!");
+  return ok;
+}
+
+bool WriteUninstallEntry(const InstallContext& c, InstallServices& s) {
+  std::unique_ptr<RegistryKey> key = s.platform.registry.CreateKey(UninstallEntryKey);
+  if (!key) return false;
+  Text folder = WithoutTrailingBackslash(c.appDir);
+  Text dest = WithTrailingBackslash(c.appDir);
+  Text uninstaller = "\"" + dest + Text(UninstallerExe) + "\"";
+  // What the folder holds now, the database included: the user's view of
+  // what the program takes, rounded up to whole kilobytes.
+  int64_t bytes = 0;
+  std::vector<DirEntry> entries;
+  s.platform.files.List(dest + "*.*", kAttrAll, &entries);
+  for (const DirEntry& e : entries)
+    if (!(e.attributes & kAttrDirectory))
+      bytes += std::max<int64_t>(0, s.platform.files.FileSize(dest + e.name));
+  bool ok = key->WriteString("DisplayName", ProductName) &&
+            key->WriteString("DisplayVersion", c.version) &&
+            key->WriteString("Publisher", Publisher) &&
+            key->WriteString("InstallLocation", folder) &&
+            key->WriteString("DisplayIcon", dest + c.exeName) &&
+            key->WriteString("UninstallString", uninstaller) &&
+            key->WriteString("QuietUninstallString", uninstaller + " /S") &&
+            key->WriteInteger("NoModify", 1) && key->WriteInteger("NoRepair", 1) &&
+            key->WriteInteger("EstimatedSize", static_cast<uint32_t>((bytes + 1023) / 1024));
+  if (ok && s.today) {
+    Text date = s.today();
+    if (!date.empty()) ok = key->WriteString("InstallDate", date);
+  }
   return ok;
 }
 
@@ -202,13 +233,24 @@ bool CreateProgramGroup(const InstallContext& c, InstallServices& s) {
     Text target = AnsiLowerCase(dest + Text(sc.target));
     CreateShortcut(s.platform.shell, target, group + Text(sc.link), target, sc.description, "");
   }
-  if (!c.earlierInstall) StartProgram(s.platform.shell, "explorer.exe " + group, kShow);
+  if (!c.earlierInstall && c.showGroupWindow) StartProgram(s.platform.shell, "explorer.exe " + group, kShow);
   return true;
 }
 
 bool RunInstallSteps(const InstallContext& c, InstallServices& s) {
-  return CopyProgramFiles(c, s) && WriteInstallRegistry(c, s) && StoreDefaultTemplates(c, s) &&
-         CreateProgramGroup(c, s);
+  using Step = bool (*)(const InstallContext&, InstallServices&);
+  static constexpr std::pair<std::string_view, Step> kSteps[] = {
+      {"Copying program files", CopyProgramFiles},
+      {"Writing registry entries", WriteInstallRegistry},
+      {"Storing default message and article", StoreDefaultTemplates},
+      {"Creating program group", CreateProgramGroup},
+  };
+  for (const auto& [name, step] : kSteps) {
+    bool ok = step(c, s);
+    if (s.log) s.log->Write(Text(name) + (ok ? ": done" : ": FAILED"));
+    if (!ok) return false;
+  }
+  return true;
 }
 
 void FinishAndStartProduct(InstallServices& s, const Text& appDir, const Text& exeName, bool start) {

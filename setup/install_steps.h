@@ -6,6 +6,7 @@
 #include "base/string_list.h"
 #include "base/text.h"
 #include "setup/store_access.h"
+#include "sys/action_log.h"
 #include "sys/platform.h"
 #include "sys/ui.h"
 
@@ -23,6 +24,8 @@ struct InstallContext {
   Text exeName = "PL.exe";
   Text storeName = "PL.dbc";
   Text settingsName = "PL.ini";
+  // A fresh group is shown in an explorer window; an unattended run shows nothing.
+  bool showGroupWindow = true;
 };
 
 // The outside world of the steps.
@@ -33,6 +36,10 @@ struct InstallServices {
   Text ownStorePath;  // the store file beside the running setup program
   // The system's own Programs folder, asked when the registry names none.
   std::function<Text()> systemProgramsFolder;
+  // Today as YYYYMMDD, for the installed-programs entry; empty when unknown.
+  std::function<Text()> today;
+  // Where each step's result goes; nullptr or a disabled log: nowhere.
+  ActionLog* log = nullptr;
 };
 
 // The address of the mail-to-news gateway the default article is sent to.
@@ -41,6 +48,9 @@ inline constexpr std::string_view NewsGatewayAddress = "mail2news@gateway.pelmor
 bool CopyProgramFiles(const InstallContext& c, InstallServices& s);
 bool CopyOneFile(InstallServices& s, const Text& source, const Text& target);
 bool WriteInstallRegistry(const InstallContext& c, InstallServices& s);
+// The entry of the system's list of installed programs: written by the
+// registry step after the product's own values; false when refused.
+bool WriteUninstallEntry(const InstallContext& c, InstallServices& s);
 bool StoreDefaultTemplates(const InstallContext& c, InstallServices& s);
 bool CreateProgramGroup(const InstallContext& c, InstallServices& s);
 // All four in order, each only after the previous one succeeded.

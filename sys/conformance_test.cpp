@@ -111,6 +111,16 @@ TEST_F(Conformance, NamesIgnoreCaseButKeepTheirSpelling) {
   EXPECT_EQ(data, "abc");
 }
 
+TEST_F(Conformance, FileSizeCountsBytesAndRefusesFolders) {
+  File("five.txt", "12345");
+  File("empty.txt", "");
+  Folder("Dir");
+  EXPECT_EQ(fs().FileSize(S("FIVE.TXT")), 5);
+  EXPECT_EQ(fs().FileSize(S("empty.txt")), 0);
+  EXPECT_EQ(fs().FileSize(S("Dir")), -1);
+  EXPECT_EQ(fs().FileSize(S("missing.txt")), -1);
+}
+
 TEST_F(Conformance, NewFolderCarriesExactlyTheFolderBit) {
   // DeleteTree enters only entries whose attributes are exactly 16.
   Folder("Fresh");
@@ -480,6 +490,21 @@ TEST_F(Conformance, RegistryKeyOpenedForReadingRefusesWrites) {
   ASSERT_NE(k, nullptr);
   EXPECT_FALSE(k->WriteString("x", "y"));
   EXPECT_EQ(k->ReadString("x").value, "");
+}
+
+TEST_F(Conformance, RegistryDeleteEmptyKeyLeavesAnythingThatHoldsSomething) {
+  const Text key = env_->scratch_key() + "\\Empty";
+  reg().CreateKey(key + "\\Sub");
+  EXPECT_FALSE(reg().DeleteEmptyKey(key));
+  ASSERT_TRUE(reg().DeleteKey(key + "\\Sub"));
+  ASSERT_TRUE(reg().CreateKey(key)->WriteString("v", "x"));
+  EXPECT_FALSE(reg().DeleteEmptyKey(key));
+  EXPECT_TRUE(reg().KeyExists(key));
+  ASSERT_TRUE(reg().DeleteKey(key));
+  reg().CreateKey(key);
+  EXPECT_TRUE(reg().DeleteEmptyKey(key));
+  EXPECT_FALSE(reg().KeyExists(key));
+  EXPECT_FALSE(reg().DeleteEmptyKey(key));
 }
 
 TEST_F(Conformance, RegistryDeleteKeyTakesSubkeys) {

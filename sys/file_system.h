@@ -107,6 +107,8 @@ class FileSystem {
   virtual bool WriteWholeFile(std::string_view path, std::string_view data) = 0;
   // Reads a whole file; false (and *data empty) when it cannot be read.
   virtual bool ReadWholeFile(std::string_view path, Text* data) = 0;
+  // The size of a file in bytes; -1 when it is missing or a folder.
+  virtual int64_t FileSize(std::string_view path) = 0;
 
   // The Windows error code of the most recent failed operation on this object.
   virtual uint32_t LastError() const = 0;

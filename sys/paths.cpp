@@ -61,7 +61,10 @@ bool DeleteTree(FileSystem& fs, Text& path) {
   std::vector<Text> files;
   std::vector<Text> folderLinks;
   for (const DirEntry& e : entries) {
-    Text full = AnsiLowerCase(path + e.name);
+    // The name as listed, not lower-cased: Windows ignores the case anyway,
+    // and a file system that keeps it (Wine's) then finds each entry without
+    // searching the folder for it, which made large folders quadratic.
+    Text full = path + e.name;
     // Exactly the folder bit: a folder that is also read-only, hidden, a
     // junction and so on is never entered, only "deleted" as a file (which
     // fails). A folder link is removed as the link it is, never walked.

@@ -19,5 +19,11 @@ struct Platform {
 // The real services of this build (Win32); defined only in the Windows build,
 // living until the process ends.
 Platform& RealPlatform();
+// The services the wizards work through: RealPlatform() unless the entry point
+// put a wrapper in front (the logging one, for /LOG=). Windows build only.
+Platform& ActivePlatform();
+void SetActivePlatform(Platform* platform);  // nullptr: back to RealPlatform()
+// The system's own Programs folder of the user; empty when it has none.
+Text SystemProgramsFolder();
 
 }  // namespace pel

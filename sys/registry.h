@@ -54,6 +54,9 @@ class Registry {
   // Deletes the key with all its subkeys and values; false when it is missing
   // or could not be deleted.
   virtual bool DeleteKey(std::string_view path) = 0;
+  // Deletes the key only when it holds neither subkeys nor values; false when
+  // it is missing, not empty, or could not be deleted.
+  virtual bool DeleteEmptyKey(std::string_view path) = 0;
 };
 
 }  // namespace pel

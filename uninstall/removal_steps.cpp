@@ -33,17 +33,20 @@ void Pause(TUninstWiz& wiz, RemovalServices& s) {
 
 struct Listing {
   std::vector<Text> folders;  // exactly the folder attribute
-  std::vector<DirEntry> files;  // everything else, name as a lower-cased full path
+  std::vector<DirEntry> files;  // everything else, name as a full path
 };
 
 // Every entry of folder (which ends in a backslash), hidden and system ones
-// included, as lower-cased full paths.
+// included, as full paths spelled as listed.
 Listing ListFolder(FileSystem& fs, const Text& folder) {
   std::vector<DirEntry> entries;
   fs.List(folder + "*.*", kAttrAll, &entries);
   Listing l;
   for (const DirEntry& e : entries) {
-    Text full = AnsiLowerCase(folder + e.name);
+    // The name as listed: what is spared is decided on the lower-cased name,
+    // but a file system that keeps case (Wine's) finds the listed spelling
+    // without searching the folder for every file.
+    Text full = folder + e.name;
     if (e.attributes == kAttrDirectory) {
       l.folders.push_back(std::move(full));
     } else {
@@ -152,6 +155,10 @@ bool DeleteMixFiles(FileSystem& fs, Text& path) {
 
 bool RemoveAppKey(Registry& registry) {
   registry.DeleteKey(ProductKey);
+  // The system's list of installed programs goes with the product, and so
+  // does the list's key when the installation made it and nothing else is there.
+  registry.DeleteKey(UninstallEntryKey);
+  registry.DeleteEmptyKey(WithoutTrailingBackslash(FolderPart(UninstallEntryKey)));
   return true;
 }
 
@@ -207,7 +214,7 @@ void RunRemoval(TUninstWiz& wiz, RemovalServices& s) {
   v.SetText(C::Label4, "Un-Installation complete!");
   Log(wiz, "Done!");
   v.SetText(C::Label6, "Thanks!");
-  SystemBeep(s.platform.shell, 0);
+  if (!s.quiet) SystemBeep(s.platform.shell, 0);
   if (s.showNotice) s.showNotice(wiz.AppDir());
 }
 

@@ -20,6 +20,8 @@ struct RemovalServices {
   std::function<void(int ms)> sleep;
   // The closing notice for folder, run modally over the wizard.
   std::function<void(const Text& folder)> showNotice;
+  // An unattended run: no beep.
+  bool quiet = false;
 };
 
 inline constexpr int RemovalPauseMs = 300;

@@ -3,6 +3,8 @@
 
 #include <vector>
 
+#include "sys/action_log.h"
+
 namespace pel::app {
 namespace {
 HINSTANCE g_instance = nullptr;
@@ -27,6 +29,7 @@ void SetTitle(std::string_view title) { g_title = Text(title); }
 void ShowException(std::string_view message) {
   Text text(message);
   if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
+  ProcessLog().Write("Message \"" + g_title + "\": " + text);
   // The window whose handler failed owns the box, not whatever happens to be active.
   HWND owner = MessageOwner() ? MessageOwner() : GetActiveWindow();
   MessageBoxA(owner, text.c_str(), g_title.c_str(), MB_OK | MB_ICONERROR);
@@ -45,6 +48,7 @@ MsgAnswer ShowBox(HWND owner, std::string_view text, std::string_view caption, M
     case MsgIcon::None: break;
   }
   Text t(text), c(caption);
+  ProcessLog().Write("Message \"" + c + "\": " + t);
   return static_cast<MsgAnswer>(
       MessageBoxA(owner ? owner : MessageOwner() ? MessageOwner() : GetActiveWindow(), t.c_str(), c.c_str(), type));
 }

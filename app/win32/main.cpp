@@ -6,13 +6,22 @@
 #include <stdexcept>
 #include <exception>
 
+#include <vector>
+
+#include "app/command_line.h"
 #include "app/constants.h"
 #include "app/mode.h"
 #include "app/win32/application.h"
 #include "app/win32/resource.h"
+#include "setup/store_access.h"
+#include "setup/unattended_install.h"
 #include "setup/win32/setup_dialog.h"
-#include "uninstall/win32/uninst_dialog.h"
+#include "sys/action_log.h"
+#include "sys/logging_platform.h"
+#include "sys/platform.h"
 #include "sys/ui.h"
+#include "uninstall/unattended_removal.h"
+#include "uninstall/win32/uninst_dialog.h"
 
 namespace pel {
 Ui& Win32UiInstance();
@@ -57,6 +66,51 @@ void RunMessageLoop() {
   }
 }
 
+
+// Writes text to the console the program was started from, if any; false
+// when there is none (started from the desktop), so the caller shows a box.
+bool WriteToConsole(std::string_view text) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if ((!out || GetFileType(out) == FILE_TYPE_UNKNOWN) && AttachConsole(ATTACH_PARENT_PROCESS))
+    out = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (!out || out == INVALID_HANDLE_VALUE || GetFileType(out) == FILE_TYPE_UNKNOWN) return false;
+  DWORD put = 0;
+  return WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &put, nullptr) && put > 0;
+}
+
+void WriteToStandardError(std::string_view text) {
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  DWORD put = 0;
+  if (err && err != INVALID_HANDLE_VALUE) WriteFile(err, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
+}
+
+Text CurrentFolder() {
+  char cwd[MAX_PATH + 1] = "";
+  GetCurrentDirectoryA(sizeof cwd, cwd);
+  return cwd;
+}
+
+// An unattended run: no window at all, not even the hidden main one; the
+// boxes the steps would show go to the log. Returns the exit code.
+int RunUnattended(Mode mode, const Switches& sw) {
+  ActionLog& log = ProcessLog();
+  if (!sw.ok()) {
+    log.Write("Usage error: " + sw.error);
+    WriteToStandardError("Usage error: " + sw.error + "\r\n");
+    return ExitUsage;
+  }
+  SilentUi silent;
+  LoggingUi ui(silent, log);
+  SetCurrentUi(&ui);
+  LoggingPlatform logged(RealPlatform(), log);
+  if (mode == Mode::Setup) {
+    InstallServices services{logged.platform(), DiskStore(), ui, OwnPaths().ownStorePath,
+                             SystemProgramsFolder, LocalDate, &log};
+    return RunUnattendedInstall(sw, CurrentFolder(), services);
+  }
+  return RunUnattendedRemoval(sw.mixmaster, logged.platform(), ui, log);
+}
+
 }  // namespace
 }  // namespace pel
 
@@ -64,17 +118,60 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace pel;
   app::SetInstance(instance);
   SetCurrentUi(&Win32UiInstance());
+  std::vector<Text> args(__argv + (__argc > 0 ? 1 : 0), __argv + __argc);
+  Mode mode = DecideMode(OwnModulePath(), args.empty() ? "" : args[0]);
+  Switches sw = ParseSwitches(mode, OwnModulePath(), args);
+  int code = ExitDone;
   try {
     app::SetTitle(ProductName);
+    if (sw.help) {
+      Text usage = UsageText(mode);
+      if (!WriteToConsole(usage))
+        CurrentUi().ShowMessage(usage, mode == Mode::Setup ? SetupTitle : UninstallTitle,
+                                MsgButtons::Ok, MsgIcon::Information);
+      return ExitDone;
+    }
+    if (sw.log) {
+      // A log that cannot be written stops the run before anything changes.
+      std::unique_ptr<LogSink> sink = OpenAppendLog(*sw.log);
+      if (!sink) {
+        Text why = "Cannot write the log file " + *sw.log + ".";
+        if (sw.silent) {
+          WriteToStandardError(why + "\r\n");
+          return ExitUsage;
+        }
+        CurrentUi().ShowMessage(why, mode == Mode::Setup ? SetupTitle : UninstallTitle,
+                                MsgButtons::Ok, MsgIcon::Error);
+        return ExitDone;
+      }
+      ProcessLog() = ActionLog(std::move(sink), LocalTimestamp);
+      ProcessLog().Write(Text(mode == Mode::Setup ? SetupTitle : UninstallTitle) + " " +
+                         Text(ProductVersion) + " started" + (sw.silent ? " unattended" : "") +
+                         " as " + OwnModulePath());
+    }
+    if (sw.silent) {
+      code = RunUnattended(mode, sw);
+      ProcessLog().Write("Exit code " + std::to_string(code));
+      return code;
+    }
+    // The wizard's changes go through the log too when there is one.
+    LoggingPlatform logged(RealPlatform(), ProcessLog());
+    if (ProcessLog().enabled()) SetActivePlatform(&logged.platform());
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     LoadLibraryA("riched20.dll");
-    TMainForm mainForm;
-    RunMessageLoop();
+    {
+      TMainForm mainForm;
+      RunMessageLoop();
+    }
+    SetActivePlatform(nullptr);
   } catch (const std::exception& e) {
-    app::ShowException(e.what());
+    if (sw.silent) ProcessLog().Write(Text("Error: ") + e.what());
+    else app::ShowException(e.what());
   } catch (...) {
-    app::ShowException("Unexpected error");
+    if (sw.silent) ProcessLog().Write("Error: unexpected");
+    else app::ShowException("Unexpected error");
   }
-  return 0;
+  // Interactive runs end with 0 whatever happened, as they always did.
+  return sw.silent ? ExitStepFailed : ExitDone;
 }

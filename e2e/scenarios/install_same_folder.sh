@@ -21,8 +21,10 @@ expect_eq "$(plstore get "$drive_c/dist/PL.dbc" Initialization)" "" "settings co
 
 cp -r "$drive_c/dist" "$drive_c/Distribution Folder"
 rm -f "$drive_c/Distribution Folder/PL.dbc"
-short="$(wine cmd /c 'for %I in ("C:\Distribution Folder") do @echo %~sI' 2>/dev/null | tr -d '\r')"
+short="$(drive <<<'short-path "C:\Distribution Folder"' | sed -n 's/^short //p')"
 [ -n "$short" ] && [ "$short" != 'C:\Distribution Folder' ] || fail "no short name for the folder: '$short'"
 wine reg delete 'HKCU\Software\Pelmora' /f >/dev/null 2>&1  # a first installation again
 install_into "$short" 'C:\Distribution Folder\setup.exe'
 [ ! -e "$drive_c/Distribution Folder/UninstPL.exe" ] || fail "setup copied itself into its own folder (short form)"
+expect_eq "$(reg_value 'Software\Pelmora' AppDir)" "$short" "AppDir (short form)"
+expect_eq "$(plstore get "$drive_c/Distribution Folder/PL.dbc" default/message | sed -n 3p)" "From: a@example.org" "message (short form)"

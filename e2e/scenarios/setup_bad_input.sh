@@ -1,8 +1,8 @@
-# What setup cannot use never crashes it: odd arguments start the wizard as
+# What setup cannot use never crashes it: odd arguments (not /S or /?) start the wizard as
 # usual; a registry value of the wrong type ends it through the standard
 # exception box, with exit code 0.
 drive <<'DRIVE'
-start C:\dist\setup.exe "" "-u" /? %%%% "a b"
+start C:\dist\setup.exe "" "-u" /x %%%% "a b"
 window "Pelmora Setup"
 text Notebook1 Start
 close

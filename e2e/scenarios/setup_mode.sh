@@ -13,8 +13,8 @@ for run in 'setup.exe -U' 'setup.exe -u extra' 'setup1.exe' 'UninstPL.exe' 'Unin
   drive <<DRIVE
 start C:\\dist\\$run
 no-window "Pelmora Setup" 800
-box "Pelmora Uninstall"
-answer OK
+window "Un-Install Wizard"
+close
 exit 0
 DRIVE
 done

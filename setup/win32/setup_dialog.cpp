@@ -21,6 +21,7 @@
 #include "setup/win32/wait_dialog.h"
 #include "store/store_ops.h"
 #include "sys/paths.h"
+#include "sys/action_log.h"
 #include "sys/platform.h"
 #include "sys/services.h"
 
@@ -113,15 +114,8 @@ struct SetupWindow {
   HWND owner = nullptr;
   HWND hwnd = nullptr;
   bool shown = false;
-  InstallServices services{RealPlatform(), DiskStore(), CurrentUi(), OwnPaths().ownStorePath,
-                           SystemProgramsFolder};
-
-  static Text SystemProgramsFolder() {
-    char path[MAX_PATH] = "";
-    return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path))
-               ? Text(path)
-               : Text();
-  }
+  InstallServices services{ActivePlatform(), DiskStore(), CurrentUi(), OwnPaths().ownStorePath,
+                           SystemProgramsFolder, LocalDate, &ProcessLog()};
 };
 
 SetupHooks MakeHooks(SetupWindow& w) {

@@ -514,4 +514,11 @@ bool MemoryFileSystem::ReadWholeFile(std::string_view path, Text* data) {
   return true;
 }
 
+int64_t MemoryFileSystem::FileSize(std::string_view path) {
+  Node* node = Resolve(path);
+  if (!node) return -1;
+  if (node->IsFolder()) return Fail(kErrorAccessDenied), -1;
+  return static_cast<int64_t>(node->data.size());
+}
+
 }  // namespace pel

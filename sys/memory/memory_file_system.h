@@ -40,6 +40,7 @@ class MemoryFileSystem final : public FileSystem {
   bool ChangeDirectory(std::string_view path) override;
   bool WriteWholeFile(std::string_view path, std::string_view data) override;
   bool ReadWholeFile(std::string_view path, Text* data) override;
+  int64_t FileSize(std::string_view path) override;
   uint32_t LastError() const override { return last_error_; }
 
   // Adds an empty drive (letter A to Z); false when it exists.

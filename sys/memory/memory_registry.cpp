@@ -154,6 +154,12 @@ bool MemoryRegistry::DeleteKey(std::string_view path) {
   return parent->subkeys.erase(AnsiLowerCase(last)) == 1;
 }
 
+bool MemoryRegistry::DeleteEmptyKey(std::string_view path) {
+  Key* k = Find(path);
+  if (!k || !k->subkeys.empty() || !k->values.empty()) return false;
+  return DeleteKey(path);
+}
+
 void MemoryRegistry::Put(std::string_view key, std::string_view name, RegValue value) {
   std::unique_ptr<RegistryKey> created = CreateKey(key);
   Key* k = Find(key);

@@ -30,6 +30,7 @@ class MemoryRegistry final : public Registry {
   std::unique_ptr<RegistryKey> CreateKey(std::string_view path) override;
   bool KeyExists(std::string_view path) override;
   bool DeleteKey(std::string_view path) override;
+  bool DeleteEmptyKey(std::string_view path) override;
 
   // Test access: plant a value of any type (the key is created), read one back.
   void Put(std::string_view key, std::string_view name, RegValue value);

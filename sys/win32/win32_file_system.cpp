@@ -188,4 +188,14 @@ bool Win32FileSystem::ReadWholeFile(std::string_view path, Text* data) {
   }
 }
 
+int64_t Win32FileSystem::FileSize(std::string_view path) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(Text(path).c_str(), GetFileExInfoStandard, &data)) return Failed(), -1;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return Failed(), -1;
+  }
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 }  // namespace pel::win32

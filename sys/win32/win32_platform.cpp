@@ -1,6 +1,8 @@
 // The real platform of the Windows build.
 #include "sys/win32/win32_platform.h"
 
+#include <shlobj.h>
+
 namespace pel {
 
 Platform& RealPlatform() {
@@ -10,6 +12,20 @@ Platform& RealPlatform() {
   static win32::Win32Dde dde;
   static Platform platform{files, registry, shell, dde};
   return platform;
+}
+
+namespace {
+Platform* g_active = nullptr;
+}  // namespace
+
+Platform& ActivePlatform() { return g_active ? *g_active : RealPlatform(); }
+void SetActivePlatform(Platform* platform) { g_active = platform; }
+
+Text SystemProgramsFolder() {
+  char path[MAX_PATH] = "";
+  return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path))
+             ? Text(path)
+             : Text();
 }
 
 }  // namespace pel

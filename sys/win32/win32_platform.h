@@ -26,6 +26,7 @@ class Win32FileSystem final : public FileSystem {
   bool ChangeDirectory(std::string_view path) override;
   bool WriteWholeFile(std::string_view path, std::string_view data) override;
   bool ReadWholeFile(std::string_view path, Text* data) override;
+  int64_t FileSize(std::string_view path) override;
   uint32_t LastError() const override { return last_error_; }
 
  protected:
@@ -45,6 +46,7 @@ class Win32Registry final : public Registry {
   std::unique_ptr<RegistryKey> CreateKey(std::string_view path) override;
   bool KeyExists(std::string_view path) override;
   bool DeleteKey(std::string_view path) override;
+  bool DeleteEmptyKey(std::string_view path) override;
 };
 
 class Win32Shell final : public Shell {

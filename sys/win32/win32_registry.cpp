@@ -126,4 +126,18 @@ bool Win32Registry::DeleteKey(std::string_view path) {
          !KeyExists(path);
 }
 
+bool Win32Registry::DeleteEmptyKey(std::string_view path) {
+  if (!NamesAKey(path)) return false;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, Text(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  DWORD subkeys = 0, values = 0;
+  LONG r = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                            nullptr, nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  // RegDeleteKeyA itself refuses a key with subkeys; the values are our own check.
+  return r == ERROR_SUCCESS && subkeys == 0 && values == 0 &&
+         RegDeleteKeyA(HKEY_CURRENT_USER, Text(path).c_str()) == ERROR_SUCCESS;
+}
+
 }  // namespace pel::win32

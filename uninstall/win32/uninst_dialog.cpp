@@ -66,7 +66,7 @@ struct UninstWindow {
   HICON savedAppIcon = nullptr;
   HWND owner = nullptr;
   HWND hwnd = nullptr;
-  Platform& platform = RealPlatform();
+  Platform& platform = ActivePlatform();
 };
 
 UninstHooks MakeHooks(UninstWindow& w) {

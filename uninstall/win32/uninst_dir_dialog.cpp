@@ -41,7 +41,7 @@ INT_PTR CALLBACK DirProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       w->fonts.Apply(hwnd, IDC_Label1, "MS Sans Serif", 13);
       w->fonts.Apply(hwnd, IDC_Label3, "MS Sans Serif", 13);
       w->view.emplace(hwnd, std::span<const ControlPlace>{});
-      w->dlg.emplace(*w->view, RealPlatform());
+      w->dlg.emplace(*w->view, ActivePlatform());
       w->dlg->Construct(w->folder);
       CenterOver(hwnd, w->owner);
       return TRUE;

@@ -1,0 +1,51 @@
+// Installation without a window: the wizard's own form over a view nobody sees, then the steps.
+#include "setup/unattended_install.h"
+
+#include <exception>
+
+#include "app/constants.h"
+#include "setup/headless_setup_view.h"
+#include "setup/install_driver.h"
+#include "setup/previous_install.h"
+#include "setup/setup_form.h"
+
+namespace pel {
+
+int RunUnattendedInstall(const Switches& sw, const Text& sourceFolder, InstallServices& s) {
+  ActionLog none;
+  ActionLog& log = s.log ? *s.log : none;
+  try {
+    // The wizard's form decides the defaults and reads the earlier
+    // installation, so an unattended run cannot drift from what a person sees.
+    HeadlessSetupView view;
+    SetupHooks hooks;
+    hooks.readVersion = [&s] { return s.store.ReadSetting("Version", "", ChangeFileExt(ProductExe, IniExt)); };
+    TSetupForm form(view, std::move(hooks));
+    form.Construct(sourceFolder);
+    ReadPreviousInstall(form, s.platform.registry);
+    ReadPreviousAddress(form, s.platform.files, s.store);
+
+    if (sw.dir) view.SetText(SetupControl::AppDIR, *sw.dir);
+    if (sw.address) view.SetText(SetupControl::EAddr, *sw.address);
+    if (sw.server) view.SetText(SetupControl::Host, *sw.server);
+    if (sw.noGroup) view.SetChecked(SetupControl::GroupBox, false);
+
+    InstallContext c = ContextOf(form);
+    c.showGroupWindow = false;
+    if (!c.earlierInstall && (c.address.empty() || c.host.empty())) {
+      log.Write("Usage error: a first installation needs /ADDRESS= and /SERVER=");
+      return ExitUsage;
+    }
+    log.Write("Installing " + Text(ProductName) + " " + c.version + " from " + sourceFolder +
+              " into " + c.appDir + (c.earlierInstall ? " (over an earlier installation)" : ""));
+    bool ok = RunInstallSteps(c, s);
+    log.Write(ok ? "Installation complete" : "Installation FAILED");
+    return ok ? ExitDone : ExitStepFailed;
+  } catch (const std::exception& e) {
+    // What the wizard would have shown in the standard exception box.
+    log.Write(Text("Error: ") + e.what());
+    return ExitStepFailed;
+  }
+}
+
+}  // namespace pel

@@ -1,0 +1,161 @@
+// Unattended installation: the wizard's inputs and steps without a window, the installed-programs entry, the log.
+#include "setup/unattended_install.h"
+
+#include <gtest/gtest.h>
+
+#include "app/constants.h"
+#include "setup/memory_store_access.h"
+#include "sys/logging_platform.h"
+#include "sys/memory/memory_platform.h"
+
+namespace pel {
+namespace {
+
+constexpr const char* kPrograms = "C:\\Users\\Jane\\Start Menu\\Programs";
+constexpr const char* kDest = "C:\\Program Files\\Pelmora\\";
+
+struct Machine {
+  MemoryPlatform mem;
+  MemoryStoreAccess store{mem.files};
+  SilentUi silent;
+  Text logText;
+  ActionLog log{std::make_unique<TextLogSink>(&logText), [] { return Text("T"); }};
+  LoggingUi ui{silent, log};
+  LoggingPlatform logged{mem.platform(), log};
+  InstallServices s{logged.platform(), store, ui, "C:\\Dist\\setup.dbc", [] { return Text(); },
+                    [] { return Text("20261208"); }, &log};
+
+  Machine() {
+    MemoryFileSystem& fs = mem.files;
+    fs.MakeDirectories("C:\\Dist");
+    fs.MakeDirectories("C:\\Program Files");
+    fs.MakeDirectories(kPrograms);
+    for (const char* name : {"setup.exe", "PL.exe", "License.txt", "ReadMe.txt", "QuickStart.rtf"})
+      fs.WriteWholeFile(Text("C:\\Dist\\") + name, Text("bytes of ") + name);
+    StringList settings;
+    settings.Add("Version=.9b2");
+    store.WriteSection(SettingsRecord, &settings, "C:\\Dist\\PL.ini");
+    fs.ChangeDirectory("C:\\Dist");
+    mem.registry.Put("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                     "Programs", {RegType::String, kPrograms});
+  }
+  int Run(std::vector<Text> args) {
+    return RunUnattendedInstall(ParseSwitches(Mode::Setup, "C:\\Dist\\setup.exe", args), "C:\\Dist", s);
+  }
+  Text Reg(std::string_view key, std::string_view name) {
+    auto v = mem.registry.Get(key, name);
+    return !v ? "<none>" : v->type == RegType::Integer ? std::to_string(v->number) : v->text;
+  }
+  StringList Record(std::string_view key) {
+    StringList l;
+    store.ReadSection(l, key, Text(kDest) + "PL.dbc");
+    return l;
+  }
+};
+
+TEST(UnattendedInstall, DoesWhatTheWizardsStepsDoWithTheSameInputs) {
+  Machine quiet, wizard;
+  ASSERT_EQ(quiet.Run({"/S", "/ADDRESS=Jane <j@x.org>", "/SERVER=smtp.x.org"}), ExitDone);
+
+  InstallContext c;
+  c.appDir = "C:\\Program Files\\Pelmora";
+  c.address = "Jane <j@x.org>";
+  c.host = "smtp.x.org";
+  c.sourceFolder = "C:\\Dist";
+  c.version = ".9b2";
+  ASSERT_TRUE(RunInstallSteps(c, wizard.s));
+
+  for (const char* f : {"UninstPL.exe", "PL.exe", "PL.ini", "PL.dbc", "License.txt"}) {
+    Text a, b;
+    EXPECT_TRUE(quiet.mem.files.ReadWholeFile(Text(kDest) + f, &a)) << f;
+    wizard.mem.files.ReadWholeFile(Text(kDest) + f, &b);
+    EXPECT_EQ(a, b) << f;
+  }
+  for (std::string_view name : {"AppDir", "Version", "Program Group", "WindowState", "Update"})
+    EXPECT_EQ(quiet.Reg(ProductKey, name), wizard.Reg(ProductKey, name)) << name;
+  EXPECT_EQ(quiet.mem.registry.ValueCount(UninstallEntryKey),
+            wizard.mem.registry.ValueCount(UninstallEntryKey));
+  EXPECT_EQ(quiet.mem.shell.shortcuts().size(), 5u);
+  EXPECT_EQ(quiet.mem.shell.shortcuts().size(), wizard.mem.shell.shortcuts().size());
+  // The wizard shows the new group; an unattended run starts nothing at all.
+  EXPECT_EQ(wizard.mem.shell.starts().size(), 1u);
+  EXPECT_TRUE(quiet.mem.shell.starts().empty());
+}
+
+TEST(UnattendedInstall, WritesTheInstalledProgramsEntry) {
+  Machine m;
+  ASSERT_EQ(m.Run({"/S", "/ADDRESS=a@x.org", "/SERVER=h"}), ExitDone);
+  const std::string_view k = UninstallEntryKey;
+  EXPECT_EQ(m.Reg(k, "DisplayName"), "Pelmora");
+  EXPECT_EQ(m.Reg(k, "DisplayVersion"), ".9b2");
+  EXPECT_EQ(m.Reg(k, "Publisher"), Publisher);
+  EXPECT_EQ(m.Reg(k, "InstallLocation"), "C:\\Program Files\\Pelmora");
+  EXPECT_EQ(m.Reg(k, "DisplayIcon"), "C:\\Program Files\\Pelmora\\PL.exe");
+  EXPECT_EQ(m.Reg(k, "UninstallString"), "\"C:\\Program Files\\Pelmora\\UninstPL.exe\"");
+  EXPECT_EQ(m.Reg(k, "QuietUninstallString"), "\"C:\\Program Files\\Pelmora\\UninstPL.exe\" /S");
+  EXPECT_EQ(m.Reg(k, "NoModify"), "1");
+  EXPECT_EQ(m.Reg(k, "NoRepair"), "1");
+  EXPECT_EQ(m.Reg(k, "InstallDate"), "20261208");
+  // Six small files and the database: a few hundred bytes, rounded up.
+  EXPECT_EQ(m.Reg(k, "EstimatedSize"), "1");
+}
+
+TEST(UnattendedInstall, ReinstallTakesTheEarlierFolderAddressAndKeepsWindowValues) {
+  Machine m;
+  ASSERT_EQ(m.Run({"/S", "/DIR=C:\\Mail\\PL", "/ADDRESS=a@x.org", "/SERVER=h1"}), ExitDone);
+  m.mem.registry.Put(ProductKey, "WindowPos", {RegType::String, "10,10,600,400"});
+  StringList other;
+  other.Add("keep me");
+  m.store.WriteSection("inbox\xFF" "1", &other, "C:\\Mail\\PL\\PL.dbc");
+
+  ASSERT_EQ(m.Run({"/S", "/SERVER=h2", "/NOGROUP"}), ExitDone);
+  StringList message;
+  m.store.ReadSection(message, DefaultMessageKey, "C:\\Mail\\PL\\PL.dbc");
+  EXPECT_EQ(message[1], "Host: h2");
+  EXPECT_EQ(message[2], "From: a@x.org");
+  StringList kept;
+  EXPECT_EQ(m.store.ReadSection(kept, "inbox\xFF" "1", "C:\\Mail\\PL\\PL.dbc"), 0);
+  EXPECT_EQ(kept.GetText(), "keep me\r\n");
+  EXPECT_EQ(m.Reg(ProductKey, "WindowPos"), "10,10,600,400");
+  EXPECT_EQ(m.Reg(ProductKey, "AppDir"), "C:\\Mail\\PL");
+}
+
+TEST(UnattendedInstall, RefusalsCreateNothing) {
+  struct Case {
+    std::vector<Text> args;
+    int code;
+    std::string_view logged;
+  };
+  const Case cases[] = {
+      {{"/S", "/SERVER=h"}, ExitUsage, "needs /ADDRESS= and /SERVER="},
+      {{"/S", "/ADDRESS=a", "/SERVER=h", "/DIR=C:\\Program Files\\P<L"}, ExitStepFailed,
+       "Unable to create the destination folder."},
+      {{"/S", "/ADDRESS=a", "/SERVER=h", "/DIR=Q:\\Nowhere\\PL"}, ExitStepFailed,
+       "PelmoraFolder Creation Error"},
+  };
+  for (const Case& c : cases) {
+    Machine m;
+    EXPECT_EQ(m.Run(c.args), c.code) << c.args.back();
+    EXPECT_NE(m.logText.find(c.logged), Text::npos) << m.logText;
+    EXPECT_FALSE(m.mem.files.DirectoryExists("C:\\Program Files\\Pelmora"));
+    EXPECT_FALSE(m.mem.registry.KeyExists(ProductKey));
+    EXPECT_FALSE(m.mem.registry.KeyExists(UninstallEntryKey));
+  }
+}
+
+TEST(UnattendedInstall, LogsEveryActionOnItsOwnTimedLine) {
+  Machine m;
+  ASSERT_EQ(m.Run({"/S", "/ADDRESS=a@x.org", "/SERVER=h"}), ExitDone);
+  for (std::string_view line :
+       {"T  Copied C:\\Dist\\setup.exe to C:\\Program Files\\Pelmora\\UninstPL.exe\r\n",
+        "T  Registry value HKCU\\Software\\Pelmora\\AppDir = \"C:\\Program Files\\Pelmora\"\r\n",
+        "T  Copying program files: done\r\n", "T  Writing registry entries: done\r\n",
+        "T  Storing default message and article: done\r\n", "T  Creating program group: done\r\n",
+        "T  Installation complete\r\n"})
+    EXPECT_NE(m.logText.find(line), Text::npos) << line;
+  EXPECT_NE(m.logText.find("T  Shortcut c:\\users\\jane\\start menu\\programs\\Pelmora\\Pelmora.LNK"),
+            Text::npos);
+}
+
+}  // namespace
+}  // namespace pel

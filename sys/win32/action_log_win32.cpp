@@ -1,0 +1,53 @@
+// The installation log on Windows: a file opened for appending only, and the local clock.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "sys/action_log.h"
+
+namespace pel {
+namespace {
+
+class Win32LogSink final : public LogSink {
+ public:
+  explicit Win32LogSink(HANDLE h) : h_(h) {}
+  ~Win32LogSink() override { CloseHandle(h_); }
+  bool Append(std::string_view bytes) override {
+    DWORD put = 0;
+    return WriteFile(h_, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) &&
+           put == bytes.size();
+  }
+
+ private:
+  HANDLE h_;
+};
+
+}  // namespace
+
+std::unique_ptr<LogSink> OpenAppendLog(const Text& path) {
+  // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end,
+  // so nothing an earlier run wrote can be overwritten.
+  HANDLE h = CreateFileA(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE, FILE_SHARE_READ, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32LogSink>(h);
+}
+
+Text LocalTimestamp() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay,
+                t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+  return buf;
+}
+
+Text LocalDate() {
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%04u%02u%02u", t.wYear, t.wMonth, t.wDay);
+  return buf;
+}
+
+}  // namespace pel

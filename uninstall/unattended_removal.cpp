@@ -1,0 +1,68 @@
+// Removal without a window: the wizard's own state machine over a view nobody sees.
+#include "uninstall/unattended_removal.h"
+
+#include <exception>
+
+#include "uninstall/headless_uninst_view.h"
+#include "uninstall/uninst_form.h"
+
+namespace pel {
+namespace {
+
+// Counts the boxes the steps raise: each is something that did not go as it should.
+class CountingUi final : public Ui {
+ public:
+  explicit CountingUi(Ui& inner) : inner_(inner) {}
+  MsgAnswer ShowMessage(std::string_view text, std::string_view caption, MsgButtons buttons,
+                        MsgIcon icon) override {
+    ++count;
+    return inner_.ShowMessage(text, caption, buttons, icon);
+  }
+  int count = 0;
+
+ private:
+  Ui& inner_;
+};
+
+}  // namespace
+
+int RunUnattendedRemoval(bool mixmaster, Platform& platform, Ui& ui, ActionLog& log) {
+  try {
+    HeadlessUninstView view;
+    view.onLine = [&log](UninstControl c, std::string_view line) {
+      if (c == UninstControl::RichEdit2) log.Write(line);
+    };
+    TUninstWiz wiz(view, platform, UninstHooks{});
+    wiz.Construct();
+    // The wizard checks Mixmaster whenever it is installed; unattended, it
+    // goes only when asked, or when its box is tied to Pelmora's and so
+    // cannot be unchecked.
+    using C = UninstControl;
+    if (!wiz.State().appInstalled && !wiz.State().mixInstalled) {
+      log.Write("Nothing to remove: neither Pelmora nor Mixmaster is installed");
+      return ExitNothingToRemove;
+    }
+    if (!mixmaster && view.IsChecked(C::MixEntries) && view.IsEnabled(C::MixEntries)) {
+      view.SetChecked(C::MixEntries, false);
+      wiz.MixEntriesClick();
+    }
+    bool app = view.IsChecked(C::AppEntries), mix = view.IsChecked(C::MixEntries);
+    if (!app && !mix) {
+      log.Write("Nothing to remove: Pelmora cannot be selected here, and Mixmaster was not asked for");
+      return ExitNothingToRemove;
+    }
+    log.Write(Text("Removing") + (app ? " Pelmora" : "") + (app && mix ? " and" : "") +
+              (mix ? " Mixmaster" : ""));
+    CountingUi counting(ui);
+    RemovalServices s{platform, counting, nullptr, nullptr};
+    s.quiet = true;
+    RunRemoval(wiz, s);
+    return counting.count == 0 ? ExitDone : ExitStepFailed;
+  } catch (const std::exception& e) {
+    // What the wizard would have shown in the standard exception box.
+    log.Write(Text("Error: ") + e.what());
+    return ExitStepFailed;
+  }
+}
+
+}  // namespace pel

@@ -1,0 +1,19 @@
+// Removal without a window: the wizard's installed state and box rules, the same steps, no pauses.
+#pragma once
+
+#include "app/command_line.h"
+#include "sys/action_log.h"
+#include "uninstall/removal_steps.h"
+
+namespace pel {
+
+// Removes Pelmora, and Mixmaster when mixmaster is set or the wizard's box
+// rules tie it to Pelmora (its folder inside Pelmora's, or the same folder).
+// The same order, steps, guards and survivors as the wizard; no pause, beep
+// or closing notice. The services' Ui must show nothing; every line the
+// wizard would log, and every box it would show, goes to log.
+// Returns ExitDone, ExitStepFailed (a box would have been shown) or
+// ExitNothingToRemove.
+int RunUnattendedRemoval(bool mixmaster, Platform& platform, Ui& ui, ActionLog& log);
+
+}  // namespace pel

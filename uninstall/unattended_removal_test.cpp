@@ -1,0 +1,115 @@
+// Unattended removal: which components go, what survives, the exit codes and the log.
+#include "uninstall/unattended_removal.h"
+
+#include <gtest/gtest.h>
+
+#include "app/constants.h"
+#include "sys/logging_platform.h"
+#include "sys/memory/memory_platform.h"
+
+namespace pel {
+namespace {
+
+struct Quiet {
+  MemoryPlatform m;
+  SilentUi silent;
+  Text logText;
+  ActionLog log{std::make_unique<TextLogSink>(&logText), [] { return Text("T"); }};
+  LoggingUi ui{silent, log};
+
+  Quiet() { m.dde.AddServer("PROGMAN", "PROGMAN"); }
+  void App(std::string_view dir) {
+    m.files.MakeDirectories(dir);
+    for (const char* f : {"PL.exe", "UninstPL.exe", "PL.dbc"})
+      m.files.WriteWholeFile(Text(dir) + "\\" + f, "x");
+    m.registry.Put(ProductKey, RegAppDir, {RegType::String, Text(dir)});
+    m.registry.Put(ProductKey, RegProgramGroup, {RegType::String, "Pelmora"});
+    m.registry.Put(UninstallEntryKey, "DisplayName", {RegType::String, "Pelmora"});
+  }
+  void Mix(std::string_view dir) {
+    m.files.MakeDirectories(Text(dir) + "\\pool");
+    m.files.WriteWholeFile(Text(dir) + "\\mix.exe", "x");
+    m.registry.Put(MixmasterKey, RegMixDir, {RegType::String, Text(dir)});
+  }
+  int Run(bool mixmaster) { return RunUnattendedRemoval(mixmaster, m.platform(), ui, log); }
+};
+
+TEST(UnattendedRemoval, MixmasterGoesOnlyWhenAskedOrTiedToPelmora) {
+  struct Case {
+    const char* app;  // nullptr: not installed
+    const char* mix;
+    bool mixmaster;
+    int code;
+    bool appGone, mixGone;
+  };
+  const Case cases[] = {
+      {"C:\\Pel", nullptr, false, ExitDone, true, false},
+      {"C:\\Pel", "C:\\Mix", false, ExitDone, true, false},
+      {"C:\\Pel", "C:\\Mix", true, ExitDone, true, true},
+      {"C:\\Pel", "C:\\Pel\\Mix", false, ExitDone, true, true},  // tied: inside the product
+      {"C:\\Pel", "C:\\Pel", false, ExitDone, true, true},       // tied: the same folder
+      {nullptr, "C:\\Mix", false, ExitNothingToRemove, false, false},
+      {nullptr, "C:\\Mix", true, ExitDone, false, true},
+      {nullptr, nullptr, true, ExitNothingToRemove, false, false},
+  };
+  for (const Case& c : cases) {
+    Quiet q;
+    if (c.app) q.App(c.app);
+    if (c.mix) q.Mix(c.mix);
+    SCOPED_TRACE(Text(c.app ? c.app : "-") + " " + (c.mix ? c.mix : "-") +
+                 (c.mixmaster ? " /MIXMASTER" : ""));
+    EXPECT_EQ(q.Run(c.mixmaster), c.code) << q.logText;
+    EXPECT_EQ(!q.m.registry.KeyExists(ProductKey), c.appGone || !c.app);
+    EXPECT_EQ(!q.m.registry.KeyExists(UninstallEntryKey), c.appGone || !c.app);
+    // The list's own key goes when the product's entry was all it held.
+    EXPECT_EQ(!q.m.registry.KeyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"),
+              c.appGone || !c.app);
+    EXPECT_EQ(!q.m.registry.KeyExists(MixmasterKey), c.mixGone || !c.mix);
+    if (c.app) {
+      EXPECT_EQ(q.m.files.FileExists(Text(c.app) + "\\PL.exe"), !c.appGone);
+      // The user's mail stays, unless Mixmaster shares the folder: its removal
+      // takes every file there, as the wizard's Options page warns.
+      bool shared = c.mix && Text(c.mix) == c.app;
+      EXPECT_EQ(q.m.files.FileExists(Text(c.app) + "\\PL.dbc"), !shared);
+    }
+    if (c.mix) EXPECT_EQ(q.m.files.DirectoryExists(Text(c.mix) + "\\pool"), !c.mixGone);
+    // Nothing a person would notice: no beep, no window, no started program.
+    EXPECT_TRUE(q.m.shell.beeps().empty());
+    EXPECT_TRUE(q.m.shell.starts().empty());
+  }
+}
+
+TEST(UnattendedRemoval, LogsTheWizardsLinesAndEachChange) {
+  Quiet q;
+  q.App("C:\\Pel");
+  ASSERT_EQ(q.Run(false), ExitDone);
+  for (std::string_view line :
+       {"T  Removing Pelmora\r\n", "T  Removing Pelmora...\r\n", "T     program group...done\r\n",
+        "T     program files...done\r\n", "T     registry key...done\r\n", "T  Done!\r\n"})
+    EXPECT_NE(q.logText.find(line), Text::npos) << line;
+  EXPECT_EQ(q.m.dde.commands(), std::vector<Text>{"[DeleteGroup(Pelmora)]"});
+}
+
+TEST(UnattendedRemoval, AFolderLeftAloneIsAFailedStepAndKeepsItsFiles) {
+  Quiet q;
+  q.App("C:\\Pel");
+  q.m.registry.Put(ProductKey, RegAppDir, {RegType::String, "C:\\"});
+  q.m.files.WriteWholeFile("C:\\precious.txt", "keep");
+  EXPECT_EQ(q.Run(false), ExitStepFailed);
+  EXPECT_TRUE(q.m.files.FileExists("C:\\precious.txt"));
+  EXPECT_NE(q.logText.find("T  Message "), Text::npos) << q.logText;
+  EXPECT_FALSE(q.m.registry.KeyExists(ProductKey));
+}
+
+TEST(UnattendedRemoval, AValueOfTheWrongTypeRemovesNothing) {
+  Quiet q;
+  q.App("C:\\Pel");
+  q.m.registry.Put(ProductKey, RegAppDir, {RegType::Integer, "", 7});
+  EXPECT_EQ(q.Run(false), ExitStepFailed);
+  EXPECT_NE(q.logText.find("Invalid data type for 'AppDir'"), Text::npos);
+  EXPECT_TRUE(q.m.files.FileExists("C:\\Pel\\PL.exe"));
+  EXPECT_TRUE(q.m.registry.KeyExists(ProductKey));
+}
+
+}  // namespace
+}  // namespace pel

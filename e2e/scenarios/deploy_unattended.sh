@@ -79,7 +79,7 @@ programs="$(unix_path "$(programs_folder)")"
 log="$(tr -d '\r' < "$drive_c/deploy.log")"
 cp "$drive_c/deploy.log" "$artefacts/deploy.log"
 expect_eq "$(grep -c 'started unattended' <<<"$log")" 3 "runs in the log"
-for line in 'Copied C:\dist\PL.exe to C:\Program Files\Pelmora\PL.exe' \
+for line in 'Copied C:\dist\PL.exe to C:\Program Files\Pelmora\~PLset' '.tmp to C:\Program Files\Pelmora\PL.exe' \
             'Registry value HKCU\Software\Pelmora\AppDir = "C:\Program Files\Pelmora"' \
             'Creating program group: done' 'Deleted C:\Program Files\Pelmora\PL.exe' \
             'Registry key HKCU\Software\Pelmora deleted' '   registry key...done' 'Exit code 0'; do

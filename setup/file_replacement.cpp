@@ -3,9 +3,18 @@
 
 #include <string>
 
+#include "sys/paths.h"
+
 namespace pel {
 
-FileReplacement::FileReplacement(FileSystem& fs, Text folder) : fs_(fs), folder_(std::move(folder)) {}
+FileReplacement::FileReplacement(FileSystem& fs, Text folder) : fs_(fs), folder_(std::move(folder)) {
+  RemoveLeftovers();
+  std::vector<DirEntry> entries;
+  fs_.List(folder_ + "*.*", kAttrAll, &entries);
+  for (const DirEntry& e : entries) existing_[AnsiLowerCase(e.name)] = e.attributes;
+  Text work = folder_ + Text(WorkFolder);
+  temp_ = fs_.MakeDirectory(work) ? work + "\\" : folder_;
+}
 
 FileReplacement::~FileReplacement() { RollBack(); }
 
@@ -18,7 +27,7 @@ template <class Op>
 Text FileReplacement::ToFreshName(Op op) {
   // Names left by someone else are passed over, not overwritten.
   for (int tries = 0; tries < 1000; ++tries) {
-    Text name = folder_ + Text(TempPrefix) + std::to_string(++serial_) + Text(TempExt);
+    Text name = temp_ + Text(TempPrefix) + std::to_string(++serial_) + Text(TempExt);
     if (op(name)) return name;
     uint32_t e = fs_.LastError();
     if (e != kErrorFileExists && e != kErrorAlreadyExists) break;
@@ -41,7 +50,8 @@ bool FileReplacement::Put(const Text& source, const Text& name, uint32_t source_
   }
 
   Text backup;
-  uint32_t old = fs_.Attributes(target);
+  auto it = existing_.find(AnsiLowerCase(name));
+  uint32_t old = it == existing_.end() ? kNoAttributes : fs_.Attributes(target);
   if (old != kNoAttributes && !(old & kAttrDirectory)) {
     // A read-only file is the user's word that it stays: it is not moved aside.
     if (old & kAttrReadOnly) {
@@ -70,6 +80,7 @@ void FileReplacement::Commit() {
   for (const Done& d : done_)
     if (!d.backup.empty()) fs_.Delete(d.backup);
   done_.clear();
+  RemoveWorkFolder();
 }
 
 void FileReplacement::RollBack() {
@@ -78,12 +89,24 @@ void FileReplacement::RollBack() {
     else fs_.Move(it->backup, it->target, true);
   }
   done_.clear();
+  RemoveWorkFolder();
 }
 
-void FileReplacement::RemoveLeftovers(FileSystem& fs, const Text& folder) {
-  std::vector<DirEntry> entries;
-  fs.List(folder + Text(TempPrefix) + "*" + Text(TempExt), kAttrAll & ~kAttrDirectory, &entries);
-  for (const DirEntry& e : entries) fs.Delete(folder + e.name);
+void FileReplacement::RemoveWorkFolder() {
+  if (temp_ != folder_) fs_.RemoveEmptyDirectory(WithoutTrailingBackslash(temp_));
+  temp_ = folder_;
+}
+
+void FileReplacement::RemoveLeftovers() {
+  // Only a plain folder of that name is emptied: a link there leads elsewhere.
+  Text work = folder_ + Text(WorkFolder);
+  for (const Text& where : {folder_, work + "\\"}) {
+    if (where != folder_ && fs_.Attributes(work) != kAttrDirectory) continue;
+    std::vector<DirEntry> entries;
+    fs_.List(where + Text(TempPrefix) + "*" + Text(TempExt), kAttrAll & ~kAttrDirectory, &entries);
+    for (const DirEntry& e : entries) fs_.Delete(where + e.name);
+  }
+  if (fs_.Attributes(work) == kAttrDirectory) fs_.RemoveEmptyDirectory(work);
 }
 
 }  // namespace pel

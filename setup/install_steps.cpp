@@ -120,7 +120,6 @@ bool CopyProgramFiles(const InstallContext& c, InstallServices& s) {
 
   Text dest = WithTrailingBackslash(c.appDir);
   Text source = WithTrailingBackslash(c.sourceFolder);
-  FileReplacement::RemoveLeftovers(fs, dest);
   std::vector<DirEntry> entries;
   fs.List(source + "*.*", kAttrAll, &entries);
   FileReplacement replacement(fs, dest);

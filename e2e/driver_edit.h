@@ -1,0 +1,8 @@
+// What the driver reads from edit controls beyond their text.
+#pragma once
+
+#include <windows.h>
+
+// True when the edit's whole, non-empty text is selected, as after a
+// focus move that invites the user to type a new text.
+bool WholeTextSelected(HWND edit);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
-// True when the edit's whole, non-empty text is selected, as after a
-// focus move that invites the user to type a new text.
-bool WholeTextSelected(HWND edit);
+#include <string>
+
+// True when the edit's whole, non-empty text is selected, as after a focus
+// move that invites the user to type a new text; seen tells what is selected.
+bool WholeTextSelected(HWND edit, std::string* seen);

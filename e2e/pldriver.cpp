@@ -725,8 +725,9 @@ void Run(const std::vector<std::string>& w) {
     std::printf("short %s\n", buf);
   } else if (c == "selected") {
     Need(w, 3);
-    bool v = WholeTextSelected(Control(w[1]));
-    Expect(v == (w[2] == "1"), w[1] + (v ? " has its whole text selected" : " has not its whole text selected"));
+    std::string seen;
+    bool v = WholeTextSelected(Control(w[1]), &seen);
+    Expect(v == (w[2] == "1"), w[1] + ": " + seen);
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));
   } else if (c == "artefacts") {

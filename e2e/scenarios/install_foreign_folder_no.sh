@@ -9,6 +9,7 @@ drive <<DRIVE
 start C:\\dist\\setup.exe
 window "Pelmora Setup"
 set-text AppDIR "C:\\Tools"
+selected AppDIR 0
 click NextBtn
 box Pelmora "$question"
 box-owner

@@ -157,6 +157,7 @@ window "Un-Install Wizard"
 lines RichEdit2 $4
 $notice_done
 DRIVE
+  removal_settled
 }
 # removal_settled: the uninstaller and its temporary copy have both ended, so
 # the copy has deleted what it deletes after its original ended.

@@ -43,6 +43,7 @@ enum ExitCode : int {
   ExitUsage = 1,
   ExitStepFailed = 2,
   ExitNothingToRemove = 3,
+  ExitProductRunning = 4,  // Pelmora runs from its folder; nothing was changed
 };
 
 }  // namespace pel

@@ -72,6 +72,9 @@ ExePaths DeriveExePaths(std::string_view exePath);
 const ExePaths& OwnPaths();
 // The full path of the running executable as the platform reports it.
 Text OwnModulePath();
+// The folder that holds the running executable, with its final backslash:
+// setup's distribution, whatever folder it was started from.
+inline Text OwnFolder() { return ExtractFilePath(OwnModulePath()); }
 
 // --- Names of the mail client and its modules, never used here ----------------------------
 // Kept so that the vocabulary the client and this program share stays in one place.

@@ -436,6 +436,7 @@ int AnswerId(const std::string& a) {
   if (a == "Cancel") return IDCANCEL;
   if (a == "Yes") return IDYES;
   if (a == "No") return IDNO;
+  if (a == "Retry") return IDRETRY;
   Fail("unknown answer " + a);
 }
 

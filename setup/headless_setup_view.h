@@ -43,7 +43,7 @@ class HeadlessSetupView : public SetupView {
   void SetTextColor(SetupControl c, uint32_t bgr) override { colors[c] = bgr; }
   void SetBusyCursor(bool on) override { busy = on; }
   MsgAnswer Ask(std::string_view, std::string_view, MsgButtons buttons) override {
-    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    return UnattendedAnswer(buttons);
   }
 
   std::vector<Text> Lines(SetupControl c) const { return state_.Lines(c); }

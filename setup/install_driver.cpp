@@ -2,6 +2,7 @@
 #include "setup/install_driver.h"
 
 #include "app/constants.h"
+#include "setup/product_running.h"
 
 namespace pel {
 
@@ -29,7 +30,13 @@ bool RunInstall(TSetupForm& form, InstallServices& services, const WaitDialog& w
   } hourglass(form.View());
   Text message = "...installing " + AnsiLowerCase(ProductName) + "...";
   if (!wait(ProductName, message)) return false;
-  return RunInstallSteps(ContextOf(form), services);
+  InstallContext c = ContextOf(form);
+  // Nothing of a running Pelmora is replaced: the user closes it or goes back to Review.
+  AskBox ask = [&form](std::string_view text, std::string_view caption, MsgButtons buttons) {
+    return form.View().Ask(text, caption, buttons);
+  };
+  if (!AwaitProductClosed(services.platform, c.appDir, ask)) return false;
+  return RunInstallSteps(c, services);
 }
 
 }  // namespace pel

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/constants.h"
+#include "setup/file_replacement.h"
 #include "sys/paths.h"
 #include "sys/services.h"
 
@@ -79,21 +80,28 @@ void ForceDirectories(FileSystem& fs, std::string_view path) {
   fs.MakeDirectory(dir);
 }
 
-bool CopyOneFile(InstallServices& s, const Text& source, const Text& target) {
-  FileSystem& fs = s.platform.files;
-  if (fs.Copy(source, target, false)) {
-    // A copy keeps the attributes of its source. From a CD or a write-protected
-    // share that means a database the client cannot write and files the next
-    // installation cannot replace; the other bits are the distribution's choice.
-    uint32_t a = fs.Attributes(target);
-    if (a != kNoAttributes && (a & kAttrReadOnly)) fs.SetAttributes(target, a & ~kAttrReadOnly);
-    return true;
+namespace {
+
+// One file into the replacement: quiet tries, then (with a person there) a
+// Retry or Cancel box naming the file. False once given up.
+bool PutWithRetries(InstallServices& s, FileReplacement& r, const Text& source, const Text& name,
+                    uint32_t attributes) {
+  for (;;) {
+    for (int i = 0; i < CopyQuietTries; ++i) {
+      if (i > 0 && s.sleep) s.sleep(CopyRetryPauseMs);
+      if (r.Put(source, name, attributes)) return true;
+    }
+    if (!s.askRetry) return false;
+    Text text = "Cannot replace the file " + name + ":\n" +
+                SystemErrorText(s.platform.shell, r.LastError()) +
+                "\nClose the program that uses it, then click Retry; or click Cancel.";
+    if (s.ui.ShowMessage(text, ProductName, MsgButtons::RetryCancel, MsgIcon::Warning) !=
+        MsgAnswer::Retry)
+      return false;
   }
-  uint32_t code = fs.LastError();
-  Tell(s, "Copy Failed",
-       "System Error: " + SystemErrorText(s.platform.shell, code) + "File: " + source);
-  return false;
 }
+
+}  // namespace
 
 bool CopyProgramFiles(const InstallContext& c, InstallServices& s) {
   FileSystem& fs = s.platform.files;
@@ -114,17 +122,28 @@ bool CopyProgramFiles(const InstallContext& c, InstallServices& s) {
   Text source = WithTrailingBackslash(c.sourceFolder);
   std::vector<DirEntry> entries;
   fs.List(source + "*.*", kAttrAll, &entries);
+  FileReplacement replacement(fs, dest);
+  auto put = [&](const Text& from, const Text& name, uint32_t attributes) {
+    if (PutWithRetries(s, replacement, from, name, attributes)) return true;
+    uint32_t code = replacement.LastError();
+    // The earlier installation comes back whole before the user is told.
+    replacement.RollBack();
+    Tell(s, "Copy Failed", "System Error: " + SystemErrorText(s.platform.shell, code) + "File: " + from);
+    return false;
+  };
   for (const DirEntry& e : entries) {
     if (e.attributes & kAttrDirectory) continue;
     Text target = AnsiLowerCase(e.name) == "setup.exe" ? Text(UninstallerExe) : e.name;
-    if (!CopyOneFile(s, source + e.name, dest + target)) return false;
+    if (!put(source + e.name, target, e.attributes)) return false;
   }
 
   // A fresh installation starts its database from the shipped template; an
   // existing plain or encrypted database is never overwritten.
   Text ini = dest + c.settingsName, dbc = dest + c.storeName;
-  if (fs.FileExists(ini) && !fs.FileExists(dbc) && !fs.FileExists(ChangeFileExt(dbc, PgpExt)))
-    return CopyOneFile(s, ini, dbc);
+  if (fs.FileExists(ini) && !fs.FileExists(dbc) && !fs.FileExists(ChangeFileExt(dbc, PgpExt)) &&
+      !put(ini, c.storeName, kNoAttributes))
+    return false;
+  replacement.Commit();
   return true;
 }
 

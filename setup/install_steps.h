@@ -40,13 +40,23 @@ struct InstallServices {
   std::function<Text()> today;
   // Where each step's result goes; nullptr or a disabled log: nowhere.
   ActionLog* log = nullptr;
+  // Sleeps ms milliseconds between quiet retries of a file; empty: no wait.
+  std::function<void(int ms)> sleep;
+  // A person is there to close what holds a file: ask Retry or Cancel.
+  bool askRetry = false;
 };
+
+// A file that cannot be replaced is tried this many times, this far apart,
+// before anyone is asked (a virus scanner holds a new file for a moment).
+inline constexpr int CopyQuietTries = 10;
+inline constexpr int CopyRetryPauseMs = 200;
 
 // The address of the mail-to-news gateway the default article is sent to.
 inline constexpr std::string_view NewsGatewayAddress = "mail2news@gateway.pelmora.invalid";
 
+// All or nothing: when a file cannot be copied for good, every file already
+// replaced is put back, every new one removed, and then "Copy Failed" shown.
 bool CopyProgramFiles(const InstallContext& c, InstallServices& s);
-bool CopyOneFile(InstallServices& s, const Text& source, const Text& target);
 bool WriteInstallRegistry(const InstallContext& c, InstallServices& s);
 // The entry of the system's list of installed programs: written by the
 // registry step after the product's own values; false when refused.

@@ -8,7 +8,9 @@
 #include "setup/headless_setup_view.h"
 #include "setup/install_driver.h"
 #include "setup/previous_install.h"
+#include "setup/product_running.h"
 #include "setup/setup_form.h"
+#include "sys/paths.h"
 
 namespace pel {
 namespace {
@@ -40,7 +42,10 @@ int RunUnattendedInstall(const Switches& sw, const Text& sourceFolder, InstallSe
     // installation, so an unattended run cannot drift from what a person sees.
     HeadlessSetupView view;
     SetupHooks hooks;
-    hooks.readVersion = [&s] { return s.store.ReadSetting("Version", "", ChangeFileExt(ProductExe, IniExt)); };
+    hooks.readVersion = [&s, &sourceFolder] {
+      return s.store.ReadSetting("Version", "",
+                                 WithTrailingBackslash(sourceFolder) + ChangeFileExt(ProductExe, IniExt));
+    };
     TSetupForm form(view, std::move(hooks));
     form.Construct(sourceFolder);
     ReadPreviousInstall(form, s.platform.registry);
@@ -60,6 +65,10 @@ int RunUnattendedInstall(const Switches& sw, const Text& sourceFolder, InstallSe
     if (!ForeignFolderAccepted(c, sourceFolder, sw.forceDir, s)) return ExitStepFailed;
     log.Write("Installing " + Text(ProductName) + " " + c.version + " from " + sourceFolder +
               " into " + c.appDir + (c.earlierInstall ? " (over an earlier installation)" : ""));
+    if (ProductRunning(s.platform, c.appDir)) {
+      log.Write(ProductRunningLogLine(c.appDir));
+      return ExitProductRunning;
+    }
     bool ok = RunInstallSteps(c, s);
     log.Write(ok ? "Installation complete" : "Installation FAILED");
     return ok ? ExitDone : ExitStepFailed;

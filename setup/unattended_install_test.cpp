@@ -202,7 +202,8 @@ TEST(UnattendedInstall, LogsEveryActionOnItsOwnTimedLine) {
   Machine m;
   ASSERT_EQ(m.Run({"/S", "/ADDRESS=a@x.org", "/SERVER=h"}), ExitDone);
   for (std::string_view line :
-       {"T  Copied C:\\Dist\\setup.exe to C:\\Program Files\\Pelmora\\UninstPL.exe\r\n",
+       {"T  Copied C:\\Dist\\setup.exe to C:\\Program Files\\Pelmora\\~PLset",
+        ".tmp to C:\\Program Files\\Pelmora\\UninstPL.exe\r\n",
         "T  Registry value HKCU\\Software\\Pelmora\\AppDir = \"C:\\Program Files\\Pelmora\"\r\n",
         "T  Copying program files: done\r\n", "T  Writing registry entries: done\r\n",
         "T  Storing default message and article: done\r\n", "T  Creating program group: done\r\n",

@@ -20,6 +20,15 @@ class ConformanceEnv {
   virtual const Text& scratch_key() const = 0;
   // True for the Win32 implementation, false for the in-memory one.
   virtual bool real() const = 0;
+  // Puts a program that waits until it is ended at image (a path in the
+  // scratch folder) and starts it from there; false when it does not run.
+  // Whatever it started ends with the environment at the latest.
+  virtual bool StartWaitingProgram(const Text& image) = 0;
+  virtual void EndStartedPrograms() = 0;
+  // Opens the file at path without sharing until ReleaseHeld (the
+  // environment is the other program); false when it cannot.
+  virtual bool Hold(const Text& path) = 0;
+  virtual void ReleaseHeld() = 0;
 };
 
 // Defined once per build: the Win32 environment in the Windows build, the

@@ -35,6 +35,8 @@ enum class SystemFolder {
 inline constexpr uint32_t kErrorFileNotFound = 2;
 inline constexpr uint32_t kErrorPathNotFound = 3;
 inline constexpr uint32_t kErrorAccessDenied = 5;
+inline constexpr uint32_t kErrorSharingViolation = 32;
+inline constexpr uint32_t kErrorNotSameDevice = 17;
 inline constexpr uint32_t kErrorFileExists = 80;
 inline constexpr uint32_t kErrorInvalidName = 123;
 inline constexpr uint32_t kErrorDirNotEmpty = 145;
@@ -86,6 +88,12 @@ class FileSystem {
   virtual bool Copy(std::string_view from, std::string_view to, bool fail_if_exists) = 0;
   // Deletes a file; false when missing (2/3), read-only or a folder (5).
   virtual bool Delete(std::string_view path) = 0;
+  // Gives a file (or folder) another name on the same drive in one step: a
+  // reader sees the old entry or the new one, never a part. With
+  // replace_existing an existing file at to is replaced, never a folder or a
+  // read-only file (5); without it an existing target fails (183). False when
+  // the source is missing (2/3) or to is on another drive (17).
+  virtual bool Move(std::string_view from, std::string_view to, bool replace_existing) = 0;
 
   // The short (8.3) form of an existing path; empty text when there is none.
   virtual Text ShortPathName(std::string_view path) = 0;

@@ -29,6 +29,9 @@ class LoggingFiles final : public FileSystem {
     return Note(in_.Copy(from, to, fail_if_exists), "Copied " + Text(from) + " to " + Text(to));
   }
   bool Delete(std::string_view p) override { return Note(in_.Delete(p), "Deleted " + Text(p)); }
+  bool Move(std::string_view from, std::string_view to, bool replace_existing) override {
+    return Note(in_.Move(from, to, replace_existing), "Moved " + Text(from) + " to " + Text(to));
+  }
   Text ShortPathName(std::string_view p) override { return in_.ShortPathName(p); }
   Text WindowsDirectory() override { return in_.WindowsDirectory(); }
   Text SystemFolderPath(SystemFolder which) override { return in_.SystemFolderPath(which); }
@@ -188,7 +191,8 @@ struct LoggingPlatform::Parts {
 LoggingPlatform::LoggingPlatform(Platform& inner, ActionLog& log)
     : parts_(new Parts{{inner.files, log}, {inner.registry, log}, {inner.shell, log},
                        {inner.dde, log}}),
-      platform_(new Platform{parts_->files, parts_->registry, parts_->shell, parts_->dde}) {}
+      platform_(new Platform{parts_->files, parts_->registry, parts_->shell, parts_->dde,
+                             inner.processes}) {}
 
 LoggingPlatform::~LoggingPlatform() = default;
 

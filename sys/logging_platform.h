@@ -28,7 +28,7 @@ class LoggingPlatform {
 };
 
 // Logs the text of every box with its caption, then passes it on to inner
-// (which, in an unattended run, shows nothing and answers with the first button).
+// (which, in an unattended run, shows nothing and answers as UnattendedAnswer says).
 class LoggingUi final : public Ui {
  public:
   LoggingUi(Ui& inner, ActionLog& log) : inner_(inner), log_(log) {}
@@ -40,12 +40,12 @@ class LoggingUi final : public Ui {
   ActionLog& log_;
 };
 
-// Shows nothing: every question is answered with its first button (Ok, Yes),
+// Shows nothing: every question gets UnattendedAnswer (Ok, Yes; Cancel to Retry),
 // the answer an unattended run stands for.
 class SilentUi final : public Ui {
  public:
   MsgAnswer ShowMessage(std::string_view, std::string_view, MsgButtons buttons, MsgIcon) override {
-    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    return UnattendedAnswer(buttons);
   }
 };
 

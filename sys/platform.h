@@ -3,6 +3,7 @@
 
 #include "sys/dde.h"
 #include "sys/file_system.h"
+#include "sys/processes.h"
 #include "sys/registry.h"
 #include "sys/shell.h"
 
@@ -14,6 +15,7 @@ struct Platform {
   Registry& registry;
   Shell& shell;
   DdeClient& dde;
+  Processes& processes;
 };
 
 // The real services of this build (Win32); defined only in the Windows build,

@@ -8,7 +8,7 @@ class SilentUi final : public Ui {
  public:
   MsgAnswer ShowMessage(std::string_view, std::string_view, MsgButtons buttons,
                        MsgIcon) override {
-    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    return UnattendedAnswer(buttons);
   }
 };
 

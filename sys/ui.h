@@ -5,10 +5,18 @@
 
 namespace pel {
 
-enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgButtons { Ok, OkCancel, YesNo, RetryCancel };
 enum class MsgIcon { None, Information, Warning, Error, Question };
-// Values are the Win32 IDOK/IDCANCEL/IDYES/IDNO codes.
-enum class MsgAnswer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+// Values are the Win32 IDOK/IDCANCEL/IDRETRY/IDYES/IDNO codes.
+enum class MsgAnswer { Ok = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7 };
+
+// The answer of a run nobody watches: the first button (Ok, Yes), except that
+// a Retry waits for a person who is not there, so it gives up (Cancel).
+inline MsgAnswer UnattendedAnswer(MsgButtons buttons) {
+  return buttons == MsgButtons::YesNo         ? MsgAnswer::Yes
+         : buttons == MsgButtons::RetryCancel ? MsgAnswer::Cancel
+                                              : MsgAnswer::Ok;
+}
 
 class Ui {
  public:

@@ -58,7 +58,7 @@ class HeadlessUninstView : public UninstView {
     if (onPump) onPump();
   }
   MsgAnswer Ask(std::string_view, std::string_view, MsgButtons buttons) override {
-    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    return UnattendedAnswer(buttons);
   }
 
   std::vector<Text> Lines(UninstControl c) const { return state_.Lines(c); }

@@ -155,6 +155,9 @@ class OriginalWatch::Files final : public FileSystem {
   bool Copy(std::string_view from, std::string_view to, bool fail_if_exists) override {
     return in_.Copy(from, to, fail_if_exists);
   }
+  bool Move(std::string_view from, std::string_view to, bool replace_existing) override {
+    return in_.Move(from, to, replace_existing);
+  }
   bool Delete(std::string_view p) override {
     bool ok = in_.Delete(p);
     // By identity: the removal spells the file from the registry's folder,
@@ -190,7 +193,8 @@ class OriginalWatch::Files final : public FileSystem {
 
 OriginalWatch::OriginalWatch(Platform& inner, CopyHost& host, Text original)
     : files_(std::make_unique<Files>(inner.files, host, std::move(original))),
-      platform_(std::make_unique<Platform>(Platform{*files_, inner.registry, inner.shell, inner.dde})) {}
+      platform_(std::make_unique<Platform>(Platform{*files_, inner.registry, inner.shell, inner.dde,
+                                                                inner.processes})) {}
 OriginalWatch::~OriginalWatch() = default;
 bool OriginalWatch::originalWanted() const { return files_->wanted; }
 

@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "setup/product_running.h"
 #include "uninstall/headless_uninst_view.h"
 #include "uninstall/uninst_form.h"
 
@@ -50,6 +51,10 @@ int RunUnattendedRemoval(bool mixmaster, Platform& platform, Ui& ui, ActionLog& 
     if (!app && !mix) {
       log.Write("Nothing to remove: Pelmora cannot be selected here, and Mixmaster was not asked for");
       return ExitNothingToRemove;
+    }
+    if (app && ProductRunning(platform, wiz.State().appDir)) {
+      log.Write(ProductRunningLogLine(wiz.State().appDir));
+      return ExitProductRunning;
     }
     log.Write(Text("Removing") + (app ? " Pelmora" : "") + (app && mix ? " and" : "") +
               (mix ? " Mixmaster" : ""));

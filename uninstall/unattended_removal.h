@@ -12,8 +12,8 @@ namespace pel {
 // The same order, steps, guards and survivors as the wizard; no pause, beep
 // or closing notice. The services' Ui must show nothing; every line the
 // wizard would log, and every box it would show, goes to log.
-// Returns ExitDone, ExitStepFailed (a box would have been shown) or
-// ExitNothingToRemove.
+// Returns ExitDone, ExitStepFailed (a box would have been shown),
+// ExitNothingToRemove or ExitProductRunning (nothing changed).
 int RunUnattendedRemoval(bool mixmaster, Platform& platform, Ui& ui, ActionLog& log);
 
 }  // namespace pel

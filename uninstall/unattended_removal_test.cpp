@@ -111,5 +111,29 @@ TEST(UnattendedRemoval, AValueOfTheWrongTypeRemovesNothing) {
   EXPECT_TRUE(q.m.registry.KeyExists(ProductKey));
 }
 
+TEST(UnattendedRemoval, PelmoraRunningChangesNothingUntilItIsClosed) {
+  for (bool image : {true, false}) {
+    SCOPED_TRACE(image ? "PL.exe running" : "database held open");
+    Quiet q;
+    q.App("C:\\Apps\\Pelmora");
+    int id = 0;
+    if (image) id = q.m.processes.Start("c:\\apps\\PELMORA\\pl.exe");
+    else ASSERT_TRUE(q.m.processes.Hold("C:\\Apps\\Pelmora\\PL.dbc"));
+    EXPECT_EQ(q.Run(false), ExitProductRunning);
+    EXPECT_TRUE(q.m.files.FileExists("C:\\Apps\\Pelmora\\PL.exe"));
+    EXPECT_TRUE(q.m.files.FileExists("C:\\Apps\\Pelmora\\UninstPL.exe"));
+    EXPECT_TRUE(q.m.registry.KeyExists(ProductKey));
+    EXPECT_TRUE(q.m.registry.KeyExists(UninstallEntryKey));
+    EXPECT_NE(q.logText.find("Pelmora is running from C:\\Apps\\Pelmora\\: nothing was changed"),
+              Text::npos);
+
+    if (image) q.m.processes.End(id);
+    else q.m.processes.Release("C:\\Apps\\Pelmora\\PL.dbc");
+    EXPECT_EQ(q.Run(false), ExitDone);
+    EXPECT_FALSE(q.m.files.FileExists("C:\\Apps\\Pelmora\\PL.exe"));
+    EXPECT_FALSE(q.m.registry.KeyExists(ProductKey));
+  }
+}
+
 }  // namespace
 }  // namespace pel

@@ -2,6 +2,7 @@
 #include "uninstall/uninst_form.h"
 
 #include "app/constants.h"
+#include "setup/product_running.h"
 #include "sys/paths.h"
 
 namespace pel {
@@ -114,6 +115,11 @@ void TUninstWiz::NextBtnClick() {
     if (page_ != UninstReviewPage || running_) return;
     if (view_.Ask("Uninstall now?", ProductName, MsgButtons::OkCancel) != MsgAnswer::Ok) return;
     if (!hooks_.waitDialog || !hooks_.waitDialog(ProductName, "...uninstalling software...")) return;
+    // A running Pelmora keeps its files: the user closes it or stays on Review.
+    AskBox ask = [this](std::string_view text, std::string_view caption, MsgButtons buttons) {
+      return view_.Ask(text, caption, buttons);
+    };
+    if (view_.IsChecked(C::AppEntries) && !AwaitProductClosed(platform_, state_.appDir, ask)) return;
     page_ = FinishPage;
     view_.ShowPage(FinishPage);
     view_.ProcessMessages();

@@ -279,5 +279,37 @@ TEST(UninstWiz, UnreadableKeyCountsAsInstalledWithEmptyFolder) {
   EXPECT_TRUE(w.view.IsChecked(C::AppEntries));
 }
 
+TEST(UninstForm, PelmoraRunningAsksRetryOrCancelBeforeTheRun) {
+  struct Case {
+    const char* what;
+    bool closeIt;  // the user ends Pelmora while the box shows, then Retry
+    int runs;
+    int page;
+  };
+  for (const Case& c : {Case{"Cancel", false, 0, UninstReviewPage},
+                        Case{"closed, then Retry", true, 1, FinishPage}}) {
+    SCOPED_TRACE(c.what);
+    Wizard w;
+    w.App("C:\\Apps\\Pelmora");
+    w.m.files.WriteWholeFile("C:\\Apps\\Pelmora\\PL.exe", "MZ");
+    int id = w.m.processes.Start("C:\\Apps\\Pelmora\\PL.exe");
+    TUninstWiz& wiz = w.Make();
+    w.ToReview();
+    w.view.ui.Answer(MsgAnswer::Ok);  // Uninstall now?
+    w.view.ui.Answer(c.closeIt ? MsgAnswer::Retry : MsgAnswer::Cancel);
+    w.view.ui.onBox = [&](const ScriptedUi::Box& box) {
+      if (box.buttons == MsgButtons::RetryCancel && c.closeIt) w.m.processes.End(id);
+    };
+    wiz.NextBtnClick();
+    ASSERT_EQ(w.view.ui.Boxes().size(), 2u);
+    EXPECT_EQ(w.view.ui.Boxes()[1].caption, "Pelmora");
+    EXPECT_EQ(w.view.ui.Boxes()[1].buttons, MsgButtons::RetryCancel);
+    EXPECT_NE(w.view.ui.Boxes()[1].text.find("Pelmora is running"), std::string::npos);
+    EXPECT_EQ(w.runs, c.runs);
+    EXPECT_EQ(wiz.Page(), c.page);
+    EXPECT_EQ(w.view.GetText(C::NextBtn), "Finish");
+  }
+}
+
 }  // namespace
 }  // namespace pel

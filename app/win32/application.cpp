@@ -39,6 +39,7 @@ MsgAnswer ShowBox(HWND owner, std::string_view text, std::string_view caption, M
                   MsgIcon icon) {
   UINT type = buttons == MsgButtons::OkCancel ? MB_OKCANCEL
               : buttons == MsgButtons::YesNo  ? MB_YESNO
+              : buttons == MsgButtons::RetryCancel ? MB_RETRYCANCEL
                                               : MB_OK;
   switch (icon) {
     case MsgIcon::Information: type |= MB_ICONINFORMATION; break;

@@ -85,12 +85,6 @@ void WriteToStandardError(std::string_view text) {
   if (err && err != INVALID_HANDLE_VALUE) WriteFile(err, text.data(), static_cast<DWORD>(text.size()), &put, nullptr);
 }
 
-Text CurrentFolder() {
-  char cwd[MAX_PATH + 1] = "";
-  GetCurrentDirectoryA(sizeof cwd, cwd);
-  return cwd;
-}
-
 // An unattended run: no window at all, not even the hidden main one; the
 // boxes the steps would show go to the log. Returns the exit code.
 int RunUnattended(Mode mode, const Switches& sw, Platform& base) {
@@ -107,7 +101,8 @@ int RunUnattended(Mode mode, const Switches& sw, Platform& base) {
   if (mode == Mode::Setup) {
     InstallServices services{logged.platform(), DiskStore(), ui, OwnPaths().ownStorePath,
                              SystemProgramsFolder, LocalDate, &log};
-    return RunUnattendedInstall(sw, CurrentFolder(), services);
+    services.sleep = [](int ms) { Sleep(static_cast<DWORD>(ms)); };
+    return RunUnattendedInstall(sw, OwnFolder(), services);
   }
   return RunUnattendedRemoval(sw.mixmaster, logged.platform(), ui, log);
 }

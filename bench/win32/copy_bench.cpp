@@ -60,7 +60,7 @@ double CopyStep(const std::string& from, const std::string& to) {
 }
 
 // The whole unattended installation (copy, registry, templates, group) as
-// setup.exe /S runs it, in this process; the source is the current folder.
+// setup.exe /S runs it, in this process, from the distribution folder given.
 double Unattended(const std::string& from, const std::string& to) {
   pel::Switches sw;
   sw.silent = true;
@@ -69,7 +69,6 @@ double Unattended(const std::string& from, const std::string& to) {
   sw.server = "smtp.example.org";
   sw.noGroup = true;
   pel::InstallServices s{pel::RealPlatform(), pel::DiskStore(), pel::CurrentUi(), "", nullptr};
-  SetCurrentDirectoryA(from.c_str());
   double t0 = Now();
   int code = pel::RunUnattendedInstall(sw, from, s);
   double t = Now() - t0;

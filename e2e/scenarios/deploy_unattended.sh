@@ -82,7 +82,7 @@ cp "$drive_c/deploy.log" "$artefacts/deploy.log"
 # The removal starts twice: the installed uninstaller, then its temporary copy.
 expect_eq "$(grep -c 'started unattended' <<<"$log")" 4 "runs in the log"
 grep -qF 'Removing from the temporary copy ' <<<"$log" || fail "the log does not name the temporary copy"
-for line in 'Copied C:\dist\PL.exe to C:\Program Files\Pelmora\PL.exe' \
+for line in 'Copied C:\dist\PL.exe to C:\Program Files\Pelmora\~PLset' '.tmp to C:\Program Files\Pelmora\PL.exe' \
             'Registry value HKCU\Software\Pelmora\AppDir = "C:\Program Files\Pelmora"' \
             'Creating program group: done' 'Deleted C:\Program Files\Pelmora\PL.exe' \
             'Registry key HKCU\Software\Pelmora deleted' '   registry key...done' 'Exit code 0'; do

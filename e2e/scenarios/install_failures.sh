@@ -1,5 +1,6 @@
 # Failing installations stop with their message and leave the wizard on Review,
-# ready to try again: an uncreatable folder, a read-only file, a busy database.
+# ready to try again: an uncreatable folder, a read-only file; a database held
+# open says Pelmora runs, and Retry goes on once it is closed.
 wait_out='
 window Pelmora
 gone 8000
@@ -38,6 +39,9 @@ click NextBtn
 box Pelmora "Install now?"
 answer OK
 $wait_out
+box Pelmora "Cannot replace the file License.txt:{LF}Access denied.{CR}{LF}{LF}Close the program that uses it, then click Retry; or click Cancel."
+snap cannot-replace
+answer Cancel
 box "Copy Failed" "System Error: Access denied.{CR}{LF}File: C:\\dist\\License.txt"
 snap copy-failed
 answer OK
@@ -58,16 +62,10 @@ click NextBtn
 box Pelmora "Install now?"
 answer OK
 $wait_out
-box "Pelmora Setup" "Cannot open file C:\\Program Files\\Pelmora\\PL.dbc."
-snap store-busy
-answer OK
-text Notebook1 Review
-enabled NextBtn 1
+box Pelmora "Pelmora is running and must be closed first.{LF}{LF}Close Pelmora, then click Retry; or click Cancel to go back."
+snap pelmora-running
 unlock
-click NextBtn
-box Pelmora "Install now?"
-answer OK
-$wait_out
+answer Retry
 wait-text Notebook1 Done
 $exit_quietly
 DRIVE

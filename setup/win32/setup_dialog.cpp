@@ -117,13 +117,16 @@ struct SetupWindow {
   HWND hwnd = nullptr;
   bool shown = false;
   InstallServices services{ActivePlatform(), DiskStore(), CurrentUi(), OwnPaths().ownStorePath,
-                           SystemProgramsFolder, LocalDate, &ProcessLog()};
+                           SystemProgramsFolder, LocalDate, &ProcessLog(),
+                           [](int ms) { Sleep(static_cast<DWORD>(ms)); }, true};
 };
 
 SetupHooks MakeHooks(SetupWindow& w) {
   Platform& p = w.services.platform;
   SetupHooks h;
-  h.readVersion = [&w] { return ReadSetting("Version", "", w.form->SettingsName()); };
+  h.readVersion = [&w] {
+    return ReadSetting("Version", "", WithTrailingBackslash(w.form->SourceFolder()) + w.form->SettingsName());
+  };
   h.readPrevious = [&w, &p] {
     ReadPreviousInstall(*w.form, p.registry);
     ReadPreviousAddress(*w.form, p.files, w.services.store);
@@ -157,11 +160,11 @@ void Construct(HWND hwnd, SetupWindow& w) {
   SendDlgItemMessageA(hwnd, IDC_RunPelmoraBox, BM_SETCHECK, BST_CHECKED, 0);
   AppendAboutItem(hwnd, TSetupForm::AboutCommand, "About Setup...");
 
-  char cwd[MAX_PATH + 1] = "";
-  GetCurrentDirectoryA(sizeof cwd, cwd);
+  // The distribution is the folder setup.exe lies in: a script or a prompt
+  // elsewhere must not make another folder the one installed.
   w.view.emplace(hwnd);
   w.form.emplace(*w.view, MakeHooks(w));
-  w.form->Construct(cwd);
+  w.form->Construct(OwnFolder());
   AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
 
   // The task bar shows the wizard's icon while it is open.

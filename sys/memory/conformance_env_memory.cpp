@@ -2,6 +2,8 @@
 #include "sys/conformance_env.h"
 #include "sys/memory/memory_platform.h"
 
+#include <vector>
+
 namespace pel {
 
 namespace {
@@ -18,9 +20,30 @@ class MemoryEnv final : public ConformanceEnv {
   const Text& scratch() const override { return scratch_; }
   const Text& scratch_key() const override { return key_; }
   bool real() const override { return false; }
+  bool StartWaitingProgram(const Text& image) override {
+    if (!memory_.files.WriteWholeFile(image, "MZ waiter")) return false;
+    int id = memory_.processes.Start(image);
+    if (id) started_.push_back(id);
+    return id != 0;
+  }
+  void EndStartedPrograms() override {
+    for (int id : started_) memory_.processes.End(id);
+    started_.clear();
+  }
+  bool Hold(const Text& path) override {
+    if (!memory_.processes.Hold(path)) return false;
+    held_.push_back(path);
+    return true;
+  }
+  void ReleaseHeld() override {
+    for (const Text& p : held_) memory_.processes.Release(p);
+    held_.clear();
+  }
 
  private:
   MemoryPlatform memory_;
+  std::vector<int> started_;
+  std::vector<Text> held_;
   Text scratch_ = "C:\\Users\\Tester\\Temp\\Scratch\\";
   Text key_ = "Software\\PelmoraConformance\\Run";
 };

@@ -13,6 +13,8 @@ struct MemoryFileSystem::Node {
   uint32_t attributes = 0;
   Text data;
   Text link_target;  // set only on a reparse point
+  int held = 0;      // opened elsewhere without sharing
+  int running = 0;   // a program runs from it
   Node* parent = nullptr;
   std::map<Text, std::unique_ptr<Node>> children;  // by lower-cased name
 
@@ -359,6 +361,7 @@ bool MemoryFileSystem::Copy(std::string_view from, std::string_view to, bool fai
   Node* source = Resolve(from);
   if (!source) return false;
   if (source->IsFolder()) return Fail(kErrorAccessDenied);
+  if (source->held) return Fail(kErrorSharingViolation);
   Text name;
   Node* parent = ResolveParent(to, &name);
   if (!parent) return false;
@@ -366,6 +369,7 @@ bool MemoryFileSystem::Copy(std::string_view from, std::string_view to, bool fai
   Node* target = parent->Child(name);
   if (target) {
     if (fail_if_exists) return Fail(kErrorFileExists);
+    if (target->held || target->running) return Fail(kErrorSharingViolation);
     // Copying a file onto itself would leave it empty; Windows refuses it as
     // a sharing violation.
     if (target == source) return Fail(32);
@@ -383,9 +387,71 @@ bool MemoryFileSystem::Copy(std::string_view from, std::string_view to, bool fai
 bool MemoryFileSystem::Delete(std::string_view path) {
   Node* node = Resolve(path);
   if (!node) return false;
-  if (node->IsFolder() || (node->attributes & kAttrReadOnly)) return Fail(kErrorAccessDenied);
+  if (node->held) return Fail(kErrorSharingViolation);
+  if (node->IsFolder() || (node->attributes & kAttrReadOnly) || node->running)
+    return Fail(kErrorAccessDenied);
   node->parent->children.erase(AnsiLowerCase(node->name));
   return true;
+}
+
+bool MemoryFileSystem::Move(std::string_view from, std::string_view to, bool replace_existing) {
+  Parsed pf, pt;
+  if (!Parse(from, &pf) || !Parse(to, &pt)) return false;
+  Node* source = Resolve(from);
+  if (!source) return false;
+  if (!source->parent) return Fail(kErrorAccessDenied);
+  if (pf.drive != pt.drive) return Fail(kErrorNotSameDevice);
+  if (source->held) return Fail(kErrorSharingViolation);
+  Text name;
+  Node* parent = ResolveParent(to, &name);
+  if (!parent) return false;
+  if (name.empty()) return Fail(kErrorAccessDenied);
+  for (Node* up = parent; up; up = up->parent)
+    if (up == source) return Fail(kErrorSharingViolation);  // into itself
+  Node* target = parent->Child(name);
+  if (target == source) {
+    // Only the spelling changes.
+    std::unique_ptr<Node> self = std::move(source->parent->children[AnsiLowerCase(source->name)]);
+    source->parent->children.erase(AnsiLowerCase(source->name));
+    self->name = name;
+    parent->children[AnsiLowerCase(name)] = std::move(self);
+    return true;
+  }
+  if (target) {
+    if (!replace_existing) return Fail(kErrorAlreadyExists);
+    if (target->held) return Fail(kErrorSharingViolation);
+    if (target->IsFolder() || source->IsFolder() || (target->attributes & kAttrReadOnly) ||
+        target->running)
+      return Fail(kErrorAccessDenied);
+    parent->children.erase(AnsiLowerCase(target->name));
+  }
+  Node* moved = NewChild(parent, name, source->attributes);
+  moved->data = std::move(source->data);
+  moved->link_target = source->link_target;
+  moved->running = source->running;
+  moved->children = std::move(source->children);
+  for (auto& [key, child] : moved->children) child->parent = moved;
+  source->parent->children.erase(AnsiLowerCase(source->name));
+  return true;
+}
+
+bool MemoryFileSystem::SetHeld(std::string_view path, bool on) {
+  Node* node = Resolve(path);
+  if (!node || node->IsFolder()) return false;
+  node->held += on ? 1 : (node->held > 0 ? -1 : 0);
+  return true;
+}
+
+bool MemoryFileSystem::SetRunning(std::string_view path, bool on) {
+  Node* node = Resolve(path);
+  if (!node || node->IsFolder()) return false;
+  node->running += on ? 1 : (node->running > 0 ? -1 : 0);
+  return true;
+}
+
+bool MemoryFileSystem::IsHeld(std::string_view path) {
+  Node* node = Resolve(path);
+  return node && !node->IsFolder() && node->held > 0;
 }
 
 Text MemoryFileSystem::ShortPathName(std::string_view path) {
@@ -494,6 +560,7 @@ bool MemoryFileSystem::WriteWholeFile(std::string_view path, std::string_view da
   if (name.empty()) return Fail(kErrorAccessDenied);
   Node* node = parent->Child(name);
   if (node) {
+    if (node->held || node->running) return Fail(kErrorSharingViolation);
     if (node->IsFolder() ||
         (node->attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem))) {
       return Fail(kErrorAccessDenied);
@@ -510,6 +577,7 @@ bool MemoryFileSystem::ReadWholeFile(std::string_view path, Text* data) {
   Node* node = Resolve(path);
   if (!node) return false;
   if (node->IsFolder()) return Fail(kErrorAccessDenied);
+  if (node->held) return Fail(kErrorSharingViolation);
   *data = node->data;
   return true;
 }

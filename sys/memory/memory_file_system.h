@@ -32,6 +32,7 @@ class MemoryFileSystem final : public FileSystem {
   bool RemoveEmptyDirectory(std::string_view path) override;
   bool Copy(std::string_view from, std::string_view to, bool fail_if_exists) override;
   bool Delete(std::string_view path) override;
+  bool Move(std::string_view from, std::string_view to, bool replace_existing) override;
   Text ShortPathName(std::string_view path) override;
   Text WindowsDirectory() override;
   Text SystemFolderPath(SystemFolder which) override;
@@ -55,6 +56,14 @@ class MemoryFileSystem final : public FileSystem {
   void SetSystemFolder(SystemFolder which, std::string_view path) { system_folders_[which] = Text(path); }
   // Sets an environment variable for ExpandEnvironment (names without regard to case).
   void SetEnvironment(std::string_view name, std::string_view value);
+  // Another program opens the file without sharing (held) or runs from it
+  // (running), as often as called; false when no file is there. A held file
+  // can be neither read, written, copied, replaced, moved nor deleted (32); a
+  // running image can be read and moved away, but not written or replaced (32
+  // for a write or copy, 5 for a replace or delete), as Windows has it.
+  bool SetHeld(std::string_view path, bool on);
+  bool SetRunning(std::string_view path, bool on);
+  bool IsHeld(std::string_view path);
   // The full path of an existing entry with every name spelled as stored
   // (drive letter upper-case); empty when missing.
   Text StoredSpelling(std::string_view path);

@@ -3,6 +3,7 @@
 
 #include "sys/memory/memory_dde.h"
 #include "sys/memory/memory_file_system.h"
+#include "sys/memory/memory_processes.h"
 #include "sys/memory/memory_registry.h"
 #include "sys/memory/memory_shell.h"
 #include "sys/platform.h"
@@ -22,9 +23,10 @@ class MemoryPlatform {
   MemoryRegistry registry;
   MemoryShell shell{files};
   MemoryDde dde;
+  MemoryProcesses processes{files};
 
  private:
-  Platform platform_{files, registry, shell, dde};
+  Platform platform_{files, registry, shell, dde, processes};
 };
 
 }  // namespace pel

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,10 +19,12 @@ class ScriptedUi final : public Ui {
     MsgIcon icon;
   };
 
-  // Answers to give, in order; once used up, Ok/Yes as the first button.
+  // Answers to give, in order; once used up, UnattendedAnswer (Ok, Yes, Cancel for Retry).
   void Answer(MsgAnswer a) { answers_.push_back(a); }
   const std::vector<Box>& Boxes() const { return boxes_; }
   void Reset() { boxes_.clear(); answers_.clear(); }
+  // Runs as each box shows, before it is answered: what the user does meanwhile.
+  std::function<void(const Box&)> onBox;
 
   MsgAnswer ShowMessage(std::string_view text, std::string_view caption, MsgButtons buttons,
                        MsgIcon icon) override;

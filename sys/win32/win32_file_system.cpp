@@ -94,6 +94,17 @@ bool Win32FileSystem::Copy(std::string_view from, std::string_view to, bool fail
   return CopyFileA(source.c_str(), target.c_str(), FALSE) || Failed();
 }
 
+bool Win32FileSystem::Move(std::string_view from, std::string_view to, bool replace_existing) {
+  Text source(from), target(to);
+  DWORD flags = 0;
+  if (replace_existing) {
+    // As for a copy: Wine run by root would replace a read-only file.
+    if (ReadOnlyTarget(to)) return false;
+    flags = MOVEFILE_REPLACE_EXISTING;
+  }
+  return MoveFileExA(source.c_str(), target.c_str(), flags) || Failed();
+}
+
 bool Win32FileSystem::Delete(std::string_view path) {
   return DeleteFileA(Text(path).c_str()) || Failed();
 }

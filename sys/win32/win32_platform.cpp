@@ -10,7 +10,8 @@ Platform& RealPlatform() {
   static win32::Win32Registry registry;
   static win32::Win32Shell shell;
   static win32::Win32Dde dde;
-  static Platform platform{files, registry, shell, dde};
+  static win32::Win32Processes processes;
+  static Platform platform{files, registry, shell, dde, processes};
   return platform;
 }
 

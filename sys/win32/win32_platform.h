@@ -18,6 +18,7 @@ class Win32FileSystem final : public FileSystem {
   bool RemoveEmptyDirectory(std::string_view path) override;
   bool Copy(std::string_view from, std::string_view to, bool fail_if_exists) override;
   bool Delete(std::string_view path) override;
+  bool Move(std::string_view from, std::string_view to, bool replace_existing) override;
   Text ShortPathName(std::string_view path) override;
   Text WindowsDirectory() override;
   Text SystemFolderPath(SystemFolder which) override;
@@ -71,6 +72,14 @@ class Win32Dde final : public DdeClient {
 
  private:
   DWORD instance_ = 0;
+};
+
+// The process list (Toolhelp) and each process's image, compared with a
+// file by the file's identity (volume and file index), not by its spelling.
+class Win32Processes final : public Processes {
+ public:
+  bool RunsFrom(std::string_view image) override;
+  bool HeldOpen(std::string_view path) override;
 };
 
 }  // namespace pel::win32

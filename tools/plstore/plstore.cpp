@@ -43,7 +43,7 @@ class StreamUi final : public Ui {
   MsgAnswer ShowMessage(std::string_view text, std::string_view caption, MsgButtons buttons,
                        MsgIcon) override {
     err_ << caption << ": " << text << "\n";
-    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    return UnattendedAnswer(buttons);
   }
 
  private:

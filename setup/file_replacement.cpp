@@ -1,0 +1,112 @@
+// Files of one folder replaced so that each is wholly old or wholly new, and all of them can be put back.
+#include "setup/file_replacement.h"
+
+#include <string>
+
+#include "sys/paths.h"
+
+namespace pel {
+
+FileReplacement::FileReplacement(FileSystem& fs, Text folder) : fs_(fs), folder_(std::move(folder)) {
+  RemoveLeftovers();
+  std::vector<DirEntry> entries;
+  fs_.List(folder_ + "*.*", kAttrAll, &entries);
+  for (const DirEntry& e : entries) existing_[AnsiLowerCase(e.name)] = e.attributes;
+  Text work = folder_ + Text(WorkFolder);
+  temp_ = fs_.MakeDirectory(work) ? work + "\\" : folder_;
+}
+
+FileReplacement::~FileReplacement() { RollBack(); }
+
+bool FileReplacement::Fail() {
+  error_ = fs_.LastError();
+  return false;
+}
+
+template <class Op>
+Text FileReplacement::ToFreshName(Op op) {
+  // Names left by someone else are passed over, not overwritten.
+  for (int tries = 0; tries < 1000; ++tries) {
+    Text name = temp_ + Text(TempPrefix) + std::to_string(++serial_) + Text(TempExt);
+    if (op(name)) return name;
+    uint32_t e = fs_.LastError();
+    if (e != kErrorFileExists && e != kErrorAlreadyExists) break;
+  }
+  Fail();
+  return Text();
+}
+
+bool FileReplacement::Put(const Text& source, const Text& name, uint32_t source_attributes) {
+  const Text target = folder_ + name;
+  Text fresh = ToFreshName([&](const Text& t) { return fs_.Copy(source, t, true); });
+  if (fresh.empty()) return false;
+  // A copy keeps the attributes of its source. From a CD or a write-protected
+  // share that means a database the client cannot write and files the next
+  // installation cannot replace; the other bits are the distribution's choice.
+  uint32_t a = source_attributes == kNoAttributes ? fs_.Attributes(fresh) : source_attributes;
+  if (a != kNoAttributes && (a & kAttrReadOnly)) {
+    a = fs_.Attributes(fresh);  // the copy's own, which may have gained bits
+    if (a != kNoAttributes) fs_.SetAttributes(fresh, a & ~kAttrReadOnly);
+  }
+
+  Text backup;
+  auto it = existing_.find(AnsiLowerCase(name));
+  uint32_t old = it == existing_.end() ? kNoAttributes : fs_.Attributes(target);
+  if (old != kNoAttributes && !(old & kAttrDirectory)) {
+    // A read-only file is the user's word that it stays: it is not moved aside.
+    if (old & kAttrReadOnly) {
+      error_ = kErrorAccessDenied;
+      fs_.Delete(fresh);
+      return false;
+    }
+    backup = ToFreshName([&](const Text& t) { return fs_.Move(target, t, false); });
+    if (backup.empty()) {
+      fs_.Delete(fresh);
+      return false;
+    }
+  }
+  // The name is free now; anything standing there (a folder) makes this fail.
+  if (!fs_.Move(fresh, target, false)) {
+    Fail();
+    if (!backup.empty()) fs_.Move(backup, target, true);
+    fs_.Delete(fresh);
+    return false;
+  }
+  done_.push_back({target, backup});
+  return true;
+}
+
+void FileReplacement::Commit() {
+  for (const Done& d : done_)
+    if (!d.backup.empty()) fs_.Delete(d.backup);
+  done_.clear();
+  RemoveWorkFolder();
+}
+
+void FileReplacement::RollBack() {
+  for (auto it = done_.rbegin(); it != done_.rend(); ++it) {
+    if (it->backup.empty()) fs_.Delete(it->target);
+    else fs_.Move(it->backup, it->target, true);
+  }
+  done_.clear();
+  RemoveWorkFolder();
+}
+
+void FileReplacement::RemoveWorkFolder() {
+  if (temp_ != folder_) fs_.RemoveEmptyDirectory(WithoutTrailingBackslash(temp_));
+  temp_ = folder_;
+}
+
+void FileReplacement::RemoveLeftovers() {
+  // Only a plain folder of that name is emptied: a link there leads elsewhere.
+  Text work = folder_ + Text(WorkFolder);
+  for (const Text& where : {folder_, work + "\\"}) {
+    if (where != folder_ && fs_.Attributes(work) != kAttrDirectory) continue;
+    std::vector<DirEntry> entries;
+    fs_.List(where + Text(TempPrefix) + "*" + Text(TempExt), kAttrAll & ~kAttrDirectory, &entries);
+    for (const DirEntry& e : entries) fs_.Delete(where + e.name);
+  }
+  if (fs_.Attributes(work) == kAttrDirectory) fs_.RemoveEmptyDirectory(work);
+}
+
+}  // namespace pel

@@ -25,6 +25,21 @@ unsigned char TableUpper(unsigned char c) {
   }
 }
 
+static Text InBase(unsigned long long value, int width, unsigned base) {
+  char digits[64];
+  int n = 0;
+  do {
+    digits[n++] = "0123456789ABCDEF"[value % base];
+    value /= base;
+  } while (value != 0);
+  Text out(width > n ? width - n : 0, '0');
+  while (n > 0) out += digits[--n];
+  return out;
+}
+
+Text ZeroPadded(unsigned long long value, int width) { return InBase(value, width, 10); }
+Text UpperHex(unsigned long long value, int width) { return InBase(value, width, 16); }
+
 bool AnsiStartsText(std::string_view prefix, std::string_view s) {
   return s.size() >= prefix.size() && AnsiSameText(prefix, s.substr(0, prefix.size()));
 }

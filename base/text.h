@@ -28,4 +28,10 @@ bool AnsiStartsText(std::string_view prefix, std::string_view s);
 unsigned char TableLower(unsigned char c);
 unsigned char TableUpper(unsigned char c);
 
+// Numbers as the logs and messages spell them, without the printf family
+// (which would be most of the program's runtime): decimal with leading zeros
+// up to `width` digits (never cut short), and upper-case hexadecimal likewise.
+Text ZeroPadded(unsigned long long value, int width);
+Text UpperHex(unsigned long long value, int width);
+
 }  // namespace pel

@@ -29,6 +29,20 @@ TEST(CaseTable, FoldsAsciiAndWesternLettersOnly) {
 // In the Windows build AnsiLowerCase/AnsiUpperCase are the system's calls: the
 // native table must give the same answer for every byte, or the native tests
 // would prove behaviour the real program does not have.
+TEST(Numbers, SpellAsPrintfWouldWithoutCuttingDigits) {
+  struct Case { unsigned long long value; int width; const char* decimal; const char* hex; };
+  const Case cases[] = {
+      {0, 0, "0", "0"},           {7, 3, "007", "007"},
+      {2026, 4, "2026", "07EA"},  {123456, 2, "123456", "1E240"},
+      {0x80004005, 8, "2147500037", "80004005"},
+      {18446744073709551615ull, 1, "18446744073709551615", "FFFFFFFFFFFFFFFF"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ZeroPadded(c.value, c.width), c.decimal) << c.value;
+    EXPECT_EQ(UpperHex(c.value, c.width), c.hex) << c.value;
+  }
+}
+
 TEST(CaseMapping, AgreesWithTableForAllBytes) {
   for (int c = 1; c < 256; ++c) {
     Text one(1, static_cast<char>(c));

@@ -57,4 +57,4 @@ for i in $(seq 20); do head -c $((5 * 1024 * 1024)) /dev/urandom > "$c/large/fil
 echo "1,000 small files: $(wine 'C:\copy_bench.exe' 'C:\small' 'C:\scratch' 2>/dev/null | tr -d '\r')"
 echo "20 files of 5 MB:  $(wine 'C:\copy_bench.exe' 'C:\large' 'C:\scratch' 2>/dev/null | tr -d '\r')"
 wine 'C:\delete_bench.exe' 'C:\scratch-delete' 2>/dev/null | tr -d '\r'
-echo "setup.exe, stripped: $(stat -c %s "$build/app/setup.exe") bytes"
+echo "setup.exe, stripped: $(stat -c %s "$build/demo-dist/setup.exe") bytes"

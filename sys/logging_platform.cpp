@@ -1,6 +1,8 @@
 // Logging decorators over the platform seams: the installation log without touching the steps.
 #include "sys/logging_platform.h"
 
+#include "base/text.h"
+
 #include <string>
 
 namespace pel {
@@ -125,10 +127,8 @@ class LoggingShell final : public Shell {
   LoggingShell(Shell& inner, ActionLog& log) : in_(inner), log_(log) {}
   int32_t SaveShortcut(const ShortcutFields& link, std::string_view file) override {
     int32_t hr = in_.SaveShortcut(link, file);
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
     log_.Write("Shortcut " + Text(file) + " to " + link.path +
-               (hr >= 0 ? Text() : " FAILED (" + Text(code) + ")"));
+               (hr >= 0 ? Text() : " FAILED (0x" + UpperHex(static_cast<uint32_t>(hr), 8) + ")"));
     return hr;
   }
   bool LoadShortcut(std::string_view file, ShortcutFields* link) override {

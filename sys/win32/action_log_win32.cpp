@@ -1,8 +1,8 @@
 // The installation log on Windows: a file opened for appending only, and the local clock.
 #include <windows.h>
 
-#include <cstdio>
 
+#include "base/text.h"
 #include "sys/action_log.h"
 
 namespace pel {
@@ -36,18 +36,15 @@ std::unique_ptr<LogSink> OpenAppendLog(const Text& path) {
 Text LocalTimestamp() {
   SYSTEMTIME t;
   GetLocalTime(&t);
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u.%03u", t.wYear, t.wMonth, t.wDay,
-                t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
-  return buf;
+  return ZeroPadded(t.wYear, 4) + "-" + ZeroPadded(t.wMonth, 2) + "-" + ZeroPadded(t.wDay, 2) + " " +
+         ZeroPadded(t.wHour, 2) + ":" + ZeroPadded(t.wMinute, 2) + ":" + ZeroPadded(t.wSecond, 2) +
+         "." + ZeroPadded(t.wMilliseconds, 3);
 }
 
 Text LocalDate() {
   SYSTEMTIME t;
   GetLocalTime(&t);
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%04u%02u%02u", t.wYear, t.wMonth, t.wDay);
-  return buf;
+  return ZeroPadded(t.wYear, 4) + ZeroPadded(t.wMonth, 2) + ZeroPadded(t.wDay, 2);
 }
 
 }  // namespace pel

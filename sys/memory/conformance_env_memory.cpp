@@ -1,6 +1,7 @@
 // The conformance tests' environment over the in-memory platform.
 #include "sys/conformance_env.h"
 #include "sys/memory/memory_platform.h"
+#include "sys/paths.h"
 
 namespace pel {
 
@@ -18,6 +19,9 @@ class MemoryEnv final : public ConformanceEnv {
   const Text& scratch() const override { return scratch_; }
   const Text& scratch_key() const override { return key_; }
   bool real() const override { return false; }
+  bool MakeFolderLink(const Text& link, const Text& target) override {
+    return memory_.files.MakeLink(WithoutTrailingBackslash(link), target, true);
+  }
 
  private:
   MemoryPlatform memory_;

@@ -147,7 +147,7 @@ std::vector<Text> Win32FileSystem::KnownFolders() {
   // Those without a number of their own.
   for (const KNOWNFOLDERID* id : {&FOLDERID_Public, &FOLDERID_UserProfiles, &FOLDERID_ProgramData,
                                   &FOLDERID_Downloads, &FOLDERID_SavedGames, &FOLDERID_Contacts,
-                                  &FOLDERID_Links, &FOLDERID_Searches, &FOLDERID_LocalAppDataLow}) {
+                                  &FOLDERID_Links, &FOLDERID_LocalAppDataLow}) {
     PWSTR wide = nullptr;
     if (SUCCEEDED(SHGetKnownFolderPath(*id, 0, nullptr, &wide)) && wide) {
       char path[MAX_PATH * 2 + 1] = "";

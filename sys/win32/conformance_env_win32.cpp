@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sys/conformance_env.h"
@@ -27,7 +28,8 @@ Text HostName(const Text& path) {
   return result;
 }
 
-// Runs a host program under Wine and waits for it; true when it ended with 0.
+// Runs a host program under Wine and waits for it; true when it started.
+// (Wine does not pass a host program's exit code on: look at what it did.)
 bool RunHost(Text command_line) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -37,11 +39,9 @@ bool RunHost(Text command_line) {
     return false;
   }
   WaitForSingleObject(process.hProcess, 10000);
-  DWORD code = 1;
-  GetExitCodeProcess(process.hProcess, &code);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  return code == 0;
+  return true;
 }
 
 // Removes a tree whatever its attributes; only for the scratch area.
@@ -85,7 +85,14 @@ class Win32Env final : public ConformanceEnv {
     RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
   }
   ~Win32Env() override {
-    for (const Text& link : links_) RunHost("/bin/rm -f \"" + link + "\"");
+    for (const auto& [host, windows] : links_) RunHost("/bin/rm -f \"" + host + "\"");
+    // The removals may still be on their way when their processes are gone.
+    for (const auto& [host, windows] : links_) {
+      for (int waited = 0; waited < 5000; waited += 50) {
+        if (GetFileAttributesA(windows.c_str()) == INVALID_FILE_ATTRIBUTES) break;
+        Sleep(50);
+      }
+    }
     Scrub(scratch_);
     RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\PelmoraConformance");
@@ -101,18 +108,23 @@ class Win32Env final : public ConformanceEnv {
     Text host_link = HostName(bare), host_target = HostName(WithoutTrailingBackslash(target));
     if (!host_link.empty() && !host_target.empty()) {
       if (!RunHost("/bin/ln -s \"" + host_target + "\" \"" + host_link + "\"")) return false;
-      links_.push_back(host_link);
+      links_.push_back({host_link, bare});
     } else if (!CreateSymbolicLinkA(bare.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
       return false;
     }
-    DWORD a = GetFileAttributesA(bare.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+    // The host program may still be on its way when its process is reported gone.
+    for (int waited = 0; waited < 5000; waited += 50) {
+      DWORD a = GetFileAttributesA(bare.c_str());
+      if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+      Sleep(50);
+    }
+    return false;
   }
 
  private:
   Text scratch_;
   Text key_;
-  std::vector<Text> links_;  // host names of the links made
+  std::vector<std::pair<Text, Text>> links_;  // each link made: its host and its own name
 };
 
 }  // namespace

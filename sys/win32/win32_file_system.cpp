@@ -119,11 +119,12 @@ Text Win32FileSystem::FinalPathName(std::string_view path) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.valid()) return Failed(), Text();
-  Text result = TwoStepText([&](char* buffer, DWORD size) {
-    DWORD got = GetFinalPathNameByHandleA(file.get(), buffer, size, FILE_NAME_NORMALIZED);
-    // Asked with too small a buffer it answers the size with the zero byte.
-    return buffer == nullptr && got > 0 ? got - 1 : got;
-  });
+  // Wine's call does not answer the size it needs when given no buffer; the
+  // longest path the system has fits this one.
+  std::vector<char> buffer(32768 + 1, '\0');
+  DWORD got = GetFinalPathNameByHandleA(file.get(), buffer.data(),
+                                        static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+  Text result = got > 0 && got < buffer.size() ? Text(buffer.data(), got) : Text();
   if (result.empty()) return Failed(), Text();
   if (result.starts_with("\\\\?\\UNC\\")) {
     result = "\\\\" + result.substr(8);

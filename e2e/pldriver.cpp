@@ -53,6 +53,7 @@
 //   short-path <path>           print "short " and the path's short (8.3) form
 //   unseen <code> [ms]          the started program ends with code, and no window of it
 //                               is visible at any moment of its run (default 30000)
+//   selected <ctl> 0|1          the edit's whole text is selected / is not
 //   sleep <ms>
 // "The program" is the started process and the copies it starts of itself
 // (e2e/driver_family.h, which has more commands).
@@ -67,6 +68,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/driver_edit.h"
 #include "e2e/driver_family.h"
 #include "setup/win32/dialog_ids.h"
 #include "setup/win32/setup_ids.h"
@@ -724,6 +726,11 @@ void Run(const std::vector<std::string>& w) {
     DWORD n = GetShortPathNameA(w[1].c_str(), buf, MAX_PATH);
     Expect(n > 0 && n < MAX_PATH, "no short form of " + Show(w[1]));
     std::printf("short %s\n", buf);
+  } else if (c == "selected") {
+    Need(w, 3);
+    std::string seen;
+    bool v = WholeTextSelected(Control(w[1]), &seen);
+    Expect(v == (w[2] == "1"), w[1] + ": " + seen);
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));
   } else if (c == "artefacts") {

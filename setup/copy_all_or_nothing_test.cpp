@@ -51,6 +51,8 @@ class FaultFiles final : public FileSystem {
     return Change("move", to, from) && in_.Move(from, to, replace);
   }
   Text ShortPathName(std::string_view p) override { return in_.ShortPathName(p); }
+  Text FinalPathName(std::string_view p) override { return in_.FinalPathName(p); }
+  std::vector<Text> KnownFolders() override { return in_.KnownFolders(); }
   Text WindowsDirectory() override { return in_.WindowsDirectory(); }
   Text SystemFolderPath(SystemFolder w) override { return in_.SystemFolderPath(w); }
   Text ExpandEnvironment(std::string_view t) override { return in_.ExpandEnvironment(t); }

@@ -18,6 +18,10 @@ class ConformanceEnv {
   // A registry key path under HKEY_CURRENT_USER that does not exist yet; it is
   // deleted with its subkeys when the environment ends.
   virtual const Text& scratch_key() const = 0;
+  // Makes link a folder link (as the platform shows one: a reparse point
+  // that the file calls follow) to target; it goes when the environment ends,
+  // target untouched. False when this platform cannot make one.
+  virtual bool MakeFolderLink(const Text& link, const Text& target) = 0;
   // True for the Win32 implementation, false for the in-memory one.
   virtual bool real() const = 0;
   // Puts a program that waits until it is ended at image (a path in the

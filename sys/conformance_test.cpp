@@ -8,6 +8,7 @@
 #include "sys/conformance_env.h"
 #include "sys/delimited_field.h"
 #include "sys/paths.h"
+#include "sys/resolved_folder.h"
 #include "sys/services.h"
 
 namespace pel {
@@ -38,6 +39,11 @@ class Conformance : public ::testing::Test {
   }
   void Folder(std::string_view rest) {
     ASSERT_TRUE(fs().MakeDirectory(S(rest))) << rest << " error " << fs().LastError();
+  }
+  // DeleteTree on the folder a spelling resolves to; false when it resolves to none.
+  bool Tree(std::string_view spelling) {
+    FolderResolution r = ResolveFolder(fs(), spelling);
+    return r.folder && DeleteTree(fs(), *r.folder);
   }
   std::vector<Text> Names(std::string_view folder, uint32_t mask = kAttrAll) {
     std::vector<DirEntry> entries;
@@ -337,8 +343,7 @@ TEST_F(Conformance, DeleteTreeRemovesNestedFoldersAndFiles) {
   File("Tree\\Sub One\\Deeper Still\\b with blank.txt");
   Folder("Tree\\s2");
   File("Tree\\s2\\c");
-  Text path = S("Tree\\");
-  EXPECT_TRUE(DeleteTree(fs(), path));
+  EXPECT_TRUE(Tree(S("Tree\\")));
   EXPECT_FALSE(fs().DirectoryExists(S("Tree")));
   EXPECT_TRUE(Names(env_->scratch()).empty());
 }
@@ -353,8 +358,7 @@ TEST_F(Conformance, DeleteTreeKeepsEveryFolderAboveAReadOnlyFile) {
   Folder("Tree\\Side");
   File("Tree\\Side\\s.txt");
   ASSERT_TRUE(fs().SetAttributes(S("Tree\\A\\B\\locked.txt"), kAttrReadOnly));
-  Text path = S("Tree");
-  EXPECT_FALSE(DeleteTree(fs(), path));
+  EXPECT_FALSE(Tree(S("Tree")));
   EXPECT_TRUE(fs().FileExists(S("Tree\\A\\B\\locked.txt")));
   EXPECT_EQ(fs().Attributes(S("Tree\\A\\B\\locked.txt")) & kAttrReadOnly, kAttrReadOnly);
   EXPECT_THAT(Names(S("Tree")), UnorderedElementsAre("A"));
@@ -362,26 +366,25 @@ TEST_F(Conformance, DeleteTreeKeepsEveryFolderAboveAReadOnlyFile) {
   EXPECT_THAT(Names(S("Tree\\A\\B")), UnorderedElementsAre("locked.txt"));
 }
 
-TEST_F(Conformance, DeleteTreeOnMissingFolderTouchesNothing) {
+TEST_F(Conformance, NoTreeToDeleteWhereNoFolderResolves) {
+  using O = FolderResolution::Outcome;
   File("bystander.txt");
-  Text path = S("Missing");
-  EXPECT_FALSE(DeleteTree(fs(), path));
-  EXPECT_EQ(path, S("Missing"));
+  EXPECT_EQ(ResolveFolder(fs(), S("Missing")).outcome, O::Missing);
+  EXPECT_EQ(ResolveFolder(fs(), S("bystander.txt")).outcome, O::Refused);
+  EXPECT_EQ(ResolveFolder(fs(), "").outcome, O::Empty);
+  EXPECT_FALSE(Tree(S("Missing")));
+  EXPECT_FALSE(Tree(S("bystander.txt")));
   EXPECT_THAT(Names(env_->scratch()), UnorderedElementsAre("bystander.txt"));
-  Text file_path = S("bystander.txt");
-  EXPECT_FALSE(DeleteTree(fs(), file_path));
-  EXPECT_TRUE(fs().FileExists(S("bystander.txt")));
-  Text empty;
-  EXPECT_FALSE(DeleteTree(fs(), empty));
-  EXPECT_EQ(empty, "");
 }
 
-TEST_F(Conformance, DeleteTreeNormalisesTheCallersPath) {
+TEST_F(Conformance, DeleteTreeTakesTheFolderWithOrWithoutItsBackslash) {
   Folder("NoSlash");
   File("NoSlash\\f.txt");
-  Text path = S("NoSlash");
-  EXPECT_TRUE(DeleteTree(fs(), path));
-  EXPECT_EQ(path, S("NoSlash\\"));
+  FolderResolution bare = ResolveFolder(fs(), S("NoSlash"));
+  ASSERT_TRUE(bare.folder);
+  EXPECT_TRUE(bare.folder->Path().ends_with("\\NoSlash\\"));
+  EXPECT_TRUE(*bare.folder == *ResolveFolder(fs(), S("NoSlash\\")).folder);
+  EXPECT_TRUE(DeleteTree(fs(), *bare.folder));
   EXPECT_FALSE(fs().DirectoryExists(S("NoSlash")));
 }
 
@@ -401,8 +404,7 @@ class DeleteTreeMarkedFolder : public Conformance {
       GTEST_SKIP() << "this file system does not keep bit " << extra << " on a folder";
     }
     ASSERT_EQ(got, kAttrDirectory | extra);
-    Text path = S("T");
-    EXPECT_FALSE(DeleteTree(fs(), path));
+    EXPECT_FALSE(Tree(S("T")));
     EXPECT_TRUE(fs().FileExists(S("T\\Marked\\inside.txt")));
     EXPECT_FALSE(fs().FileExists(S("T\\plain.txt")));
     EXPECT_TRUE(fs().DirectoryExists(S("T")));

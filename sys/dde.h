@@ -20,12 +20,14 @@ class DdeConversation {
 class DdeClient {
  public:
   virtual ~DdeClient() = default;
-  // Opens a conversation with service and topic. When the first attempt fails,
-  // starts the command line service + " " + topic (minimised, not activated)
-  // and, when that start succeeded, tries once more. nullptr when no
+  // Opens a conversation with service and topic. When the first attempt fails
+  // and program (the full path of the server's program) is given, starts it
+  // with the topic as its argument (minimised, not activated, never searched
+  // for) and, when that start succeeded, tries once more. nullptr when no
   // conversation could be opened.
   virtual std::unique_ptr<DdeConversation> Connect(std::string_view service,
-                                                   std::string_view topic) = 0;
+                                                   std::string_view topic,
+                                                   std::string_view program) = 0;
 };
 
 }  // namespace pel

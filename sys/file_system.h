@@ -96,12 +96,26 @@ class FileSystem {
   virtual bool Move(std::string_view from, std::string_view to, bool replace_existing) = 0;
 
   // The short (8.3) form of an existing path; empty text when there is none.
+  // Like the platform's call it walks the path name by name as written: "."
+  // and ".." parts, forward slashes, doubled separators and a "\\?\" prefix
+  // stay as given, and a name on the way that does not exist fails the whole.
   virtual Text ShortPathName(std::string_view path) = 0;
+  // The full path of the existing file or folder that path opens, as the
+  // system itself names it: "." and ".." taken as the file calls take them,
+  // every link or junction on the way and at the end followed, names and
+  // drive letter as stored, one backslash between names, no "\\?\" prefix
+  // and no final backslash (except a drive root's). Empty when path opens
+  // nothing.
+  virtual Text FinalPathName(std::string_view path) = 0;
   // The Windows folder as the system gives it (no backslash added); empty on failure.
   virtual Text WindowsDirectory() = 0;
   // One of the system's own folders as the system gives it (no backslash
   // added); empty when the system has none or the call fails.
   virtual Text SystemFolderPath(SystemFolder which) = 0;
+  // Every folder the system reports as one of its own or of its users (the
+  // shell and known folders of the user and of all users), as it gives them;
+  // the ones it cannot give are left out.
+  virtual std::vector<Text> KnownFolders() = 0;
   // text with every %NAME% replaced by that environment variable's value; an
   // unknown name stays as written.
   virtual Text ExpandEnvironment(std::string_view text) = 0;

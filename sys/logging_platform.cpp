@@ -35,6 +35,8 @@ class LoggingFiles final : public FileSystem {
     return Note(in_.Move(from, to, replace_existing), "Moved " + Text(from) + " to " + Text(to));
   }
   Text ShortPathName(std::string_view p) override { return in_.ShortPathName(p); }
+  Text FinalPathName(std::string_view p) override { return in_.FinalPathName(p); }
+  std::vector<Text> KnownFolders() override { return in_.KnownFolders(); }
   Text WindowsDirectory() override { return in_.WindowsDirectory(); }
   Text SystemFolderPath(SystemFolder which) override { return in_.SystemFolderPath(which); }
   Text ExpandEnvironment(std::string_view text) override { return in_.ExpandEnvironment(text); }
@@ -167,9 +169,9 @@ class LoggingConversation final : public DdeConversation {
 class LoggingDde final : public DdeClient {
  public:
   LoggingDde(DdeClient& inner, ActionLog& log) : in_(inner), log_(log) {}
-  std::unique_ptr<DdeConversation> Connect(std::string_view service,
-                                           std::string_view topic) override {
-    auto c = in_.Connect(service, topic);
+  std::unique_ptr<DdeConversation> Connect(std::string_view service, std::string_view topic,
+                                           std::string_view program) override {
+    auto c = in_.Connect(service, topic, program);
     if (!c) log_.Write("Program Manager could NOT be reached (" + Text(service) + ")");
     return c ? std::make_unique<LoggingConversation>(std::move(c), log_) : nullptr;
   }

@@ -47,7 +47,11 @@ Text ShortPathName(FileSystem& fs, std::string_view path) {
 
 Text WindowsDirectory(FileSystem& fs) { return fs.WindowsDirectory(); }
 
-bool DeleteTree(FileSystem& fs, Text& path) {
+namespace {
+
+// The walk below a resolved folder: every path it is given was built from the
+// resolved one and the names the listing gave.
+bool DeleteTreeAt(FileSystem& fs, Text path) {
   if (path.empty() || !fs.DirectoryExists(path)) return false;
   path = WithTrailingBackslash(path);
   // A link names another tree: it goes, its target stays.
@@ -78,11 +82,16 @@ bool DeleteTree(FileSystem& fs, Text& path) {
   }
   for (const Text& link : folderLinks) fs.RemoveEmptyDirectory(link);
   for (const Text& folder : folders) {
-    Text inner = ShortPathName(fs, folder);
-    DeleteTree(fs, inner);
+    DeleteTreeAt(fs, ShortPathName(fs, folder));
   }
   for (const Text& file : files) fs.Delete(file);
   return fs.RemoveEmptyDirectory(path);
+}
+
+}  // namespace
+
+bool DeleteTree(FileSystem& fs, const ResolvedFolder& folder) {
+  return DeleteTreeAt(fs, folder.Path());
 }
 
 int ListDirectory(FileSystem& fs, StringList* target, std::string_view pattern, uint32_t mask) {

@@ -7,6 +7,7 @@
 #include "base/string_list.h"
 #include "base/text.h"
 #include "sys/file_system.h"
+#include "sys/resolved_folder.h"
 
 namespace pel {
 
@@ -27,14 +28,14 @@ Text ShortPathName(FileSystem& fs, std::string_view path);
 // The Windows folder exactly as the platform gives it; empty on failure.
 Text WindowsDirectory(FileSystem& fs);
 
-// Removes a folder tree. path is replaced by its WithTrailingBackslash form
-// when it names an existing folder. Entries whose attributes are exactly the
-// folder bit are entered (through their short names) before the files of
-// their folder are deleted; everything else is deleted as a file, failures
-// ignored and attributes never changed, so read-only files survive together
-// with every folder above them. True only when the top folder was removed;
-// false, with nothing touched, for an empty path or one that is no folder.
-bool DeleteTree(FileSystem& fs, Text& path);
+// Removes a folder tree, the folder as resolved (so no spelling of it can
+// name another). Entries whose attributes are exactly the folder bit are
+// entered (through their short names) before the files of their folder are
+// deleted; a folder link is removed as the link, never walked; everything
+// else is deleted as a file, failures ignored and attributes never changed, so
+// read-only files survive together with every folder above them. True only
+// when the top folder was removed.
+bool DeleteTree(FileSystem& fs, const ResolvedFolder& folder);
 
 // Lists pattern (a folder path and a file mask) with the attribute mask and
 // returns the number of entries; target, when given, is replaced by their full

@@ -4,52 +4,27 @@
 #include <vector>
 
 #include "sys/paths.h"
-#include "uninstall/installed_state.h"
 
 namespace pel {
 namespace {
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-bool FullPath(std::string_view p) {
-  if (p.size() >= 3 && IsLetter(p[0]) && p[1] == ':' && p[2] == '\\') return true;
-  // \\server\share\...: both names present.
-  if (!p.starts_with("\\\\")) return false;
-  size_t share = p.find('\\', 2);
-  return share != std::string_view::npos && share > 2 && share + 1 < p.size() &&
-         p[share + 1] != '\\';
-}
-
-// A comparable folder (lower-cased short path with its final backslash) that
-// is the root of a drive or a network share.
-bool IsRoot(const Text& c) {
-  if (c.size() == 3 && c[1] == ':') return true;
-  if (!c.starts_with("\\\\")) return false;
-  size_t share = c.find('\\', 2);
-  if (share == Text::npos) return true;
-  size_t end = c.find('\\', share + 1);
-  return end == Text::npos || end + 1 >= c.size();
-}
-
-Text Comparable(FileSystem& fs, std::string_view folder) {
-  Text c = ComparableFolder(fs, folder);
-  return c.empty() ? c : WithTrailingBackslash(c);
-}
-
 struct Protected {
-  Text folder;
-  Text reason;
+  Text folder;  // as the system or the registry gives it
+  Text what;    // how the user knows it
 };
 
 std::vector<Protected> ProtectedFolders(Platform& p) {
   FileSystem& fs = p.files;
   std::vector<Protected> list = {
-      {fs.WindowsDirectory(), "it is the Windows folder"},
-      {fs.SystemFolderPath(SystemFolder::System), "it is the Windows system folder"},
-      {fs.SystemFolderPath(SystemFolder::ProgramFiles), "it is the Program Files folder"},
-      {fs.SystemFolderPath(SystemFolder::ProgramFilesX86), "it is the Program Files folder"},
-      {fs.SystemFolderPath(SystemFolder::Profile), "it is your user profile folder"},
+      {fs.SystemFolderPath(SystemFolder::System), "the Windows system folder"},
+      {fs.SystemFolderPath(SystemFolder::ProgramFiles), "the Program Files folder"},
+      {fs.SystemFolderPath(SystemFolder::ProgramFilesX86), "the Program Files folder"},
+      {fs.SystemFolderPath(SystemFolder::Profile), "your user profile folder"},
   };
+  for (Text& known : fs.KnownFolders()) {
+    Text what = "a folder of the system (" + known + ")";
+    list.push_back({std::move(known), std::move(what)});
+  }
   for (std::string_view keyPath : {ShellFoldersKey, UserShellFoldersKey}) {
     auto key = p.registry.OpenKey(keyPath);
     if (!key) continue;
@@ -57,8 +32,7 @@ std::vector<Protected> ProtectedFolders(Platform& p) {
       RegText value = key->ReadString(name);
       // A value that is not text names no folder; it is no reason to stop.
       if (!value.ok() || value.value.empty()) continue;
-      list.push_back({fs.ExpandEnvironment(value.value),
-                      "it is one of your personal folders (" + name + ")"});
+      list.push_back({fs.ExpandEnvironment(value.value), "one of your personal folders (" + name + ")"});
     }
   }
   return list;
@@ -66,17 +40,56 @@ std::vector<Protected> ProtectedFolders(Platform& p) {
 
 }  // namespace
 
-Text FolderLeftAloneReason(Platform& platform, std::string_view folder) {
-  if (folder.empty()) return "no folder is recorded for it";
-  if (!FullPath(folder)) return "it is not a full path";
+Text FolderLeftAloneReason(Platform& platform, const ResolvedFolder& folder) {
   FileSystem& fs = platform.files;
-  Text c = Comparable(fs, folder);
-  if (c.empty()) return Text();
-  if (IsRoot(c)) return "it is the root of a drive";
+  if (folder.IsRoot()) return "it is the root of a drive";
+  FolderResolution windows = ResolveFolder(fs, fs.WindowsDirectory());
+  // Without a Windows folder to measure by, nothing can be told safe.
+  if (!windows.folder) return "the Windows folder cannot be found";
+  if (*windows.folder == folder) return "it is the Windows folder";
+  if (windows.folder->Contains(folder)) return "it lies inside the Windows folder";
+  if (folder.Contains(*windows.folder)) return "it holds the Windows folder";
   for (const Protected& p : ProtectedFolders(platform)) {
-    if (!p.folder.empty() && Comparable(fs, p.folder) == c) return p.reason;
+    if (p.folder.empty()) continue;
+    // A protected folder that does not exist cannot be emptied by mistake.
+    FolderResolution r = ResolveFolder(fs, p.folder);
+    if (!r.folder) continue;
+    if (*r.folder == folder) return "it is " + p.what;
+    if (folder.Contains(*r.folder)) return "it holds " + p.what;
   }
   return Text();
+}
+
+bool HoldsProgram(FileSystem& fs, const FolderResolution& folder,
+                  std::span<const std::string_view> programs) {
+  if (!folder.folder) return false;
+  for (std::string_view program : programs) {
+    if (fs.FileExists(folder.folder->Path() + Text(program))) return true;
+  }
+  return false;
+}
+
+FolderVerdict JudgeComponentFolder(Platform& platform, const FolderResolution& folder,
+                                   std::span<const std::string_view> programs, bool holdsProgram) {
+  using O = FolderResolution::Outcome;
+  FolderVerdict v;
+  if (folder.outcome == O::Empty || folder.outcome == O::Missing) return v;
+  if (!folder.folder) {
+    v.reason = folder.reason;
+    return v;
+  }
+  v.reason = FolderLeftAloneReason(platform, *folder.folder);
+  if (!v.reason.empty()) return v;
+  if (holdsProgram) {
+    v.deletable = true;
+    return v;
+  }
+  Text names;
+  for (std::string_view program : programs) {
+    names += (names.empty() ? "" : " or ") + Text(program);
+  }
+  v.reason = "it does not hold " + names + ", so it is not known to be that component's folder";
+  return v;
 }
 
 Text FolderLeftAloneMessage(std::string_view component, std::string_view folder,

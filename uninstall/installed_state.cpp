@@ -6,6 +6,7 @@
 
 #include "app/constants.h"
 #include "sys/paths.h"
+#include "uninstall/folder_guard.h"
 
 namespace pel {
 namespace {
@@ -34,18 +35,22 @@ InstalledState ReadInstalledState(Registry& registry) {
   return s;
 }
 
-Text ComparableFolder(FileSystem& fs, std::string_view folder) {
-  if (folder.empty()) return Text();
-  return AnsiLowerCase(ShortPathName(fs, folder));
+InstalledFolders ResolveInstalledFolders(FileSystem& fs, const InstalledState& state) {
+  InstalledFolders f;
+  if (state.appInstalled) f.app = ResolveFolder(fs, state.appDir);
+  if (state.mixInstalled) f.mix = ResolveFolder(fs, state.mixDir);
+  f.appProgram = HoldsProgram(fs, f.app, PelmoraPrograms);
+  f.mixProgram = HoldsProgram(fs, f.mix, MixmasterPrograms);
+  return f;
 }
 
-FolderRelations RelateFolders(FileSystem& fs, const InstalledState& state) {
+FolderRelations RelateFolders(const InstalledFolders& folders) {
   FolderRelations r;
-  Text a = state.appInstalled ? ComparableFolder(fs, state.appDir) : Text();
-  Text m = state.mixInstalled ? ComparableFolder(fs, state.mixDir) : Text();
-  if (a.empty() || m.empty()) return r;
-  r.mixInsideApp = m.size() > a.size() && m.starts_with(a);
-  r.appInsideMix = a.size() > m.size() && a.starts_with(m);
+  if (!folders.app.folder || !folders.mix.folder) return r;
+  const ResolvedFolder& a = *folders.app.folder;
+  const ResolvedFolder& m = *folders.mix.folder;
+  r.mixInsideApp = a.Contains(m);
+  r.appInsideMix = m.Contains(a);
   r.sameDirs = a == m;
   r.separateDirs = !r.mixInsideApp && !r.appInsideMix && !r.sameDirs;
   return r;

@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "sys/file_system.h"
 #include "sys/registry.h"
+#include "sys/resolved_folder.h"
 
 namespace pel {
 
@@ -22,8 +23,20 @@ struct InstalledState {
 // when a value is not text.
 InstalledState ReadInstalledState(Registry& registry);
 
-// How the folders lie, compared as lower-cased short paths (which end in a
-// backslash). All four are false when either folder is empty or missing.
+// Both folders, each resolved once; a component that is not installed has
+// none (Empty).
+struct InstalledFolders {
+  FolderResolution app;
+  FolderResolution mix;
+  // Whether each folder held its component's own program when resolved.
+  bool appProgram = false;
+  bool mixProgram = false;
+};
+InstalledFolders ResolveInstalledFolders(FileSystem& fs, const InstalledState& state);
+
+// How the folders lie, compared by their resolved keys (lower-cased short
+// paths ending in a backslash). All four are false when either folder did not
+// resolve.
 struct FolderRelations {
   bool mixInsideApp = false;
   bool appInsideMix = false;
@@ -31,9 +44,6 @@ struct FolderRelations {
   bool separateDirs = false;
 };
 
-// The lower-cased short form of a folder; empty when it does not exist.
-Text ComparableFolder(FileSystem& fs, std::string_view folder);
-
-FolderRelations RelateFolders(FileSystem& fs, const InstalledState& state);
+FolderRelations RelateFolders(const InstalledFolders& folders);
 
 }  // namespace pel

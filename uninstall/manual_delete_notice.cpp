@@ -1,6 +1,7 @@
 // The closing notice's decisions: the button that opens the product's home folder.
 #include "uninstall/manual_delete_notice.h"
 
+#include "sys/resolved_folder.h"
 #include "sys/services.h"
 
 namespace pel {
@@ -13,7 +14,10 @@ void TUninstDirDlg::Construct(const Text& folder) {
 }
 
 void TUninstDirDlg::OpenDirBtnClick() {
-  OpenFolderWindowQuoted(platform_.shell, platform_.files, homeDir_);
+  // Only a folder: the explorer would run a program it was handed.
+  FolderResolution folder = ResolveFolder(platform_.files, homeDir_);
+  if (!folder.folder) return;
+  OpenFolderWindowQuoted(platform_.shell, platform_.files, folder.folder->Path());
 }
 
 }  // namespace pel

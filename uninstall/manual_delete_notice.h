@@ -13,7 +13,8 @@ class TUninstDirDlg {
 
   // "Open : " and the folder in lower case on the button; HomeDir keeps its case.
   void Construct(const Text& folder);
-  // Opens HomeDir in an explorer window; the notice stays open.
+  // Opens the folder HomeDir resolves to in an explorer window, and nothing
+  // when it names no folder; the notice stays open.
   void OpenDirBtnClick();
 
   const Text& HomeDir() const { return homeDir_; }

@@ -60,19 +60,34 @@ bool IsFolderLink(uint32_t attributes) {
   return (attributes & kAttrReparsePoint) && (attributes & kAttrDirectory);
 }
 
-// Shows why a folder was left alone; true when it was.
-bool LeftAlone(RemovalServices& s, std::string_view component, const Text& folder) {
-  Text reason = FolderLeftAloneReason(s.platform, folder);
-  if (reason.empty()) return false;
-  s.ui.ShowMessage(FolderLeftAloneMessage(component, folder, reason), UninstallTitle,
-                   MsgButtons::Ok, MsgIcon::Warning);
-  return true;
+// The resolved folder when the component's files may be deleted from it;
+// otherwise nullptr, after the box that says why (none when no folder is
+// recorded or it does not exist).
+const ResolvedFolder* Deletable(RemovalServices& s, std::string_view component,
+                                const Text& recorded, const FolderResolution& folder,
+                                std::span<const std::string_view> programs, bool holdsProgram) {
+  FolderVerdict v = JudgeComponentFolder(s.platform, folder, programs, holdsProgram);
+  if (v.deletable) return &*folder.folder;
+  if (!v.reason.empty()) {
+    s.ui.ShowMessage(FolderLeftAloneMessage(component, recorded, v.reason), UninstallTitle,
+                     MsgButtons::Ok, MsgIcon::Warning);
+  }
+  return nullptr;
+}
+
+bool IsDatabaseFile(const Text& path) {
+  Text base = AnsiLowerCase(ChangeFileExt(ProductExe, ""));
+  Text pgp = base + Text(PgpExt);
+  Text name = AnsiLowerCase(ExtractFileName(path));
+  return name == base + Text(StoreExt) || name == pgp || name == pgp + Text(BakExt);
 }
 
 }  // namespace
 
 bool PlainGroupName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty()) return false;
+  auto trimmed = [](char c) { return c == '.' || c == ' '; };
+  if (trimmed(name.front()) || trimmed(name.back())) return false;
   for (char ch : name) {
     unsigned char c = static_cast<unsigned char>(ch);
     if (c < 32 || c == 127) return false;
@@ -90,7 +105,10 @@ bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s) {
     Pause(wiz, s);
     return true;
   }
-  std::unique_ptr<DdeConversation> conversation = s.platform.dde.Connect(kProgman, kProgman);
+  // Started, if it must be, from where the system keeps it: by its bare name
+  // it would be searched for in the current folder first.
+  std::unique_ptr<DdeConversation> conversation =
+      s.platform.dde.Connect(kProgman, kProgman, ProgramManagerPath(s.platform.files));
   if (!conversation) {
     s.ui.ShowMessage("Unable to remove " + Text(ProductName) + " program group!", "Error",
                      MsgButtons::Ok, MsgIcon::Error);
@@ -114,43 +132,51 @@ bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s) {
   return result;
 }
 
-bool DeleteAppFiles(FileSystem& fs, Text& path) {
-  if (path.empty() || !fs.DirectoryExists(path)) return false;
-  path = WithTrailingBackslash(path);
-  Text base = AnsiLowerCase(ChangeFileExt(ProductExe, ""));
-  Text pgp = base + Text(PgpExt);
-  const Text kept[] = {base + Text(StoreExt), pgp, pgp + Text(BakExt)};
-  for (const DirEntry& file : ListFolder(fs, path).files) {
-    Text name = AnsiLowerCase(ExtractFileName(file.name));
-    if (name == kept[0] || name == kept[1] || name == kept[2]) continue;
-    fs.Delete(file.name);
+bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder) {
+  for (const DirEntry& file : ListFolder(fs, folder.Path()).files) {
+    if (!IsDatabaseFile(file.name)) fs.Delete(file.name);
   }
   return true;
 }
 
-bool DeleteMixFiles(FileSystem& fs, Text& path) {
-  if (path.empty() || !fs.DirectoryExists(path)) return false;
-  path = WithTrailingBackslash(path);
+bool DeleteMixFiles(FileSystem& fs, const ResolvedFolder& folder, const ProductShare& product) {
+  const Text& path = folder.Path();
   Listing l = ListFolder(fs, path);
   Text pool = AnsiLowerCase(path + Text(kPool));
+  bool productsOwn = product.folder && *product.folder == folder;
   bool result = true;
   for (const DirEntry& file : l.files) {
     // A pool that is a link goes as the link; what it names stays.
     if (AnsiSameText(file.name, pool) && IsFolderLink(file.attributes)) {
       result = fs.RemoveEmptyDirectory(file.name);
-    } else {
+    } else if (!IsDatabaseFile(file.name) && !(productsOwn && product.stays)) {
       fs.Delete(file.name);
     }
   }
   for (auto it = l.folders.begin(); it != l.folders.end(); ++it) {
     if (!AnsiSameText(*it, pool)) continue;
-    Text tree = *it;
-    result = DeleteTree(fs, tree);
+    FolderResolution tree = ResolveFolder(fs, *it);
+    bool holdsProduct = tree.folder && product.folder &&
+                        (*tree.folder == *product.folder || tree.folder->Contains(*product.folder));
+    if (holdsProduct) {
+      result = false;
+    } else if (tree.folder) {
+      result = DeleteTree(fs, *tree.folder);
+    }
     l.folders.erase(it);
     break;
   }
   if (result && l.folders.empty()) result = fs.RemoveEmptyDirectory(path);
   return result;
+}
+
+Text ProgramManagerPath(FileSystem& fs) {
+  for (const Text& folder : {fs.SystemFolderPath(SystemFolder::System), fs.WindowsDirectory()}) {
+    if (folder.empty()) continue;
+    Text program = WithTrailingBackslash(folder) + "progman.exe";
+    if (fs.FileExists(program)) return program;
+  }
+  return Text();
 }
 
 bool RemoveAppKey(Registry& registry) {
@@ -172,7 +198,9 @@ void RemovePelmora(TUninstWiz& wiz, RemovalServices& s) {
   Log(wiz, "Removing " + Text(ProductName) + "...");
   Sleep300(s);
   RemoveProgramGroup(wiz, s);
-  if (!LeftAlone(s, ProductName, wiz.AppDir())) DeleteAppFiles(s.platform.files, wiz.AppDir());
+  const ResolvedFolder* folder = Deletable(s, ProductName, wiz.AppDir(), wiz.Folders().app,
+                                           PelmoraPrograms, wiz.Folders().appProgram);
+  if (folder) DeleteAppFiles(s.platform.files, *folder);
   Log(wiz, "   program files...done");
   Pause(wiz, s);
   RemoveAppKey(s.platform.registry);
@@ -184,8 +212,14 @@ void RemoveMixmaster(TUninstWiz& wiz, RemovalServices& s) {
   if (!wiz.View().IsChecked(C::MixEntries)) return;
   Log(wiz, "Removing Mixmaster...");
   Sleep300(s);
-  Text mixDir = WithTrailingBackslash(wiz.State().mixDir);
-  if (!LeftAlone(s, "Mixmaster", mixDir)) DeleteMixFiles(s.platform.files, mixDir);
+  const InstalledFolders& folders = wiz.Folders();
+  const ResolvedFolder* folder =
+      Deletable(s, "Mixmaster", wiz.State().mixDir, folders.mix, MixmasterPrograms,
+                folders.mixProgram);
+  if (folder) {
+    ProductShare product{folders.app.folder ? &*folders.app.folder : nullptr, wiz.ProductStays()};
+    DeleteMixFiles(s.platform.files, *folder, product);
+  }
   Log(wiz, "   program files...done");
   Pause(wiz, s);
   RemoveMixKey(s.platform.registry);

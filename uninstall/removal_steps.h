@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "sys/platform.h"
+#include "sys/resolved_folder.h"
 #include "sys/ui.h"
 
 namespace pel {
@@ -38,19 +39,34 @@ void RemoveMixmaster(TUninstWiz& wiz, RemovalServices& s);
 bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s);
 
 // Whether a program group name may go into a Program Manager command: one
-// plain folder name, not "." or "..", without path separators, colons, the
-// characters file names or the command syntax reserve, or control characters.
+// plain folder name, neither starting nor ending with a dot or a blank (the
+// system drops those, so "..." or " .." would name the Start menu itself),
+// without path separators, colons, the characters file names or the command
+// syntax reserve, or control characters.
 bool PlainGroupName(std::string_view name);
 
-// Deletes every file of the folder except the product's database files
-// (pl.dbc, pl.pgp, pl.pgp.bak in any letter case); subfolders and the folder
-// stay. path is normalised in place. False for an empty path or no folder.
-bool DeleteAppFiles(FileSystem& fs, Text& path);
-// Deletes every file of the folder, its "pool" tree (links in it removed as
-// links, never followed), and the folder itself when nothing else is left.
-// path is normalised in place. False for an empty path or no folder, or when
-// the pool or the folder could not be removed.
-bool DeleteMixFiles(FileSystem& fs, Text& path);
+// Deletes every file of the resolved folder except the product's database
+// files (pl.dbc, pl.pgp, pl.pgp.bak in any letter case); subfolders and the
+// folder stay. Always true.
+bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder);
+
+// What Mixmaster's step must leave to the product when the two share a tree.
+struct ProductShare {
+  const ResolvedFolder* folder = nullptr;  // the product's folder, when it resolved
+  bool stays = false;                      // the product is not removed by this run
+};
+// Deletes every file of the resolved folder, its "pool" tree (links in it
+// removed as links, never followed), and the folder itself when nothing else
+// is left. The product's database files are never deleted; in the product's
+// own folder, while the product stays, no file at all; a pool that is or holds
+// the product's folder is not touched. False when the pool or the folder
+// could not be removed.
+bool DeleteMixFiles(FileSystem& fs, const ResolvedFolder& folder, const ProductShare& product = {});
+
+// The full path of the Program Manager's program, from the system folder or
+// else the Windows folder; empty when neither holds it.
+Text ProgramManagerPath(FileSystem& fs);
+
 // Delete the registry keys with their subkeys; failures are not reported.
 bool RemoveAppKey(Registry& registry);
 bool RemoveMixKey(Registry& registry);

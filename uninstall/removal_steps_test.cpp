@@ -3,6 +3,7 @@
 
 #include "app/constants.h"
 #include "sys/memory/memory_platform.h"
+#include "sys/paths.h"
 #include "uninstall/fake_uninst_view.h"
 #include "uninstall/manual_delete_notice.h"
 #include "uninstall/removal_steps.h"
@@ -27,13 +28,16 @@ struct RemovalRun {
   explicit RemovalRun(bool progman = true) {
     if (progman) m.dde.AddServer("PROGMAN", "PROGMAN");
   }
+  // Each component's folder holds its own program, as an installation leaves it.
   void App(std::string_view dir, std::string_view group = "Pelmora") {
     m.files.MakeDirectories(dir);
+    m.files.WriteWholeFile(WithTrailingBackslash(dir) + "PL.exe", "MZ");
     m.registry.Put(ProductKey, RegAppDir, {RegType::String, Text(dir)});
     m.registry.Put(ProductKey, RegProgramGroup, {RegType::String, Text(group)});
   }
   void Mix(std::string_view dir) {
     m.files.MakeDirectories(dir);
+    m.files.WriteWholeFile(WithTrailingBackslash(dir) + "mix.exe", "MZ");
     m.registry.Put(MixmasterKey, RegMixDir, {RegType::String, Text(dir)});
   }
   void File(std::string_view path) { ASSERT_TRUE(m.files.WriteWholeFile(path, "data")) << path; }
@@ -118,18 +122,16 @@ TEST(Removal, ProductFilesGoButDatabaseSubfoldersAndFolderStay) {
   EXPECT_TRUE(r.ui.Boxes().empty());
 }
 
-TEST(Removal, AppDirWithoutBackslashIsNormalisedInPlace) {
-  MemoryPlatform m;
-  m.files.MakeDirectories("C:\\P");
-  m.files.WriteWholeFile("C:\\P\\a.txt", "");
-  Text path = "C:\\P";
-  EXPECT_TRUE(DeleteAppFiles(m.files, path));
-  EXPECT_EQ(path, "C:\\P\\");
-  EXPECT_FALSE(m.files.FileExists("C:\\P\\a.txt"));
-  Text missing = "C:\\Nowhere";
-  Text empty;
-  EXPECT_FALSE(DeleteAppFiles(m.files, missing));
-  EXPECT_FALSE(DeleteMixFiles(m.files, empty));
+TEST(Removal, AppDirWithoutBackslashIsResolvedToTheFolder) {
+  RemovalRun r;
+  r.App("C:\\P");
+  r.File("C:\\P\\a.txt");
+  EXPECT_EQ(r.Make().AppDir(), "C:\\P\\");
+  ASSERT_TRUE(r.wiz->Folders().app.folder);
+  EXPECT_EQ(r.wiz->Folders().app.folder->Path(), "C:\\P\\");
+  r.Go();
+  EXPECT_FALSE(r.m.files.FileExists("C:\\P\\a.txt"));
+  EXPECT_TRUE(r.m.files.DirectoryExists("C:\\P"));
 }
 
 struct MixCase {
@@ -146,16 +148,15 @@ TEST_P(MixFolders, FilesAndPoolGoFolderOnlyWhenEmpty) {
   MemoryPlatform m;
   m.files.MakeDirectories("C:\\Mix");
   m.files.WriteWholeFile("C:\\Mix\\mix.exe", "");
-  m.files.WriteWholeFile("C:\\Mix\\pl.dbc", "");
+  m.files.WriteWholeFile("C:\\Mix\\mix.cfg", "");
   for (const char* f : c.folders) {
     m.files.MakeDirectories("C:\\Mix\\" + Text(f) + "\\deep");
     m.files.WriteWholeFile("C:\\Mix\\" + Text(f) + "\\deep\\msg", "");
   }
   if (Text(c.name) == "OddSubfolderAttributes") m.files.SetAttributes("C:\\Mix\\odd", kAttrReadOnly);
-  Text path = "C:\\Mix";
-  EXPECT_EQ(DeleteMixFiles(m.files, path), c.result);
+  EXPECT_EQ(DeleteMixFiles(m.files, *ResolveFolder(m.files, "C:\\Mix").folder), c.result);
   EXPECT_EQ(m.files.DirectoryExists("C:\\Mix"), c.folderSurvives);
-  EXPECT_FALSE(m.files.FileExists("C:\\Mix\\mix.exe") || m.files.FileExists("C:\\Mix\\pl.dbc"));
+  EXPECT_FALSE(m.files.FileExists("C:\\Mix\\mix.exe") || m.files.FileExists("C:\\Mix\\mix.cfg"));
   EXPECT_FALSE(m.files.DirectoryExists("C:\\Mix\\pool"));
   for (const char* f : c.folders) {
     if (!AnsiSameText(f, "pool")) {
@@ -183,8 +184,7 @@ TEST(Removal, PoolLinksGoAsLinksNeverFollowed) {
   ASSERT_TRUE(m.files.MakeLink("C:\\Mix\\pool\\notes", "C:\\Users\\user\\notes.txt", false));
   // The model follows a link on the way, as Windows does.
   ASSERT_TRUE(m.files.FileExists("C:\\Mix\\pool\\docs\\letter.txt"));
-  Text path = "C:\\Mix\\";
-  EXPECT_TRUE(DeleteMixFiles(m.files, path));
+  EXPECT_TRUE(DeleteMixFiles(m.files, *ResolveFolder(m.files, "C:\\Mix\\").folder));
   EXPECT_FALSE(m.files.DirectoryExists("C:\\Mix"));
   EXPECT_TRUE(m.files.FileExists("C:\\Users\\user\\Documents\\letter.txt"));
   EXPECT_TRUE(m.files.FileExists("C:\\Users\\user\\notes.txt"));
@@ -192,8 +192,7 @@ TEST(Removal, PoolLinksGoAsLinksNeverFollowed) {
   // A pool that is itself a link.
   m.files.MakeDirectories("C:\\Mix2");
   ASSERT_TRUE(m.files.MakeLink("C:\\Mix2\\pool", "C:\\Users\\user\\Documents", true));
-  path = "C:\\Mix2";
-  EXPECT_TRUE(DeleteMixFiles(m.files, path));
+  EXPECT_TRUE(DeleteMixFiles(m.files, *ResolveFolder(m.files, "C:\\Mix2").folder));
   EXPECT_FALSE(m.files.DirectoryExists("C:\\Mix2"));
   EXPECT_TRUE(m.files.FileExists("C:\\Users\\user\\Documents\\letter.txt"));
 }
@@ -209,7 +208,9 @@ TEST(Removal, OnlyPlainGroupNamesReachProgramManager) {
       {"..", false},       {"..\\..", false},   {"a\\b", false}, {"a/b", false},
       {"C:", false},       {"a)]", false},      {"a,b", false},  {"[x", false},
       {"a\"b", false},     {"a*", false},       {"a?", false},   {"a|b", false},
-      {"a<b>", false},     {"a\tb", false},
+      {"a<b>", false},     {"a\tb", false},    {"...", false},  {" ..", false},
+      {".. ", false},      {" Pelmora", false}, {"Pelmora.", false}, {". .", false},
+      {"Pel.mora", true},
   };
   for (const GroupCase& c : cases) {
     RemovalRun r;
@@ -238,9 +239,22 @@ TEST(Removal, ProgramManagerFailuresAreShownAndTheRunGoesOn) {
   RemovalRun asleep(false);  // not running: started once, then reached
   asleep.m.dde.AddServer("PROGMAN", "PROGMAN", false, true);
   asleep.App("C:\\Pelmora");
+  // Started by its full path, never searched for in the current folder.
+  asleep.File("C:\\Pelmora\\PROGMAN.exe");
+  asleep.m.files.ChangeDirectory("C:\\Pelmora");
   asleep.Go();
-  EXPECT_EQ(asleep.m.dde.started(), std::vector<Text>{"PROGMAN PROGMAN"});
+  EXPECT_EQ(asleep.m.dde.started(),
+            std::vector<Text>{"\"C:\\Windows\\System32\\progman.exe\" PROGMAN"});
   EXPECT_EQ(asleep.m.dde.commands().size(), 1u);
+
+  RemovalRun missing(false);  // no program to start: the error path
+  missing.m.dde.AddServer("PROGMAN", "PROGMAN", false, true);
+  missing.m.files.Delete("C:\\Windows\\System32\\progman.exe");
+  missing.App("C:\\Pelmora");
+  missing.Go();
+  EXPECT_TRUE(missing.m.dde.started().empty());
+  ASSERT_EQ(missing.ui.Boxes().size(), 1u);
+  EXPECT_EQ(missing.ui.Boxes()[0].caption, "Error");
 
   RemovalRun refused;
   refused.m.dde.RefuseTransactions(true);
@@ -270,7 +284,10 @@ TEST(Removal, GuardedFoldersKeepTheirFilesAndTheLogStays) {
 
 TEST(Removal, BadFolderValuesDeleteNothingElsewhere) {
   const Text longName(300, 'x');
-  for (const Text& dir : {"C:\\" + longName, Text("C:\\a|b"), Text("Pelmora"), Text("\\\\")}) {
+  const Text huge = "C:\\Pelmora\\" + Text(300000, 'y');
+  for (const Text& dir : {"C:\\" + longName, Text("C:\\a|b"), Text("Pelmora"), Text("\\\\"), huge,
+                          Text("C:\\Pel\x01mora"), Text("C:\\Pelmora\\\x7f"),
+                          Text("\\\\server\\share\\Pelmora")}) {
     RemovalRun r;
     r.File("C:\\keep.txt");
     r.m.files.MakeDirectories("C:\\Pelmora");
@@ -278,7 +295,7 @@ TEST(Removal, BadFolderValuesDeleteNothingElsewhere) {
     r.m.files.ChangeDirectory("C:\\Pelmora");
     r.m.registry.Put(ProductKey, RegAppDir, {RegType::String, dir});
     r.m.registry.Put(MixmasterKey, "Other", {RegType::String, "x"});  // no MixDir
-    EXPECT_EQ(r.Go(), Join({kPelmoraLines, kMixLines})) << dir;
+    EXPECT_EQ(r.Go(), Join({kPelmoraLines, kMixLines})) << dir.substr(0, 40);
     EXPECT_TRUE(r.m.files.FileExists("C:\\keep.txt"));
     EXPECT_TRUE(r.m.files.FileExists("C:\\Pelmora\\pl.exe")) << dir;
   }
@@ -288,6 +305,7 @@ TEST(ManualDeleteNotice, ButtonNamesFolderAndOpensItQuoted) {
   MemoryPlatform m;
   FakeUninstView view;
   TUninstDirDlg dlg(view, m.platform());
+  m.files.MakeDirectories("C:\\Program Files\\Pelmora");
   dlg.Construct("C:\\Program Files\\Pelmora\\");
   EXPECT_EQ(view.GetText(C::OpenDirBtn), "Open : c:\\program files\\pelmora\\");
   EXPECT_EQ(dlg.HomeDir(), "C:\\Program Files\\Pelmora\\");
@@ -300,9 +318,17 @@ TEST(ManualDeleteNotice, ButtonNamesFolderAndOpensItQuoted) {
             "\"C:\\Windows\\explorer.exe\" \"C:\\Program Files\\Pelmora\"");
   dlg.Construct("");
   EXPECT_EQ(view.GetText(C::OpenDirBtn), "Open : ");
+  m.files.AddDrive('D');
   dlg.Construct("D:\\");
   dlg.OpenDirBtnClick();
   EXPECT_EQ(m.shell.starts().back().command_line, "\"C:\\Windows\\explorer.exe\" D:\\");
+  // A file, or nothing at all, is never handed to the explorer.
+  size_t opened = m.shell.starts().size();
+  for (const char* notFolder : {"C:\\Windows\\explorer.exe\\", "C:\\Windows\\explorer.exe", "C:\\Gone\\", ""}) {
+    dlg.Construct(notFolder);
+    dlg.OpenDirBtnClick();
+    EXPECT_EQ(m.shell.starts().size(), opened) << notFolder;
+  }
 }
 
 }  // namespace

@@ -166,6 +166,8 @@ class OriginalWatch::Files final : public FileSystem {
     return ok;
   }
   Text ShortPathName(std::string_view p) override { return in_.ShortPathName(p); }
+  Text FinalPathName(std::string_view p) override { return in_.FinalPathName(p); }
+  std::vector<Text> KnownFolders() override { return in_.KnownFolders(); }
   Text WindowsDirectory() override { return in_.WindowsDirectory(); }
   Text SystemFolderPath(SystemFolder which) override { return in_.SystemFolderPath(which); }
   Text ExpandEnvironment(std::string_view text) override { return in_.ExpandEnvironment(text); }

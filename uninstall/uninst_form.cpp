@@ -21,7 +21,15 @@ Text TUninstWiz::AboutText() {
   return Text(UninstallTitle) + "  " + Text(ProductVersion) + "\n" + Text(LegalNotice);
 }
 
-FolderRelations TUninstWiz::Relations() const { return RelateFolders(platform_.files, state_); }
+Text TUninstWiz::AppFolderPath() const {
+  return folders_.app.folder ? folders_.app.folder->Path() : state_.appDir;
+}
+
+bool TUninstWiz::ProductStays() const {
+  return state_.appInstalled &&
+         (!view_.IsChecked(C::AppEntries) ||
+          platform_.files.FileExists(AppFolderPath() + Text(kMarkerFile)));
+}
 
 void TUninstWiz::SetBox(C box, bool on) {
   if (view_.IsChecked(box) == on) return;
@@ -54,10 +62,14 @@ void TUninstWiz::Construct() {
   view_.SetText(C::Appname, Text(ProductName) + " " + state_.version);
   view_.SetText(C::Label25, "Un-Install " + Text(ProductName));
 
-  FolderRelations r = Relations();
+  // Resolved once: a folder that cannot be reached (a share that does not
+  // answer) costs its wait here and never again at a click.
+  folders_ = ResolveInstalledFolders(platform_.files, state_);
+  relations_ = RelateFolders(folders_);
+  FolderRelations r = relations_;
   // Without a folder there is no marker to find (and no current folder to look in instead).
   bool marker = state_.appInstalled && !state_.appDir.empty() &&
-                platform_.files.FileExists(state_.appDir + Text(kMarkerFile));
+                platform_.files.FileExists(AppFolderPath() + Text(kMarkerFile));
   if (!state_.mixInstalled) DisableBox(C::MixEntries);
   if (marker || !state_.appInstalled) DisableBox(C::AppEntries);
   if (state_.appInstalled && !marker) SetBox(C::AppEntries, true);

@@ -56,7 +56,14 @@ class TUninstWiz {
   // Rewritten in its normalised form by the removal.
   Text& AppDir() { return state_.appDir; }
   bool AppFirst() const { return appFirst_; }
-  FolderRelations Relations() const;
+  // Fixed when the wizard is made, as the folders are.
+  FolderRelations Relations() const { return relations_; }
+  const InstalledFolders& Folders() const { return folders_; }
+  // The product folder as resolved, else as recorded.
+  Text AppFolderPath() const;
+  // True when the product is installed and this run leaves it so: its box is
+  // unchecked, or its folder holds the marker that keeps it.
+  bool ProductStays() const;
   UninstView& View() { return view_; }
   Platform& Services() { return platform_; }
 
@@ -76,6 +83,8 @@ class TUninstWiz {
   Platform& platform_;
   UninstHooks hooks_;
   InstalledState state_;
+  InstalledFolders folders_;
+  FolderRelations relations_;
   bool appFirst_ = false;
   int page_ = UninstStartPage;
   bool running_ = false;

@@ -26,8 +26,8 @@ double Now() {
 }
 
 void Empty(pel::FileSystem& fs, const std::string& folder) {
-  pel::Text path = folder;
-  pel::DeleteTree(fs, path);
+  pel::FolderResolution r = pel::ResolveFolder(fs, folder);
+  if (r.folder) pel::DeleteTree(fs, *r.folder);
 }
 
 // -1 unless every file was copied.

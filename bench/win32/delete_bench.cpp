@@ -105,9 +105,11 @@ bool Measure(const std::string& root, bool mix, Best* best) {
     RemoveDirectoryA(bareRoot.c_str());
 
     if (!(mix ? MakeMixTree(stepRoot) : MakeAppTree(stepRoot))) return false;
-    pel::Text path = stepRoot;
     t0 = Now();
-    bool ok = mix ? pel::DeleteMixFiles(fs, path) : pel::DeleteAppFiles(fs, path);
+    // The step's own work includes resolving the folder once.
+    pel::FolderResolution folder = pel::ResolveFolder(fs, stepRoot);
+    bool ok = folder.folder && (mix ? pel::DeleteMixFiles(fs, *folder.folder)
+                                    : pel::DeleteAppFiles(fs, *folder.folder));
     double s = Now() - t0;
     if (!ok || !(mix ? Gone(stepRoot) : Emptied(stepRoot))) return false;
     RemoveDirectoryA(stepRoot.c_str());

@@ -47,8 +47,7 @@ enabled AppEntries 0' \
 expect_eq "$(tree_of "$drive_c/Mix")" "Pelmora|Pelmora/PL.dbc" "Mixmaster folder holding the product's"
 
 # One folder for both, Mixmaster's written in its short form: the product goes
-# first, then Mixmaster takes every file it finds there, as the notice on the
-# Options page warns.
+# first, then Mixmaster takes what is left but the product's database.
 install_pelmora
 make_mix "$dest"
 short="$(drive <<<'short-path "C:\Program Files\Pelmora"' | sed -n 's/^short //p')"
@@ -62,5 +61,5 @@ enabled MixEntries 0
 snap options-same-folder' \
   '"Pelmora = YES" "Mixmaster = YES"' "$log_pelmora $log_mixmaster \"Done!\"" 'Open : c:\program files\pelmora\'
 [ -d "$dest" ] || fail "the folder for both went"
-expect_eq "$(tree_of "$dest")" "" "one folder for both"
+expect_eq "$(tree_of "$dest")" "PL.dbc" "one folder for both"
 ! reg_key_exists 'Software\Mixmaster' || fail "the Mixmaster key survived"

@@ -1,6 +1,7 @@
 // The conformance tests' environment over the in-memory platform.
 #include "sys/conformance_env.h"
 #include "sys/memory/memory_platform.h"
+#include "sys/paths.h"
 
 #include <vector>
 
@@ -38,6 +39,9 @@ class MemoryEnv final : public ConformanceEnv {
   void ReleaseHeld() override {
     for (const Text& p : held_) memory_.processes.Release(p);
     held_.clear();
+  }
+  bool MakeFolderLink(const Text& link, const Text& target) override {
+    return memory_.files.MakeLink(WithoutTrailingBackslash(link), target, true);
   }
 
  private:

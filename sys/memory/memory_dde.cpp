@@ -31,12 +31,14 @@ MemoryDde::Server* MemoryDde::Find(std::string_view service, std::string_view to
 }
 
 std::unique_ptr<DdeConversation> MemoryDde::Connect(std::string_view service,
-                                                    std::string_view topic) {
+                                                    std::string_view topic,
+                                                    std::string_view program) {
   ++connect_attempts_;
   Server* server = Find(service, topic);
   if (server && server->running) return std::make_unique<Conversation>(this);
   // The automatic start: the service's program with the topic as argument.
-  started_.push_back(Text(service) + " " + Text(topic));
+  if (program.empty()) return nullptr;
+  started_.push_back("\"" + Text(program) + "\" " + Text(topic));
   if (!server || !server->startable) return nullptr;
   server->running = true;
   ++connect_attempts_;

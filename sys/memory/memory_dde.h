@@ -17,8 +17,8 @@ class MemoryDde final : public DdeClient {
   // Makes every execute transaction fail to start.
   void RefuseTransactions(bool refuse) { refuse_transactions_ = refuse; }
 
-  std::unique_ptr<DdeConversation> Connect(std::string_view service,
-                                           std::string_view topic) override;
+  std::unique_ptr<DdeConversation> Connect(std::string_view service, std::string_view topic,
+                                           std::string_view program) override;
 
   // Commands received, in order, and the command lines the automatic start tried.
   const std::vector<Text>& commands() const { return commands_; }

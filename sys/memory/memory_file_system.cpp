@@ -109,10 +109,17 @@ MemoryFileSystem::MemoryFileSystem() {
   WriteWholeFile("C:\\Windows\\explorer.exe", "MZ explorer");
   WriteWholeFile("C:\\Windows\\System32\\cmd.exe", "MZ cmd");
   WriteWholeFile("C:\\Windows\\System32\\ping.exe", "MZ ping");
+  WriteWholeFile("C:\\Windows\\System32\\progman.exe", "MZ progman");
   system_folders_ = {{SystemFolder::System, "C:\\Windows\\System32"},
                      {SystemFolder::ProgramFiles, "C:\\Program Files"},
                      {SystemFolder::ProgramFilesX86, ""},
                      {SystemFolder::Profile, "C:\\Users\\user"}};
+  known_folders_ = {"C:\\Windows", "C:\\Windows\\System32", "C:\\Program Files",
+                    "C:\\Program Files\\Common Files", "C:\\ProgramData", "C:\\Users\\Public",
+                    "C:\\Users\\Public\\Documents", "C:\\Users\\user",
+                    "C:\\Users\\user\\Documents", "C:\\Users\\user\\Desktop",
+                    "C:\\Users\\user\\AppData\\Roaming", "C:\\Users\\user\\AppData\\Local",
+                    "C:\\Users\\user\\AppData\\Local\\Temp"};
   SetEnvironment("SystemRoot", "C:\\Windows");
   SetEnvironment("ProgramFiles", "C:\\Program Files");
   SetEnvironment("USERPROFILE", "C:\\Users\\user");
@@ -139,6 +146,11 @@ bool MemoryFileSystem::AddDrive(char letter) {
 
 bool MemoryFileSystem::Parse(std::string_view path, Parsed* p) {
   if (path.empty()) return Fail(kErrorPathNotFound);
+  // "\\?\" hands the rest to the file system as it stands: no "." or ".."
+  // is taken away, "/" is no separator, a doubled one is an empty name.
+  if (path.starts_with("\\\\?\\")) return ParseVerbatim(path.substr(4), p);
+  // "\\.\" names the device namespace, where a drive path still is one.
+  if (path.starts_with("\\\\.\\")) path.remove_prefix(4);
   size_t pos = 0;
   bool absolute = false;
   if (path.size() >= 2 && path[1] == ':') {
@@ -164,7 +176,12 @@ bool MemoryFileSystem::Parse(std::string_view path, Parsed* p) {
   }
   if (!absolute && p->drive == current_drive_) p->names = current_;
   Text name;
-  auto flush = [&] {
+  auto flush = [&](bool last) {
+    if (name != "." && name != "..") {
+      // The file calls drop a name's trailing dots, and at the very end of
+      // the path its trailing blanks too ("C:\\Windows. " is C:\\Windows).
+      while (!name.empty() && (name.back() == '.' || (last && name.back() == ' '))) name.pop_back();
+    }
     if (name == "..") {
       if (!p->names.empty()) p->names.pop_back();
     } else if (!name.empty() && name != ".") {
@@ -174,13 +191,41 @@ bool MemoryFileSystem::Parse(std::string_view path, Parsed* p) {
   };
   for (size_t i = pos; i < path.size(); ++i) {
     if (IsSeparator(path[i])) {
-      flush();
+      flush(false);
     } else {
       name += path[i];
     }
   }
-  flush();
+  flush(true);
   p->trailing_backslash = IsSeparator(path.back());
+  return true;
+}
+
+bool MemoryFileSystem::ParseVerbatim(std::string_view path, Parsed* p) {
+  if (path.size() < 2 || path[1] != ':' || !IsLetter(path[0])) return Fail(kErrorPathNotFound);
+  p->drive_as_given = path[0];
+  p->drive = UpperAscii(path[0]);
+  std::string_view rest = path.substr(2);
+  if (rest.empty()) return true;
+  if (rest[0] != '\\') return Fail(kErrorPathNotFound);
+  rest.remove_prefix(1);
+  p->trailing_backslash = !rest.empty() && rest.back() == '\\';
+  if (p->trailing_backslash) rest.remove_suffix(1);
+  while (!rest.empty()) {
+    size_t cut = rest.find('\\');
+    std::string_view name = rest.substr(0, cut);
+    if (name.empty() || name == "." || name == "..") return Fail(kErrorInvalidName);
+    for (char ch : name) {
+      unsigned char c = static_cast<unsigned char>(ch);
+      if (c < 32 || c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*' ||
+          c == ':') {
+        return Fail(kErrorInvalidName);
+      }
+    }
+    p->names.emplace_back(name);
+    if (cut == std::string_view::npos) break;
+    rest.remove_prefix(cut + 1);
+  }
   return true;
 }
 
@@ -283,6 +328,8 @@ bool MemoryFileSystem::DirectoryExists(std::string_view path) {
 
 uint32_t MemoryFileSystem::Attributes(std::string_view path) {
   Node* node = Resolve(path);
+  // With a final separator the path names what a folder link leads to.
+  if (node && IsSeparator(path.back()) && (node->attributes & kAttrReparsePoint)) node = Follow(node);
   return node ? node->Reported() : kNoAttributes;
 }
 
@@ -455,23 +502,67 @@ bool MemoryFileSystem::IsHeld(std::string_view path) {
 }
 
 Text MemoryFileSystem::ShortPathName(std::string_view path) {
-  Parsed p;
-  Node* node = Resolve(path);
-  if (!node || !Parse(path, &p)) return Text();
-  std::vector<Node*> chain;
-  for (Node* n = node; n->parent; n = n->parent) chain.insert(chain.begin(), n);
-  Text out = Text(1, p.drive_as_given) + ":";
-  for (size_t i = 0; i < chain.size(); ++i) {
-    out += '\\';
-    out += chain[i]->short_name.empty() ? p.names[i] : chain[i]->short_name;
+  // Name by name as written, as the platform's call walks a path: every name
+  // on the way must exist; "." and ".." and the separators stay as they are.
+  Text out;
+  std::string_view rest = path;
+  bool verbatim = rest.starts_with("\\\\?\\");
+  if (verbatim) {
+    out = "\\\\?\\";
+    rest.remove_prefix(4);
   }
-  if (chain.empty() || p.trailing_backslash) out += '\\';
+  Node* node = nullptr;
+  if (rest.size() >= 2 && rest[1] == ':' && IsLetter(rest[0])) {
+    auto drive = drives_.find(UpperAscii(rest[0]));
+    if (drive == drives_.end()) return Fail(kErrorPathNotFound), Text();
+    node = drive->second.get();
+    out += rest.substr(0, 2);
+    rest.remove_prefix(2);
+  } else if (!rest.empty() && IsSeparator(rest[0]) && !verbatim) {
+    if (rest.size() > 1 && IsSeparator(rest[1])) return Fail(kErrorFileNotFound), Text();
+    node = drives_[current_drive_].get();
+  } else if (!verbatim) {
+    node = Resolve(".");
+  }
+  if (!node) return Fail(kErrorFileNotFound), Text();
+  auto separator = [&](char c) { return c == '\\' || (!verbatim && c == '/'); };
+  while (!rest.empty()) {
+    size_t cut = 0;
+    while (cut < rest.size() && !separator(rest[cut])) ++cut;
+    Text name(rest.substr(0, cut));
+    if (name == "..") {
+      if (node->parent) node = node->parent;
+      out += name;
+    } else if (!name.empty() && name != ".") {
+      Text bare = name;
+      while (!bare.empty() && (bare.back() == '.' || bare.back() == ' ')) bare.pop_back();
+      Node* from = Follow(node);
+      Node* child = from && from->IsFolder() ? from->Child(bare) : nullptr;
+      if (!child) return Fail(kErrorFileNotFound), Text();
+      out += child->short_name.empty() ? bare : child->short_name;
+      node = child;
+    } else {
+      out += name;
+    }
+    rest.remove_prefix(cut);
+    if (!rest.empty()) {
+      out += rest[0];
+      rest.remove_prefix(1);
+    }
+  }
   return out;
 }
 
-Text MemoryFileSystem::StoredSpelling(std::string_view path) {
+Text MemoryFileSystem::FinalPathName(std::string_view path) {
   Node* node = Resolve(path);
+  if (node) node = Follow(node);
   if (!node) return Text();
+  return StoredSpelling(Path(node));
+}
+
+std::vector<Text> MemoryFileSystem::KnownFolders() { return known_folders_; }
+
+Text MemoryFileSystem::Path(Node* node) {
   Text out;
   for (Node* n = node; n->parent; n = n->parent) out = "\\" + n->name + out;
   for (auto& [letter, root] : drives_) {
@@ -482,35 +573,14 @@ Text MemoryFileSystem::StoredSpelling(std::string_view path) {
   return Text();
 }
 
+Text MemoryFileSystem::StoredSpelling(std::string_view path) {
+  Node* node = Resolve(path);
+  return node ? Path(node) : Text();
+}
+
 Text MemoryFileSystem::WindowsDirectory() { return "C:\\Windows"; }
 
 Text MemoryFileSystem::SystemFolderPath(SystemFolder which) { return system_folders_[which]; }
-
-void MemoryFileSystem::SetEnvironment(std::string_view name, std::string_view value) {
-  environment_[AnsiLowerCase(name)] = Text(value);
-}
-
-Text MemoryFileSystem::ExpandEnvironment(std::string_view text) {
-  Text out;
-  size_t i = 0;
-  while (i < text.size()) {
-    size_t open = text.find('%', i);
-    size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
-    if (close == std::string_view::npos) break;
-    out += text.substr(i, open - i);
-    auto it = environment_.find(AnsiLowerCase(text.substr(open + 1, close - open - 1)));
-    if (it != environment_.end()) {
-      out += it->second;
-      i = close + 1;
-    } else {
-      // An unknown name stays, and its closing % may open the next one.
-      out += text.substr(open, close - open);
-      i = close;
-    }
-  }
-  out += text.substr(i);
-  return out;
-}
 
 MemoryFileSystem::Node* MemoryFileSystem::Follow(Node* node, int depth) {
   if (!(node->attributes & kAttrReparsePoint)) return node;

@@ -14,9 +14,17 @@ namespace pel {
 // links (reparse points) as Windows has them: a path through a link goes on in
 // its target, while deleting or removing the link itself leaves the target
 // alone. Starts with drive C:, the folders C:\Windows (explorer.exe) and
-// C:\Windows\System32 (cmd.exe, ping.exe), and C:\ as the current folder. It
+// C:\Windows\System32 (cmd.exe, ping.exe, progman.exe), and C:\ as the current folder. It
 // names C:\Program Files and the profile C:\Users\user as system folders (and
-// in the environment) without making them.
+// in the environment) without making them, and a list of known folders of
+// a Windows system like them (Common Files, ProgramData, Public, the user's
+// Documents, Desktop, AppData and Temp among them).
+// Spellings are taken as the platform takes them: the file calls drop "." and
+// resolve ".." by the text alone (so a missing folder before ".." does not
+// matter), take "/" as a separator, collapse doubled ones, drop a name's
+// trailing dots; after a "\\?\" prefix nothing of this is done, and "\\.\"
+// before a drive path changes nothing. ShortPathName walks the spelling as
+// written (see FileSystem).
 class MemoryFileSystem final : public FileSystem {
  public:
   MemoryFileSystem();
@@ -34,6 +42,8 @@ class MemoryFileSystem final : public FileSystem {
   bool Delete(std::string_view path) override;
   bool Move(std::string_view from, std::string_view to, bool replace_existing) override;
   Text ShortPathName(std::string_view path) override;
+  Text FinalPathName(std::string_view path) override;
+  std::vector<Text> KnownFolders() override;
   Text WindowsDirectory() override;
   Text SystemFolderPath(SystemFolder which) override;
   Text ExpandEnvironment(std::string_view text) override;
@@ -54,6 +64,8 @@ class MemoryFileSystem final : public FileSystem {
   bool MakeLink(std::string_view link, std::string_view target, bool folder);
   // Sets what SystemFolderPath gives (empty: the system has no such folder).
   void SetSystemFolder(SystemFolder which, std::string_view path) { system_folders_[which] = Text(path); }
+  // Sets what KnownFolders gives.
+  void SetKnownFolders(std::vector<Text> folders) { known_folders_ = std::move(folders); }
   // Sets an environment variable for ExpandEnvironment (names without regard to case).
   void SetEnvironment(std::string_view name, std::string_view value);
   // Another program opens the file without sharing (held) or runs from it
@@ -77,6 +89,10 @@ class MemoryFileSystem final : public FileSystem {
 
   bool Fail(uint32_t code);
   bool Parse(std::string_view path, Parsed* parsed);
+  // The part after a "\\?\" prefix, taken literally.
+  bool ParseVerbatim(std::string_view path, Parsed* parsed);
+  // The full path of a node, names as stored, drive letter upper-case.
+  Text Path(Node* node);
   // The node at path; nullptr with the error recorded (2 for a missing last
   // name, 3 for a missing or non-folder parent).
   Node* Resolve(std::string_view path);
@@ -94,6 +110,7 @@ class MemoryFileSystem final : public FileSystem {
   uint32_t last_error_ = 0;
   std::map<SystemFolder, Text> system_folders_;
   std::map<Text, Text> environment_;  // by lower-cased name
+  std::vector<Text> known_folders_;
 };
 
 // True when a name is a valid 8.3 name, which keeps its own spelling as its short form.

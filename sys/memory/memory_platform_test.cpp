@@ -55,9 +55,7 @@ TEST_F(MemoryPlatformTest, MasksMatchLikeWindows) {
 TEST_F(MemoryPlatformTest, DeleteTreeEntersLongFoldersThroughShortNames) {
   ASSERT_TRUE(m.files.MakeDirectories("C:\\Mix\\pool\\Long Sub Folder\\Even Longer Name"));
   ASSERT_TRUE(m.files.WriteWholeFile("C:\\Mix\\pool\\Long Sub Folder\\Even Longer Name\\f", "f"));
-  Text path = "C:\\Mix\\pool";
-  EXPECT_TRUE(DeleteTree(m.files, path));
-  EXPECT_EQ(path, "C:\\Mix\\pool\\");
+  EXPECT_TRUE(DeleteTree(m.files, *ResolveFolder(m.files, "C:\\Mix\\pool").folder));
   EXPECT_FALSE(m.files.DirectoryExists("C:\\Mix\\pool"));
   EXPECT_TRUE(m.files.DirectoryExists("C:\\Mix"));
 }
@@ -67,8 +65,7 @@ TEST_F(MemoryPlatformTest, DeleteTreeLeavesAJunctionLikeFolderAlone) {
   ASSERT_TRUE(m.files.MakeDirectories("C:\\T\\Hidden"));
   ASSERT_TRUE(m.files.WriteWholeFile("C:\\T\\Hidden\\keep", "k"));
   ASSERT_TRUE(m.files.SetAttributes("C:\\T\\Hidden", kAttrHidden));
-  Text path = "C:\\T";
-  EXPECT_FALSE(DeleteTree(m.files, path));
+  EXPECT_FALSE(DeleteTree(m.files, *ResolveFolder(m.files, "C:\\T").folder));
   EXPECT_TRUE(m.files.FileExists("C:\\T\\Hidden\\keep"));
 }
 
@@ -210,19 +207,25 @@ TEST_F(MemoryPlatformTest, RegistryExpandableStringsReadAsTextOtherTypesDoNot) {
 
 // ---- DDE peer: the two flags the uninstaller relies on ----
 
+constexpr std::string_view kProgmanExe = "C:\\Windows\\progman.exe";
+
 TEST_F(MemoryPlatformTest, DdeRefusedConnectionTriesOneStartThenGivesUp) {
-  EXPECT_EQ(m.dde.Connect("PROGMAN", "PROGMAN"), nullptr);
-  EXPECT_THAT(m.dde.started(), ElementsAre("PROGMAN PROGMAN"));
+  EXPECT_EQ(m.dde.Connect("PROGMAN", "PROGMAN", kProgmanExe), nullptr);
+  EXPECT_THAT(m.dde.started(), ElementsAre("\"C:\\Windows\\progman.exe\" PROGMAN"));
   EXPECT_EQ(m.dde.connect_attempts(), 1);
   m.dde.AddServer("PROGMAN", "PROGMAN", false, false);
-  EXPECT_EQ(m.dde.Connect("PROGMAN", "PROGMAN"), nullptr);
+  EXPECT_EQ(m.dde.Connect("PROGMAN", "PROGMAN", kProgmanExe), nullptr);
+  EXPECT_EQ(m.dde.started().size(), 2u);
+  // Without a program to start, nothing is started.
+  m.dde.AddServer("PROGMAN", "PROGMAN", false, true);
+  EXPECT_EQ(m.dde.Connect("PROGMAN", "PROGMAN", ""), nullptr);
   EXPECT_EQ(m.dde.started().size(), 2u);
 }
 
 TEST_F(MemoryPlatformTest, DdeServerStartedOnDemandTakesTheCommand) {
   m.dde.AddServer("PROGMAN", "PROGMAN", false, true);
   {
-    auto conv = m.dde.Connect("progman", "Progman");
+    auto conv = m.dde.Connect("progman", "Progman", kProgmanExe);
     ASSERT_NE(conv, nullptr);
     EXPECT_EQ(m.dde.connect_attempts(), 2);
     EXPECT_EQ(m.dde.open_conversations(), 1);
@@ -231,14 +234,14 @@ TEST_F(MemoryPlatformTest, DdeServerStartedOnDemandTakesTheCommand) {
   EXPECT_EQ(m.dde.open_conversations(), 0);
   EXPECT_THAT(m.dde.commands(), ElementsAre("[DeleteGroup(Pelmora)]"));
   // Running now: no second start.
-  EXPECT_NE(m.dde.Connect("PROGMAN", "PROGMAN"), nullptr);
+  EXPECT_NE(m.dde.Connect("PROGMAN", "PROGMAN", kProgmanExe), nullptr);
   EXPECT_EQ(m.dde.started().size(), 1u);
 }
 
 TEST_F(MemoryPlatformTest, DdeRefusedTransactionReportsNotStarted) {
   m.dde.AddServer("PROGMAN", "PROGMAN");
   m.dde.RefuseTransactions(true);
-  auto conv = m.dde.Connect("PROGMAN", "PROGMAN");
+  auto conv = m.dde.Connect("PROGMAN", "PROGMAN", kProgmanExe);
   ASSERT_NE(conv, nullptr);
   EXPECT_FALSE(conv->Execute("[DeleteGroup()]"));
   EXPECT_TRUE(m.dde.commands().empty());

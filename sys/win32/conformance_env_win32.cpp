@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sys/conformance_env.h"
@@ -10,6 +11,38 @@
 namespace pel {
 
 namespace {
+
+// Wine's own call for the host's name of a path; absent on Windows.
+using UnixName = char*(CDECL*)(LPCWSTR);
+
+Text HostName(const Text& path) {
+  auto call = reinterpret_cast<UnixName>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+  if (!call) return Text();
+  wchar_t wide[MAX_PATH * 2] = {};
+  if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2)) return Text();
+  char* name = call(wide);
+  if (!name) return Text();
+  Text result = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Runs a host program under Wine and waits for it; true when it started.
+// (Wine does not pass a host program's exit code on: look at what it did.)
+bool RunHost(Text command_line) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
 
 // Removes a tree whatever its attributes; only for the scratch area.
 void Scrub(const Text& folder) {
@@ -20,6 +53,11 @@ void Scrub(const Text& folder) {
       Text name = data.cFileName;
       if (name == "." || name == "..") continue;
       Text full = folder + name;
+      // A link is never entered: what it names is not the scratch area's.
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        RemoveDirectoryA(full.c_str()) || DeleteFileA(full.c_str());
+        continue;
+      }
       SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         Scrub(full + "\\");
@@ -49,6 +87,14 @@ class Win32Env final : public ConformanceEnv {
   ~Win32Env() override {
     EndStartedPrograms();
     ReleaseHeld();
+    for (const auto& [host, windows] : links_) RunHost("/bin/rm -f \"" + host + "\"");
+    // The removals may still be on their way when their processes are gone.
+    for (const auto& [host, windows] : links_) {
+      for (int waited = 0; waited < 5000; waited += 50) {
+        if (GetFileAttributesA(windows.c_str()) == INVALID_FILE_ATTRIBUTES) break;
+        Sleep(50);
+      }
+    }
     Scrub(scratch_);
     RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\PelmoraConformance");
@@ -100,12 +146,32 @@ class Win32Env final : public ConformanceEnv {
     for (HANDLE h : held_) CloseHandle(h);
     held_.clear();
   }
+  // Wine cannot make a link through the Win32 calls, but shows a host link
+  // as one; on Windows the system's own call makes it.
+  bool MakeFolderLink(const Text& link, const Text& target) override {
+    Text bare = WithoutTrailingBackslash(link);
+    Text host_link = HostName(bare), host_target = HostName(WithoutTrailingBackslash(target));
+    if (!host_link.empty() && !host_target.empty()) {
+      if (!RunHost("/bin/ln -s \"" + host_target + "\" \"" + host_link + "\"")) return false;
+      links_.push_back({host_link, bare});
+    } else if (!CreateSymbolicLinkA(bare.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+      return false;
+    }
+    // The host program may still be on its way when its process is reported gone.
+    for (int waited = 0; waited < 5000; waited += 50) {
+      DWORD a = GetFileAttributesA(bare.c_str());
+      if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+      Sleep(50);
+    }
+    return false;
+  }
 
  private:
   Text scratch_;
   Text key_;
   std::vector<HANDLE> started_;
   std::vector<HANDLE> held_;
+  std::vector<std::pair<Text, Text>> links_;  // each link made: its host and its own name
 };
 
 }  // namespace

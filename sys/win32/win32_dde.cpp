@@ -63,7 +63,8 @@ Win32Dde::~Win32Dde() {
 }
 
 std::unique_ptr<DdeConversation> Win32Dde::Connect(std::string_view service,
-                                                   std::string_view topic) {
+                                                   std::string_view topic,
+                                                   std::string_view program) {
   if (!instance_ &&
       DdeInitializeA(&instance_, ClientCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) {
     instance_ = 0;
@@ -73,10 +74,21 @@ std::unique_ptr<DdeConversation> Win32Dde::Connect(std::string_view service,
   auto topic_handle = std::make_unique<StringHandle>(instance_, topic);
   if (!service_handle->get() || !topic_handle->get()) return nullptr;
   HCONV conv = DdeConnect(instance_, service_handle->get(), topic_handle->get(), nullptr);
-  if (!conv) {
-    // The server may simply not be running yet: start it once and ask again.
-    Text command_line = Text(service) + " " + Text(topic);
-    if (WinExec(command_line.c_str(), SW_SHOWMINNOACTIVE) > 31) {
+  if (!conv && !program.empty()) {
+    // The server may simply not be running yet: start it once, by its full
+    // path only, and ask again once it waits for input.
+    Text application(program);
+    Text command_line = "\"" + application + "\" " + Text(topic);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWMINNOACTIVE;
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessA(application.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0,
+                       nullptr, nullptr, &startup, &process)) {
+      WaitForInputIdle(process.hProcess, 30000);
+      CloseHandle(process.hThread);
+      CloseHandle(process.hProcess);
       conv = DdeConnect(instance_, service_handle->get(), topic_handle->get(), nullptr);
     }
   }

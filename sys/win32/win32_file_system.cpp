@@ -118,6 +118,60 @@ Text Win32FileSystem::ShortPathName(std::string_view path) {
   return result;
 }
 
+Text Win32FileSystem::FinalPathName(std::string_view path) {
+  if (path.empty()) {
+    last_error_ = ERROR_PATH_NOT_FOUND;
+    return Text();
+  }
+  // No access asked for: only the identity is wanted, and a folder opens only
+  // with backup semantics. Links are followed because the flag to open the
+  // link itself is not given.
+  FileHandle file(CreateFileA(Text(path).c_str(), 0,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return Failed(), Text();
+  // Wine's call does not answer the size it needs when given no buffer; the
+  // longest path the system has fits this one.
+  std::vector<char> buffer(32768 + 1, '\0');
+  DWORD got = GetFinalPathNameByHandleA(file.get(), buffer.data(),
+                                        static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+  Text result = got > 0 && got < buffer.size() ? Text(buffer.data(), got) : Text();
+  if (result.empty()) return Failed(), Text();
+  if (result.starts_with("\\\\?\\UNC\\")) {
+    result = "\\\\" + result.substr(8);
+  } else if (result.starts_with("\\\\?\\")) {
+    result = result.substr(4);
+  }
+  if (result.size() > 3 && result.back() == '\\') result.pop_back();
+  return result;
+}
+
+std::vector<Text> Win32FileSystem::KnownFolders() {
+  std::vector<Text> folders;
+  // Every shell folder number there is, the user's and all users' alike; the
+  // ones this system does not have fail and are left out.
+  for (int csidl = 0; csidl < 0x80; ++csidl) {
+    char path[MAX_PATH + 1] = "";
+    if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) && *path) {
+      folders.emplace_back(path);
+    }
+  }
+  // Those without a number of their own.
+  for (const KNOWNFOLDERID* id : {&FOLDERID_Public, &FOLDERID_UserProfiles, &FOLDERID_ProgramData,
+                                  &FOLDERID_Downloads, &FOLDERID_SavedGames, &FOLDERID_Contacts,
+                                  &FOLDERID_Links, &FOLDERID_LocalAppDataLow}) {
+    PWSTR wide = nullptr;
+    if (SUCCEEDED(SHGetKnownFolderPath(*id, 0, nullptr, &wide)) && wide) {
+      char path[MAX_PATH * 2 + 1] = "";
+      if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, nullptr, nullptr) > 1) {
+        folders.emplace_back(path);
+      }
+    }
+    CoTaskMemFree(wide);
+  }
+  return folders;
+}
+
 Text Win32FileSystem::WindowsDirectory() {
   Text result = TwoStepText([](char* buffer, DWORD size) {
     return static_cast<DWORD>(GetWindowsDirectoryA(buffer, size));

@@ -20,6 +20,8 @@ class Win32FileSystem final : public FileSystem {
   bool Delete(std::string_view path) override;
   bool Move(std::string_view from, std::string_view to, bool replace_existing) override;
   Text ShortPathName(std::string_view path) override;
+  Text FinalPathName(std::string_view path) override;
+  std::vector<Text> KnownFolders() override;
   Text WindowsDirectory() override;
   Text SystemFolderPath(SystemFolder which) override;
   Text ExpandEnvironment(std::string_view text) override;
@@ -67,8 +69,8 @@ class Win32Dde final : public DdeClient {
   ~Win32Dde() override;
   Win32Dde(const Win32Dde&) = delete;
   Win32Dde& operator=(const Win32Dde&) = delete;
-  std::unique_ptr<DdeConversation> Connect(std::string_view service,
-                                           std::string_view topic) override;
+  std::unique_ptr<DdeConversation> Connect(std::string_view service, std::string_view topic,
+                                           std::string_view program) override;
 
  private:
   DWORD instance_ = 0;

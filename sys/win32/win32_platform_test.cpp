@@ -10,6 +10,7 @@
 #include "sys/paths.h"
 #include "sys/platform.h"
 #include "sys/services.h"
+#include "uninstall/removal_steps.h"
 
 namespace pel {
 namespace {
@@ -58,7 +59,7 @@ TEST_F(Progman, DeleteGroupRemovesTheGroupThatCreateGroupMade) {
   Text group = "Pel Conformance " + std::to_string(GetCurrentProcessId());
   Text folder = WithTrailingBackslash(programs) + group;
   {
-    auto conv = p.dde.Connect("PROGMAN", "PROGMAN");
+    auto conv = p.dde.Connect("PROGMAN", "PROGMAN", ProgramManagerPath(p.files));
     ASSERT_NE(conv, nullptr);
     EXPECT_TRUE(conv->Execute("[CreateGroup(" + group + ")]"));
     EXPECT_TRUE(PumpUntil([&] { return p.files.DirectoryExists(folder); }, 5000)) << folder;
@@ -70,7 +71,7 @@ TEST_F(Progman, DeleteGroupRemovesTheGroupThatCreateGroupMade) {
 
   // As the uninstaller does it: send, close at once, go on with other work.
   {
-    auto conv = p.dde.Connect("PROGMAN", "PROGMAN");
+    auto conv = p.dde.Connect("PROGMAN", "PROGMAN", ProgramManagerPath(p.files));
     ASSERT_NE(conv, nullptr);
     EXPECT_TRUE(conv->Execute("[DeleteGroup(" + group + ")]"));
   }
@@ -78,7 +79,7 @@ TEST_F(Progman, DeleteGroupRemovesTheGroupThatCreateGroupMade) {
 }
 
 TEST(Dde, UnknownServiceIsNotOpened) {
-  EXPECT_EQ(RealPlatform().dde.Connect("PELNOSUCHSERVICE", "NOTOPIC"), nullptr);
+  EXPECT_EQ(RealPlatform().dde.Connect("PELNOSUCHSERVICE", "NOTOPIC", ""), nullptr);
 }
 
 TEST(StartProgramFile, PathWithBlanksStartsThatProgram) {

@@ -80,7 +80,8 @@ class UninstDialog : public ::testing::Test {
     GetTempPathA(sizeof temp, temp);
     folder_ = Text(temp) + "Pel Uninst Test\\";
     CreateDirectoryA(folder_.c_str(), nullptr);
-    for (const char* f : {"PL.dbc", "readme.txt"}) {
+    // The product's own program shows the folder to be its own.
+    for (const char* f : {"PL.dbc", "readme.txt", "PL.exe"}) {
       HANDLE h = CreateFileA((folder_ + f).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
       ASSERT_NE(h, INVALID_HANDLE_VALUE) << folder_ << f;
       CloseHandle(h);
@@ -92,6 +93,7 @@ class UninstDialog : public ::testing::Test {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Pelmora");
     DeleteFileA((folder_ + "PL.dbc").c_str());
     DeleteFileA((folder_ + "readme.txt").c_str());
+    DeleteFileA((folder_ + "PL.exe").c_str());
     RemoveDirectoryA(folder_.c_str());
   }
   void Register() {

@@ -16,6 +16,7 @@
 #include "base/string_list.h"
 #include "store/data_buf.h"
 #include "store/file_manager.h"
+#include "store/journal.h"
 #include "store/store_check.h"
 #include "store/store_ops.h"
 #include "store/stream.h"
@@ -152,6 +153,21 @@ bool EmptyFile(const Text& store) {
   return std::filesystem::file_size(store, ec) == 0 && !ec;
 }
 
+// Whether the store operations would refuse the file as damaged before
+// reading a record: then nothing can be checked or dumped either. Looked at
+// in a copy, since a store opened in place may be made new.
+bool HeaderDamaged(ByteStream& file) {
+  int64_t size = file.Size();
+  if (size <= 0) return false;
+  std::vector<uint8_t> bytes(static_cast<size_t>(std::min<int64_t>(size, 1 << 30)));
+  if (file.ReadAt(0, bytes.data(), static_cast<int32_t>(bytes.size())) !=
+      static_cast<int32_t>(bytes.size()))
+    return true;
+  MemoryStream copy(std::move(bytes));
+  TFileManager m(copy);
+  return m.ErrorCode() == kReadError && m.OperationNumber() == kOpReadHeader;
+}
+
 int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, std::ostream& err) {
   if (a.size() < 2) return Usage(err);
   const std::string& cmd = a[0];
@@ -260,6 +276,15 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
   if ((cmd == "check" || cmd == "dump") && n == 2) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
     std::unique_ptr<ByteStream> file = OpenStoreFile(store, StoreOpenMode::kReading);
+    // What an operation left half landed is undone first, as every opener does.
+    if (JournalHost* journal = file->Journal()) {
+      int code = RecoverFromJournal(*file, *journal);
+      if (code != 0) return StoreResult(code, err);
+    }
+    if (HeaderDamaged(*file)) {
+      for (const Text& p : CheckStore(*file)) out << p << "\n";
+      return StoreResult(kReadError, err);
+    }
     if (cmd == "dump") {
       out << DumpStore(*file);
       return kPlstoreOk;

@@ -1,10 +1,13 @@
 // The removal run and its steps: program group, program files, registry keys, the log and the pauses.
 #include "uninstall/removal_steps.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <vector>
 
 #include "app/constants.h"
+#include "store/journal.h"
 #include "sys/paths.h"
 #include "sys/services.h"
 #include "uninstall/folder_guard.h"
@@ -119,10 +122,14 @@ bool DeleteAppFiles(FileSystem& fs, Text& path) {
   path = WithTrailingBackslash(path);
   Text base = AnsiLowerCase(ChangeFileExt(ProductExe, ""));
   Text pgp = base + Text(PgpExt);
-  const Text kept[] = {base + Text(StoreExt), pgp, pgp + Text(BakExt)};
+  // The database's journal goes with the database: deleting it before the
+  // next open has rolled it back would leave a half-written store for good.
+  Text journal = JournalPathOf(base + Text(StoreExt));
+  const Text kept[] = {base + Text(StoreExt), pgp, pgp + Text(BakExt), journal,
+                       journal + Text(kSetAsideSuffix)};
   for (const DirEntry& file : ListFolder(fs, path).files) {
     Text name = AnsiLowerCase(ExtractFileName(file.name));
-    if (name == kept[0] || name == kept[1] || name == kept[2]) continue;
+    if (std::find(std::begin(kept), std::end(kept), name) != std::end(kept)) continue;
     fs.Delete(file.name);
   }
   return true;

@@ -108,7 +108,10 @@ bool Decode(const std::vector<uint8_t>& bytes, Journal& j) {
     s.offset = r.I64();
     s.length = r.U32();
     s.oldLength = r.U32();
-    if (!r.ok || s.offset < 0 || s.oldLength > s.length) return false;
+    // Store offsets are int32: anything past them is not a journal of ours.
+    if (!r.ok || s.offset < 0 || s.offset > 0x7FFFFFFF || s.length > 0x7FFFFFFF ||
+        s.oldLength > s.length)
+      return false;
     s.old = r.Take(static_cast<size_t>(s.oldLength));
     ForEachChunk(s.offset, s.offset + s.length, [&](int64_t, int64_t) { s.chunkCrcs.push_back(r.U32()); });
     j.regions.push_back(std::move(s));

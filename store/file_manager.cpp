@@ -151,8 +151,25 @@ bool TFileManager::WriteBytes(std::vector<uint8_t>&& bytes) {
   return true;
 }
 
+void TFileManager::NoteBlockLength(int32_t blockPosition, int32_t length) {
+  for (auto& [p, l] : knownLengths_)
+    if (p == blockPosition) {
+      l = length;
+      return;
+    }
+  knownLengths_.emplace_back(blockPosition, length);
+}
+
+void TFileManager::ForgetLengthsIn(int64_t offset, int64_t n) {
+  if (knownLengths_.empty()) return;
+  std::erase_if(knownLengths_, [&](const std::pair<int32_t, int32_t>& k) {
+    return k.first - 4 < offset + n && offset < k.first;
+  });
+}
+
 void TFileManager::Hold(std::vector<uint8_t>&& bytes) {
   int64_t n = static_cast<int64_t>(bytes.size());
+  ForgetLengthsIn(position_, n);
   // A write that covers an earlier one at the same offset replaces it: the
   // free list, rewritten after every allocation, would otherwise be held
   // once per block an operation frees.
@@ -176,6 +193,7 @@ bool TFileManager::WriteBytes(const void* buffer, int32_t n) {
     Hold(std::vector<uint8_t>(bytes, bytes + n));
     return true;
   }
+  ForgetLengthsIn(position_, n);
   if (!Reseek()) return false;
   if (stream_->Write(buffer, n) != n) return Fail(kWriteError);
   position_ += n;
@@ -398,9 +416,17 @@ void TFileManager::FreeBlock(int32_t blockPosition) {
   operationNumber_ = kOpFreeBlock;
   if (blockPosition == -1 || blockPosition == rootBlock_ || errorCode_ != kNoError) return;
   int32_t length = 0;
+  auto known = std::find_if(knownLengths_.begin(), knownLengths_.end(),
+                            [&](const auto& k) { return k.first == blockPosition; });
   if (!InsideUsedSpace(blockPosition, 0)) {
     MarkDamaged();
-  } else if (SeekTo(blockPosition - 4) && ReadInt32(length)) {
+  } else if (known != knownLengths_.end()) {
+    length = known->second;
+    knownLengths_.erase(known);
+  } else if (!SeekTo(blockPosition - 4) || !ReadInt32(length)) {
+    length = -1;
+  }
+  if (errorCode_ == kNoError && length != -1) {
     // A length that runs past the used space, or a block that is already
     // free, means a damaged index; releasing it would let the same bytes be
     // handed out twice.

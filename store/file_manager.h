@@ -72,6 +72,9 @@ class TFileManager {
   int32_t UsedSpaceEnd() const { return usedSpaceEnd_; }
   // A block with n payload bytes; its block position, or -1.
   int32_t AllocBlock(int32_t n);
+  // A reader that checked a block's length word tells it here, so that
+  // freeing the block later need not read it again.
+  void NoteBlockLength(int32_t blockPosition, int32_t length);
   void FreeBlock(int32_t blockPosition);
 
   // The primitives. After the first failure of a manager's life every later
@@ -147,6 +150,9 @@ class TFileManager {
   bool streamInStep_ = false;   // whether the stream stands at position_
   int64_t streamSize_ = 0;      // the file's size on disk
   bool blankFile_ = false;      // all zeros and no longer than a new store
+  // Length words read or written this operation: block position -> length.
+  std::vector<std::pair<int32_t, int32_t>> knownLengths_;
+  void ForgetLengthsIn(int64_t offset, int64_t n);
 };
 
 }  // namespace pel

@@ -153,18 +153,30 @@ bool EmptyFile(const Text& store) {
   return std::filesystem::file_size(store, ec) == 0 && !ec;
 }
 
-// Whether the store operations would refuse the file as damaged before
-// reading a record: then nothing can be checked or dumped either. Looked at
-// in a copy, since a store opened in place may be made new.
+// The file as the store operations would read it, with every write refused:
+// a blank file they would make new stays as it is.
+class ReadOnlyView final : public ByteStream {
+ public:
+  explicit ReadOnlyView(ByteStream& file) : file_(file) {}
+  int64_t Size() override { return file_.Size(); }
+  int64_t Seek(int64_t offset) override { return file_.Seek(offset); }
+  int32_t Read(void* buffer, int32_t n) override { return file_.Read(buffer, n); }
+  int32_t ReadAt(int64_t offset, void* buffer, int32_t n) override {
+    return file_.ReadAt(offset, buffer, n);
+  }
+  int32_t Write(const void*, int32_t) override { return 0; }
+  int32_t WriteAt(int64_t, const void*, int32_t) override { return 0; }
+  bool Truncate(int64_t) override { return false; }
+
+ private:
+  ByteStream& file_;
+};
+
+// Whether the store operations refuse the file as damaged before reading a
+// record: then nothing can be checked or dumped either.
 bool HeaderDamaged(ByteStream& file) {
-  int64_t size = file.Size();
-  if (size <= 0) return false;
-  std::vector<uint8_t> bytes(static_cast<size_t>(std::min<int64_t>(size, 1 << 30)));
-  if (file.ReadAt(0, bytes.data(), static_cast<int32_t>(bytes.size())) !=
-      static_cast<int32_t>(bytes.size()))
-    return true;
-  MemoryStream copy(std::move(bytes));
-  TFileManager m(copy);
+  ReadOnlyView view(file);
+  TFileManager m(view);
   return m.ErrorCode() == kReadError && m.OperationNumber() == kOpReadHeader;
 }
 

@@ -113,7 +113,7 @@ TEST(CrashSweep, EveryChangeOfEveryWritingOperation) {
   std::mt19937 rng(20261209);
   Bytes before = MidSizedStore();
   int points = 0;
-  for (int step = 0; step < 16; ++step) {
+  for (int step = 0; step < 12; ++step) {
     Op op = Draw(step % 8, rng, before);
     SimVolume clean(before);
     ASSERT_EQ(RunOn(clean, op), 0) << "step " << step;
@@ -156,7 +156,7 @@ TEST(CrashSweep, EveryChangeOfEveryWritingOperation) {
     }
     before = after;
   }
-  EXPECT_GT(points, 100);
+  EXPECT_GT(points, 70);
 }
 
 TEST(CrashSweep, ReadsChangeNothing) {

@@ -77,10 +77,15 @@ Cost StoreCase(const fs::path& dir, int n, const StringList& msg, bool flushes) 
   fs::remove(file);
   for (int i = 0; i < n; ++i)
     if (WriteSection(RecordPath(i), &msg, file) != 0) std::fprintf(stderr, "store setup failed\n");
+  // Two versions in turn, so that every write really changes the file.
+  StringList other = msg;
+  other.Add("X-Count: 1");
+  long k = 0;
   return PerCall([&] {
+    const StringList& now = ++k % 2 ? other : msg;
     StringList back;
-    if (WriteSection(DefaultMessageKey, &msg, file) != 0 ||
-        ReadSection(back, DefaultMessageKey, file) != 0 || back.Count() != msg.Count())
+    if (WriteSection(DefaultMessageKey, &now, file) != 0 ||
+        ReadSection(back, DefaultMessageKey, file) != 0 || back.Count() != now.Count())
       std::fprintf(stderr, "store round trip failed\n");
   });
 }
@@ -132,12 +137,15 @@ Cost SqliteCase(const fs::path& dir, int n, const std::string& text, bool full) 
   Exec(db, "COMMIT");
   sqlite3_close(db);
   const std::string key(DefaultMessageKey);
+  const std::string other = text + "X-Count: 1\r\n";
+  long k = 0;
   return PerCall([&] {
+    const std::string& now = ++k % 2 ? other : text;
     sqlite3* w = OpenDb(file, full);
-    Replace(w, key, text);
+    Replace(w, key, now);
     sqlite3_close(w);
     sqlite3* r = OpenDb(file, full);
-    if (Fetch(r, key) != text) std::fprintf(stderr, "sqlite round trip failed\n");
+    if (Fetch(r, key) != now) std::fprintf(stderr, "sqlite round trip failed\n");
     sqlite3_close(r);
   });
 }

@@ -21,6 +21,7 @@ struct Spec {
 
 constexpr Spec kSwitches[] = {
     {"/S", false, true, true},        {"/DIR", true, true, false},
+    {"/FORCEDIR", false, true, false},
     {"/ADDRESS", true, true, false},  {"/SERVER", true, true, false},
     {"/NOGROUP", false, true, false}, {"/MIXMASTER", false, false, true},
     {"/LOG", true, true, true},       {"/?", false, true, true},
@@ -88,19 +89,24 @@ Switches ParseSwitches(Mode mode, std::string_view exePath, const std::vector<Te
     else if (spec->name == "/SERVER") sw.server = value;
     else if (spec->name == "/LOG") sw.log = value;
     else if (spec->name == "/NOGROUP") sw.noGroup = true;
+    else if (spec->name == "/FORCEDIR") sw.forceDir = true;
     else if (spec->name == "/MIXMASTER") sw.mixmaster = true;
     else if (spec->name == "/?" || spec->name == "/HELP") sw.help = true;
   }
+  // It vouches for a folder the user named, never for a default one.
+  if (sw.forceDir && !sw.dir && sw.error.empty()) sw.error = "/FORCEDIR needs /DIR=folder";
   return sw;
 }
 
 Text UsageText(Mode mode) {
   if (mode == Mode::Setup)
-    return "Usage: setup.exe [/S [/DIR=folder] [/ADDRESS=text] [/SERVER=host] [/NOGROUP]] "
-           "[/LOG=file]\r\n"
+    return "Usage: setup.exe [/S [/DIR=folder [/FORCEDIR]] [/ADDRESS=text] [/SERVER=host] "
+           "[/NOGROUP]] [/LOG=file]\r\n"
            "  /S         install without showing anything\r\n"
            "  /DIR       destination folder (default: the earlier installation's, else "
            "C:\\Program Files\\Pelmora)\r\n"
+           "  /FORCEDIR  install into the /DIR folder even when it holds other files;\r\n"
+           "             removing Pelmora later deletes every file in it but the database\r\n"
            "  /ADDRESS   your sender address (required for a first installation)\r\n"
            "  /SERVER    your outgoing mail server (required for a first installation)\r\n"
            "  /NOGROUP   no Start-menu program group\r\n"

@@ -1,4 +1,4 @@
-// The switches of unattended runs: setup.exe /S /DIR= /ADDRESS= /SERVER= /NOGROUP /LOG=, UninstPL.exe /S /MIXMASTER /LOG=.
+// The switches of unattended runs: setup.exe /S /DIR= /FORCEDIR /ADDRESS= /SERVER= /NOGROUP /LOG=, UninstPL.exe /S /MIXMASTER /LOG=.
 #pragma once
 
 #include <optional>
@@ -14,6 +14,7 @@ struct Switches {
   bool silent = false;          // /S: no window, no question, an exit code
   bool help = false;            // /? or /HELP
   std::optional<Text> dir;      // /DIR=folder
+  bool forceDir = false;        // /FORCEDIR: the /DIR folder is meant, though it holds other files
   std::optional<Text> address;  // /ADDRESS=text
   std::optional<Text> server;   // /SERVER=host
   bool noGroup = false;         // /NOGROUP

@@ -11,11 +11,12 @@ constexpr std::string_view kUninst = "C:\\Program Files\\Pelmora\\UninstPL.exe";
 
 TEST(Switches, UnattendedInstallReadsEveryValueWhateverTheCase) {
   Switches s = ParseSwitches(Mode::Setup, kSetup,
-                             {"/s", "/Dir=C:\\Program Files\\Pelmora", "/ADDRESS=Jane <j@x.org>",
+                             {"/s", "/Dir=C:\\Program Files\\Pelmora", "/forcedir", "/ADDRESS=Jane <j@x.org>",
                               "/server=smtp.x.org", "/NoGroup", "/log=C:\\setup.log"});
   ASSERT_TRUE(s.ok()) << s.error;
   EXPECT_TRUE(s.silent);
   EXPECT_EQ(s.dir, "C:\\Program Files\\Pelmora");
+  EXPECT_TRUE(s.forceDir);
   EXPECT_EQ(s.address, "Jane <j@x.org>");
   EXPECT_EQ(s.server, "smtp.x.org");
   EXPECT_TRUE(s.noGroup);
@@ -48,6 +49,9 @@ TEST(Switches, UsageErrorsOfUnattendedRuns) {
       {Mode::Setup, {"/S", "/ADDRESS=a\nb"}},
       {Mode::Setup, {"/S", "/DIR=C:\\a", "/dir=C:\\b"}},
       {Mode::Setup, {"/S", "stray"}},
+      {Mode::Setup, {"/S", "/FORCEDIR"}},                // vouches for no named folder
+      {Mode::Uninstall, {"/S", "/FORCEDIR"}},            // another mode's switch
+      {Mode::Setup, {"/S", "/DIR=C:\\x", "/FORCEDIR=1"}},
   };
   for (const Case& c : cases) {
     Switches s = ParseSwitches(c.mode, kSetup, c.args);
@@ -67,7 +71,7 @@ TEST(Switches, TheWizardKeepsIgnoringWhatItDoesNotKnow) {
 }
 
 TEST(Switches, UsageNamesEverySwitchOfItsMode) {
-  for (std::string_view sw : {"/S", "/DIR=", "/ADDRESS=", "/SERVER=", "/NOGROUP", "/LOG="})
+  for (std::string_view sw : {"/S", "/DIR=", "/FORCEDIR", "/ADDRESS=", "/SERVER=", "/NOGROUP", "/LOG="})
     EXPECT_NE(UsageText(Mode::Setup).find(sw), Text::npos) << sw;
   for (std::string_view sw : {"/S", "/MIXMASTER", "/LOG="})
     EXPECT_NE(UsageText(Mode::Uninstall).find(sw), Text::npos) << sw;

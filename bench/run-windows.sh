@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Windows benchmarks under Wine: start to first wizard page against a bare
-# dialog exe, the copy step against a bare CopyFileA loop, for 1,000 small
+# dialog exe, the uninstaller's two-phase start against its start in place,
+# the copy step against a bare CopyFileA loop, for 1,000 small
 # files and for 20 files of 5 MB, and the removal's file steps against a bare
 # DeleteFileA/RemoveDirectoryA loop. Prints the figures; asserts nothing.
 set -euo pipefail
@@ -31,6 +32,22 @@ median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 bare=$(startup 'C:\bare_dialog.exe' 'Bare Dialog' 15 | median)
 setup=$(startup 'C:\dist\setup.exe' 'Pelmora Setup' 15 | median)
 echo "start to first window (median of 15): bare dialog ${bare} ms, setup wizard ${setup} ms, ratio $(awk -v a="$setup" -v b="$bare" 'BEGIN {printf "%.2f", a / b}')"
+
+# The uninstaller's two-phase start: the installed UninstPL.exe copies itself to
+# the temporary folder and hands over to the copy, against the same wizard
+# started in place (setup.exe -u from the distribution). Each run ends with
+# both processes gone, so the next one also clears the copy it left.
+(cd "$c/dist" && wine 'C:\dist\setup.exe' /S /ADDRESS=a@example.org /SERVER=smtp.example.org /NOGROUP >/dev/null 2>&1)
+uninstall_start() {  # command-line runs -> milliseconds to the wizard's first page, one per line
+  local i
+  for i in $(seq "$2"); do
+    printf 'start %s\nwindow "Un-Install Wizard"\nelapsed\nclose\nexit 0\nprocesses-end UninstPL.exe\n' "$1" > "$c/bench.drv"
+    wine 'C:\pldriver.exe' 'C:\bench.drv' 2>/dev/null | tr -d '\r' | sed -n 's/^elapsed //p'
+  done
+}
+in_place=$(uninstall_start 'C:\dist\setup.exe -u' 15 | median)
+two_phase=$(uninstall_start '"C:\Program Files\Pelmora\UninstPL.exe"' 15 | median)
+echo "uninstaller start to first page (median of 15): in place ${in_place} ms, from a temporary copy ${two_phase} ms, added $(awk -v a="$two_phase" -v b="$in_place" 'BEGIN {printf "%.1f", a - b}') ms"
 
 mkdir -p "$c/small" "$c/large"
 for i in $(seq 1000); do head -c $((200 + i % 700)) /dev/urandom > "$c/small/file$i.txt"; done

@@ -53,7 +53,10 @@
 //   short-path <path>           print "short " and the path's short (8.3) form
 //   unseen <code> [ms]          the started program ends with code, and no window of it
 //                               is visible at any moment of its run (default 30000)
+//   selected <ctl> 0|1          the edit's whole text is selected / is not
 //   sleep <ms>
+// "The program" is the started process and the copies it starts of itself
+// (e2e/driver_family.h, which has more commands).
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -65,6 +68,8 @@
 #include <string>
 #include <vector>
 
+#include "e2e/driver_edit.h"
+#include "e2e/driver_family.h"
 #include "setup/win32/dialog_ids.h"
 #include "setup/win32/setup_ids.h"
 #include "uninstall/win32/uninst_ids.h"
@@ -178,7 +183,7 @@ BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
     DWORD owner = 0;
     GetWindowThreadProcessId(h, &owner);
     bool other = !g_proc.hProcess || WaitForSingleObject(g_proc.hProcess, 0) == WAIT_OBJECT_0 ||
-                 owner != g_proc.dwProcessId;
+                 !OfProgram(owner);
     if (other && IsWindowVisible(h) && TextOf(h).find(f->caption) != std::string::npos) {
       f->found = h;
       return FALSE;
@@ -187,7 +192,7 @@ BOOL CALLBACK FindProc(HWND h, LPARAM lp) {
   }
   DWORD pid = 0;
   GetWindowThreadProcessId(h, &pid);
-  if (pid != g_proc.dwProcessId || !IsWindowVisible(h)) return TRUE;
+  if (!OfProgram(pid) || !IsWindowVisible(h)) return TRUE;
   char cls[32] = "";
   GetClassNameA(h, cls, sizeof cls);
   if (std::strcmp(cls, "#32770") != 0) return TRUE;
@@ -362,7 +367,6 @@ void ActivateDecoy(const std::string& caption) {
 constexpr const char* kMainCaption = "Pelmora Setup/Remove";
 std::atomic<bool> g_mainSeen{false}, g_mainShown{false};
 std::atomic<HWND> g_mainWindow{nullptr};
-DWORD g_watchedPid = 0;
 
 bool IsMainWindow(HWND h) {
   if (h == g_mainWindow.load()) return true;
@@ -370,7 +374,7 @@ bool IsMainWindow(HWND h) {
   GetWindowThreadProcessId(h, &pid);
   char text[64] = "";
   GetWindowTextA(h, text, sizeof text);
-  return pid == g_watchedPid && std::strcmp(text, kMainCaption) == 0;
+  return OfProgram(pid) && std::strcmp(text, kMainCaption) == 0;
 }
 
 void CALLBACK ShowEvent(HWINEVENTHOOK, DWORD, HWND h, LONG object, LONG, DWORD, DWORD) {
@@ -386,8 +390,9 @@ BOOL CALLBACK PollMain(HWND h, LPARAM) {
 }
 
 DWORD WINAPI WatchMain(LPVOID process) {
+  // Every process: the program's copies have process ids of their own.
   HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, ShowEvent,
-                                       g_watchedPid, 0, WINEVENT_OUTOFCONTEXT);
+                                       0, 0, WINEVENT_OUTOFCONTEXT);
   for (;;) {
     EnumWindows(PollMain, 0);
     MSG m;
@@ -422,7 +427,7 @@ void Start(const std::string& dir, const std::vector<std::string>& w, size_t fir
   g_dialog = g_box = nullptr;
   g_mainSeen = g_mainShown = false;
   g_mainWindow = nullptr;
-  g_watchedPid = g_proc.dwProcessId;
+  FamilyStart(g_proc.dwProcessId, w[first]);
   CreateThread(nullptr, 0, WatchMain, g_proc.hProcess, 0, nullptr);
 }
 
@@ -572,7 +577,7 @@ void Run(const std::vector<std::string>& w) {
           [](HWND h, LPARAM count) -> BOOL {
             DWORD pid = 0;
             GetWindowThreadProcessId(h, &pid);
-            if (pid == g_proc.dwProcessId && IsWindowVisible(h)) ++*reinterpret_cast<int*>(count);
+            if (OfProgram(pid) && IsWindowVisible(h)) ++*reinterpret_cast<int*>(count);
             return TRUE;
           },
           reinterpret_cast<LPARAM>(&seen));
@@ -721,12 +726,17 @@ void Run(const std::vector<std::string>& w) {
     DWORD n = GetShortPathNameA(w[1].c_str(), buf, MAX_PATH);
     Expect(n > 0 && n < MAX_PATH, "no short form of " + Show(w[1]));
     std::printf("short %s\n", buf);
+  } else if (c == "selected") {
+    Need(w, 3);
+    std::string seen;
+    bool v = WholeTextSelected(Control(w[1]), &seen);
+    Expect(v == (w[2] == "1"), w[1] + ": " + seen);
   } else if (c == "sleep") {
     Sleep(Ms(w, 1, 100));
   } else if (c == "artefacts") {
     Need(w, 2);
     g_artifacts = w[1];
-  } else {
+  } else if (!RunFamilyCommand(w, Expect)) {
     Fail("unknown command " + c);
   }
 }

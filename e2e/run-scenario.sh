@@ -157,7 +157,11 @@ window "Un-Install Wizard"
 lines RichEdit2 $4
 $notice_done
 DRIVE
+  removal_settled
 }
+# removal_settled: the uninstaller and its temporary copy have both ended, so
+# the copy has deleted what it deletes after its original ended.
+removal_settled() { drive <<< 'processes-end UninstPL.exe 20000' >/dev/null || fail "the uninstaller did not end"; }
 expect_eq() { [ "$1" == "$2" ] || fail "$3: got '$1', expected '$2'"; }
 
 finish() {

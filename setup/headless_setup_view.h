@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "base/control_state.h"
@@ -25,6 +26,7 @@ class HeadlessSetupView : public SetupView {
 
   int page = -1;
   SetupControl focused = SetupControl::NextBtn;
+  std::optional<SetupControl> selected;  // the edit whose whole text was selected last
   bool busy = false;
 
   void ShowPage(int index) override { page = index; }
@@ -35,6 +37,7 @@ class HeadlessSetupView : public SetupView {
   bool IsEnabled(SetupControl c) const override { return state_.IsEnabled(c); }
   void SetEnabled(SetupControl c, bool on) override { state_.SetEnabled(c, on); }
   void Focus(SetupControl c) override { focused = c; }
+  void SelectAll(SetupControl c) override { selected = c; }
   void ClearLines(SetupControl c) override { state_.ClearLines(c); }
   void AddLine(SetupControl c, std::string_view line) override { state_.AddLine(c, line); }
   void SetTextColor(SetupControl c, uint32_t bgr) override { colors[c] = bgr; }

@@ -48,6 +48,8 @@ void ReadPreviousAddress(TSetupForm& form, FileSystem& fs, StoreAccess& store) {
 void FormShow(TSetupForm& form, FileSystem& fs) {
   if (!form.EarlierInstall()) return;
   form.NextBtnClick();
+  // Declined: the folder holds other files and the user wants another one.
+  if (form.Page() == StartPage) return;
   form.NextBtnClick();
   Text db = DatabasePath(form);
   if (!fs.FileExists(db) && fs.FileExists(ChangeFileExt(db, PgpExt))) {

@@ -3,6 +3,7 @@
 
 #include "app/constants.h"
 #include "setup/fake_setup_view.h"
+#include "setup/foreign_files.h"
 #include "setup/memory_store_access.h"
 #include "setup/previous_install.h"
 #include "sys/memory/memory_platform.h"
@@ -25,6 +26,7 @@ struct Previous : ::testing::Test {
       ReadPreviousAddress(*form, mem.files, store);
     };
     h.runInstall = [] { return true; };
+    h.foreignFile = [this](const Text& f) { return FindForeignFile(mem.files, mem.registry, f, "C:\\Dist"); };
     form = std::make_unique<TSetupForm>(view, h);
     view.onChange = [this](C c) { c == C::EAddr ? form->EAddrChange() : form->HostChange(); };
     form->Construct("C:\\Dist");
@@ -168,6 +170,20 @@ TEST_F(Previous, ContinuedFromHeaderKeepsItsLineBreaks) {
   Database("C:\\Program Files\\Pelmora", {"From: Jane", "  <j@example.org>", "Host: h", ""});
   Make();
   EXPECT_EQ(view.GetText(C::EAddr), "Jane\r\n  <j@example.org>");
+}
+
+// An earlier installation that recorded no folder leaves the default one,
+// which may be the user's: declined, the wizard stays on Start and asks once.
+TEST_F(Previous, DeclinedFolderOnTheWayToReviewStaysOnStart) {
+  mem.registry.Put(ProductKey, "AppDir", {RegType::String, ""});
+  mem.registry.Put(ProductKey, "Program Group", {RegType::String, "Pelmora"});
+  mem.files.MakeDirectories("C:\\Program Files\\Pelmora");
+  mem.files.WriteWholeFile("C:\\Program Files\\Pelmora\\notes.txt", "mine");
+  view.ui.Answer(MsgAnswer::No);
+  Make();
+  EXPECT_EQ(view.ui.Boxes().size(), 1u);
+  EXPECT_EQ(view.page, StartPage);
+  EXPECT_EQ(view.focused, C::AppDIR);
 }
 
 TEST_F(Previous, NonTextValueThrows) {

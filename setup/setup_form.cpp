@@ -2,6 +2,7 @@
 #include "setup/setup_form.h"
 
 #include "app/constants.h"
+#include "setup/foreign_files.h"
 
 namespace pel {
 
@@ -62,6 +63,7 @@ void TSetupForm::NextBtnClick() {
     if (view_.Ask("Install now?", ProductName, MsgButtons::OkCancel) == MsgAnswer::Cancel) return;
     if (!hooks_.runInstall || !hooks_.runInstall()) return;
   }
+  if (page_ == StartPage && !DestinationAccepted()) return;
   int q = page_ + 1 > DonePage ? page_ : page_ + 1;
   ApplyButtons(q);
   view_.SetText(SetupControl::CancelBtn, q == DonePage ? "Exit" : "Cancel");
@@ -75,6 +77,23 @@ void TSetupForm::NextBtnClick() {
   if (q == StartPage) view_.Focus(SetupControl::AppDIR);
   if (q == AddressPage) view_.Focus(SetupControl::EAddr);
   if (q == DonePage && hooks_.beep) hooks_.beep();
+}
+
+// A folder that already holds other files becomes the product's only when the
+// user says so: the removal later deletes every loose file in it. The answer
+// holds for that folder text; No leaves the text selected for a new one.
+bool TSetupForm::DestinationAccepted() {
+  Text folder = view_.GetText(SetupControl::AppDIR);
+  if (!hooks_.foreignFile || folder == acceptedFolder_) return true;
+  Text file = hooks_.foreignFile(folder);
+  if (file.empty()) return true;
+  if (view_.Ask(ForeignFolderQuestion(folder, file), ProductName, MsgButtons::YesNo) == MsgAnswer::No) {
+    view_.Focus(SetupControl::AppDIR);
+    view_.SelectAll(SetupControl::AppDIR);
+    return false;
+  }
+  acceptedFolder_ = folder;
+  return true;
 }
 
 void TSetupForm::BackBtnClick() {

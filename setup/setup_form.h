@@ -18,6 +18,9 @@ struct SetupHooks {
   std::function<bool()> runInstall;            // the install driver
   std::function<Text(const Text& current)> browseForFolder;  // "cancel" when cancelled
   std::function<void()> beep;                  // on reaching Done
+  // The first file of folder that a removal would take although it is not the
+  // product's; empty when there is none. Start asks before going on with it.
+  std::function<Text(const Text& folder)> foreignFile;
   // The window closes: make folder (the AppDIR text) the current directory,
   // then start the product from it when asked (Exit on Done with Run Pelmora).
   std::function<void(const Text& folder, bool startProduct)> closing;
@@ -61,6 +64,7 @@ class TSetupForm {
   void UpdateAddressRule();
   void FillReview();
   void ApplyButtons(int q);
+  bool DestinationAccepted();
 
   SetupView& view_;
   SetupHooks hooks_;
@@ -71,6 +75,7 @@ class TSetupForm {
   Text storeName_;
   Text settingsName_;
   Text version_;
+  Text acceptedFolder_;  // the folder text last accepted despite other files in it
 };
 
 }  // namespace pel

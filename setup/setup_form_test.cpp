@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "setup/fake_setup_view.h"
+#include "setup/foreign_files.h"
 #include "setup/setup_form.h"
 
 namespace pel {
@@ -203,6 +204,56 @@ TEST(SetupForm, BrowseReplacesFolderUnlessCancelled) {
   answer = "cancel";
   f.BrowseBtnClick();
   EXPECT_EQ(w.view.GetText(C::AppDIR), "d:\\tools\\mail");
+}
+
+// Start hands on a folder holding other files only when the user says so, and
+// asks again only for another folder text.
+TEST(SetupForm, StartAsksBeforeTakingAFolderThatHoldsOtherFiles) {
+  struct Step {
+    const char* folder;
+    MsgAnswer answer;  // when asked
+    bool asked;
+    int page;          // after Next; Address is left by Back for the next step
+  };
+  const Step steps[] = {
+      {"C:\\Program Files\\Pelmora", MsgAnswer::Yes, false, AddressPage},
+      {"C:\\Tools", MsgAnswer::No, true, StartPage},
+      {"C:\\Tools", MsgAnswer::No, true, StartPage},  // No accepts nothing
+      {"C:\\Tools", MsgAnswer::Yes, true, AddressPage},
+      {"C:\\Tools", MsgAnswer::Yes, false, AddressPage},
+      {"D:\\Docs", MsgAnswer::Yes, true, AddressPage},
+      {"C:\\Tools", MsgAnswer::No, true, StartPage},  // another text came between
+  };
+  Wizard w;
+  w.hooks.foreignFile = [](const Text& folder) {
+    return Text(folder == "C:\\Tools" ? "notes.txt" : folder == "D:\\Docs" ? "cv.doc" : "");
+  };
+  TSetupForm& f = w.Make();
+  for (const Step& s : steps) {
+    SCOPED_TRACE(Text(s.folder) + (s.answer == MsgAnswer::No ? " No" : " Yes"));
+    w.view.ui.Reset();
+    w.view.selected.reset();
+    w.view.SetText(C::AppDIR, s.folder);
+    if (s.asked) w.view.ui.Answer(s.answer);
+    f.NextBtnClick();
+    ASSERT_EQ(w.view.ui.Boxes().size(), s.asked ? 1u : 0u);
+    if (s.asked) {
+      const ScriptedUi::Box& box = w.view.ui.Boxes()[0];
+      EXPECT_EQ(box.caption, "Pelmora");
+      EXPECT_EQ(box.buttons, MsgButtons::YesNo);
+      EXPECT_EQ(box.text, ForeignFolderQuestion(s.folder, s.folder[0] == 'C' ? "notes.txt" : "cv.doc"));
+    }
+    EXPECT_EQ(f.Page(), s.page);
+    EXPECT_EQ(w.view.page, s.page);
+    if (s.page == StartPage) {
+      EXPECT_EQ(w.view.focused, C::AppDIR);
+      EXPECT_EQ(w.view.selected, C::AppDIR);
+      w.Buttons(false, true, "Next", "Cancel");
+    } else {
+      EXPECT_FALSE(w.view.selected.has_value());
+      f.BackBtnClick();
+    }
+  }
 }
 
 TEST(SetupForm, AboutOnlyForItsCommand) {

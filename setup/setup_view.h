@@ -53,6 +53,8 @@ class SetupView {
   virtual bool IsEnabled(SetupControl c) const = 0;
   virtual void SetEnabled(SetupControl c, bool on) = 0;
   virtual void Focus(SetupControl c) = 0;
+  // Selects the whole text of an edit, so that typing replaces it.
+  virtual void SelectAll(SetupControl c) = 0;
   // Rich text: remove every line, append one line, set the text colour (0xBBGGRR).
   virtual void ClearLines(SetupControl c) = 0;
   virtual void AddLine(SetupControl c, std::string_view line) = 0;

@@ -4,12 +4,33 @@
 #include <exception>
 
 #include "app/constants.h"
+#include "setup/foreign_files.h"
 #include "setup/headless_setup_view.h"
 #include "setup/install_driver.h"
 #include "setup/previous_install.h"
 #include "setup/setup_form.h"
 
 namespace pel {
+namespace {
+
+// What the wizard asks about, a run without a window refuses, unless the
+// folder was named and vouched for. Refusing changes nothing.
+bool ForeignFolderAccepted(const InstallContext& c, const Text& sourceFolder, bool forced,
+                           InstallServices& s) {
+  Text file = FindForeignFile(s.platform.files, s.platform.registry, c.appDir, sourceFolder);
+  if (file.empty()) return true;
+  if (s.log) {
+    s.log->Write(forced ? "The folder " + c.appDir + " already holds other files (" + file +
+                              " among them); installing there as /FORCEDIR asks"
+                        : "Not installing: the folder " + c.appDir +
+                              " already holds other files (" + file +
+                              " among them), which removing " + Text(ProductName) +
+                              " would delete; give /FORCEDIR with /DIR= to install there anyway");
+  }
+  return forced;
+}
+
+}  // namespace
 
 int RunUnattendedInstall(const Switches& sw, const Text& sourceFolder, InstallServices& s) {
   ActionLog none;
@@ -36,6 +57,7 @@ int RunUnattendedInstall(const Switches& sw, const Text& sourceFolder, InstallSe
       log.Write("Usage error: a first installation needs /ADDRESS= and /SERVER=");
       return ExitUsage;
     }
+    if (!ForeignFolderAccepted(c, sourceFolder, sw.forceDir, s)) return ExitStepFailed;
     log.Write("Installing " + Text(ProductName) + " " + c.version + " from " + sourceFolder +
               " into " + c.appDir + (c.earlierInstall ? " (over an earlier installation)" : ""));
     bool ok = RunInstallSteps(c, s);

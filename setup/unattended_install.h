@@ -8,7 +8,9 @@ namespace pel {
 
 // Runs the installation the switches ask for and returns its exit code:
 // ExitDone, ExitUsage (a fresh installation without address or server, as the
-// wizard would not let it through) or ExitStepFailed. Nothing is shown: the
+// wizard would not let it through) or ExitStepFailed (also for a destination
+// holding files that are not the product's, unless forceDir vouches for the
+// folder; then nothing is changed). Nothing is shown: the
 // services' Ui must be a silent one, and the steps' boxes land in the log.
 // The distribution is sourceFolder; the defaults and the earlier installation
 // are read exactly as the wizard reads them.

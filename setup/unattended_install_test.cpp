@@ -143,6 +143,61 @@ TEST(UnattendedInstall, RefusalsCreateNothing) {
   }
 }
 
+// A folder holding the user's files is refused, changing nothing, unless the
+// run names it and vouches for it; folders of the product's go ahead.
+TEST(UnattendedInstall, AFolderHoldingOtherFilesNeedsToBeVouchedFor) {
+  const Text dir = "C:\\Tools";
+  const std::vector<Text> install = {"/S", "/DIR=" + dir, "/ADDRESS=a@x.org", "/SERVER=h"};
+  auto with = [](std::vector<Text> args, const Text& more) { args.push_back(more); return args; };
+  struct Case {
+    const char* what;
+    std::vector<Text> entries;  // "name\" is a subfolder
+    bool earlier;               // a first installation into the folder went before
+    std::vector<Text> args;
+    int code;
+    std::string_view logged;
+  };
+  const Case cases[] = {
+      {"the user's file", {"notes.txt"}, false, install, ExitStepFailed,
+       "Not installing: the folder C:\\Tools already holds other files (notes.txt among them)"},
+      {"vouched for", {"notes.txt"}, false, with(install, "/FORCEDIR"), ExitDone,
+       "already holds other files (notes.txt among them); installing there as /FORCEDIR asks"},
+      {"empty", {}, false, install, ExitDone, "Installation complete"},
+      {"what a removal leaves", {"PL.pgp", "pl.pgp.bak", "data\\", "data\\in.dpc"}, false,
+       install, ExitDone, "Installation complete"},
+      {"the earlier installation's, with the client's files", {"client.log", "out.dpc"}, true,
+       {"/S"}, ExitDone, "Installation complete"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Machine m;
+    MemoryFileSystem& fs = m.mem.files;
+    fs.MakeDirectories(dir);
+    if (c.earlier) ASSERT_EQ(m.Run(install), ExitDone);
+    for (const Text& e : c.entries)
+      e.ends_with("\\") ? fs.MakeDirectories(dir + "\\" + e) : fs.WriteWholeFile(dir + "\\" + e, "mine");
+    m.logText.clear();
+    EXPECT_EQ(m.Run(c.args), c.code);
+    EXPECT_NE(m.logText.find(c.logged), Text::npos) << m.logText;
+    for (const Text& e : c.entries) {
+      Text data;
+      if (e.ends_with("\\")) continue;
+      EXPECT_TRUE(fs.ReadWholeFile(dir + "\\" + e, &data) && data == "mine") << e;
+    }
+    std::vector<DirEntry> left;
+    fs.List(dir + "\\*.*", kAttrAll, &left);
+    if (c.code == ExitDone) {
+      EXPECT_TRUE(fs.FileExists(dir + "\\PL.exe"));
+      EXPECT_EQ(m.Reg(ProductKey, "AppDir"), dir);
+    } else {
+      EXPECT_EQ(left.size(), c.entries.size());
+      EXPECT_FALSE(m.mem.registry.KeyExists(ProductKey));
+      EXPECT_FALSE(m.mem.registry.KeyExists(UninstallEntryKey));
+      EXPECT_TRUE(m.mem.shell.shortcuts().empty());
+    }
+  }
+}
+
 TEST(UnattendedInstall, LogsEveryActionOnItsOwnTimedLine) {
   Machine m;
   ASSERT_EQ(m.Run({"/S", "/ADDRESS=a@x.org", "/SERVER=h"}), ExitDone);

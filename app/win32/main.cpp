@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <exception>
-
+#include <optional>
 #include <vector>
 
 #include "app/command_line.h"
@@ -13,6 +13,7 @@
 #include "app/mode.h"
 #include "app/win32/application.h"
 #include "app/win32/resource.h"
+#include "app/win32/temp_copy_win32.h"
 #include "setup/store_access.h"
 #include "setup/unattended_install.h"
 #include "setup/win32/setup_dialog.h"
@@ -92,7 +93,7 @@ Text CurrentFolder() {
 
 // An unattended run: no window at all, not even the hidden main one; the
 // boxes the steps would show go to the log. Returns the exit code.
-int RunUnattended(Mode mode, const Switches& sw) {
+int RunUnattended(Mode mode, const Switches& sw, Platform& base) {
   ActionLog& log = ProcessLog();
   if (!sw.ok()) {
     log.Write("Usage error: " + sw.error);
@@ -102,7 +103,7 @@ int RunUnattended(Mode mode, const Switches& sw) {
   SilentUi silent;
   LoggingUi ui(silent, log);
   SetCurrentUi(&ui);
-  LoggingPlatform logged(RealPlatform(), log);
+  LoggingPlatform logged(base, log);
   if (mode == Mode::Setup) {
     InstallServices services{logged.platform(), DiskStore(), ui, OwnPaths().ownStorePath,
                              SystemProgramsFolder, LocalDate, &log};
@@ -119,6 +120,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   app::SetInstance(instance);
   SetCurrentUi(&Win32UiInstance());
   std::vector<Text> args(__argv + (__argc > 0 ? 1 : 0), __argv + __argc);
+  // A temporary copy of the uninstaller: the marker is its original's word, no switch.
+  std::optional<CopyMarker> asCopy = TakeCopyMarker(args);
+  Win32CopyHost copyHost(asCopy ? &*asCopy : nullptr);
+  std::optional<OriginalWatch> watch;
+  if (asCopy) watch.emplace(RealPlatform(), copyHost, asCopy->original);
+  Platform& base = watch ? watch->platform() : RealPlatform();
+  // The copy's end: the original is told the code, and deleted once it has ended.
+  auto finish = [&](int result) {
+    if (asCopy)
+      FinishTempCopy(RealPlatform().files, copyHost, *asCopy, watch->originalWanted(),
+                     OwnModulePath(), result, ProcessLog());
+    return result;
+  };
   Mode mode = DecideMode(OwnModulePath(), args.empty() ? "" : args[0]);
   Switches sw = ParseSwitches(mode, OwnModulePath(), args);
   int code = ExitDone;
@@ -149,14 +163,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                          Text(ProductVersion) + " started" + (sw.silent ? " unattended" : "") +
                          " as " + OwnModulePath());
     }
+    // Started from the product folder, the removal runs from a copy, so
+    // that this file can go too; a usage error is answered right here.
+    if (mode == Mode::Uninstall && !asCopy && sw.ok()) {
+      if (std::optional<int> copied = RemoveFromTempCopy(args, sw.log, copyHost)) return *copied;
+    }
     if (sw.silent) {
-      code = RunUnattended(mode, sw);
+      code = RunUnattended(mode, sw, base);
       ProcessLog().Write("Exit code " + std::to_string(code));
-      return code;
+      return finish(code);
     }
     // The wizard's changes go through the log too when there is one.
-    LoggingPlatform logged(RealPlatform(), ProcessLog());
+    LoggingPlatform logged(base, ProcessLog());
     if (ProcessLog().enabled()) SetActivePlatform(&logged.platform());
+    else if (watch) SetActivePlatform(&base);
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     LoadLibraryA("riched20.dll");
@@ -173,5 +193,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     else app::ShowException("Unexpected error");
   }
   // Interactive runs end with 0 whatever happened, as they always did.
-  return sw.silent ? ExitStepFailed : ExitDone;
+  return finish(sw.silent ? ExitStepFailed : ExitDone);
 }

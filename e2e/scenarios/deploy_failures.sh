@@ -43,8 +43,10 @@ head -c "$before" "$drive_c/f.log" | cmp -s - <(head -c "$before" "$artefacts/fa
 
 # /? from a console prints the switches and starts nothing.
 usage="$(cd "$drive_c/dist" && wine setup.exe /? 2>/dev/null | tr -d '\r')"
-[[ "$usage" == *'Usage: setup.exe [/S [/DIR=folder] [/ADDRESS=text] [/SERVER=host] [/NOGROUP]] [/LOG=file]'* ]] ||
+[[ "$usage" == *'Usage: setup.exe [/S [/DIR=folder [/FORCEDIR]] [/ADDRESS=text] [/SERVER=host] [/NOGROUP]] [/LOG=file]'* ]] ||
   fail "setup.exe /? printed: $usage"
+[[ "$usage" == *'  /FORCEDIR  install into the /DIR folder even when it holds other files;'* ]] ||
+  fail "setup.exe /? does not explain /FORCEDIR: $usage"
 usage="$(cd "$drive_c/dist" && wine setup.exe -u /HELP 2>/dev/null | tr -d '\r')"
 [[ "$usage" == *'Usage: UninstPL.exe [/S [/MIXMASTER]] [/LOG=file]'* ]] || fail "setup.exe -u /HELP printed: $usage"
 nothing_installed "usage"

@@ -67,7 +67,8 @@ drive <<'DRIVE'
 start "C:\Program Files\Pelmora\UninstPL.exe" /S "/LOG=C:\deploy.log"
 unseen 0
 DRIVE
-expect_eq "$(tree_of "$dest")" "PL.dbc|UninstPL.exe" "what the removal left in the product folder"
+removal_settled
+expect_eq "$(tree_of "$dest")" "PL.dbc" "what the removal left in the product folder"
 ! reg_key_exists 'Software\Pelmora' || fail "the product key survived"
 ! reg_key_exists 'Software\Microsoft\Windows\CurrentVersion\Uninstall\Pelmora' || fail "the installed-programs entry survived"
 [[ "$(wine uninstaller --list 2>/dev/null | tr -d '\r')" != *"Pelmora|||Pelmora"* ]] ||
@@ -78,7 +79,9 @@ programs="$(unix_path "$(programs_folder)")"
 # One log for the three runs, appended, each action on its own line.
 log="$(tr -d '\r' < "$drive_c/deploy.log")"
 cp "$drive_c/deploy.log" "$artefacts/deploy.log"
-expect_eq "$(grep -c 'started unattended' <<<"$log")" 3 "runs in the log"
+# The removal starts twice: the installed uninstaller, then its temporary copy.
+expect_eq "$(grep -c 'started unattended' <<<"$log")" 4 "runs in the log"
+grep -qF 'Removing from the temporary copy ' <<<"$log" || fail "the log does not name the temporary copy"
 for line in 'Copied C:\dist\PL.exe to C:\Program Files\Pelmora\PL.exe' \
             'Registry value HKCU\Software\Pelmora\AppDir = "C:\Program Files\Pelmora"' \
             'Creating program group: done' 'Deleted C:\Program Files\Pelmora\PL.exe' \

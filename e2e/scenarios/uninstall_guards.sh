@@ -56,6 +56,9 @@ before="$(tree_of "$start_menu")"
 for group in '..' 'x)][DeleteGroup(Programs' '.' 'Programs\..'; do
   wine reg add 'HKCU\Software\Pelmora' /v AppDir /t REG_SZ /d 'C:\Program Files\Pelmora' /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Pelmora' /v 'Program Group' /t REG_SZ /d "$group" /f >/dev/null 2>&1
+  # Each removal takes its uninstaller with it: the next one needs it back.
+  [ -f "$drive_c/Program Files/Pelmora/UninstPL.exe" ] ||
+    cp "$drive_c/dist/setup.exe" "$drive_c/Program Files/Pelmora/UninstPL.exe"
   # A box would hold the run before its end: the notice shows that none came.
   remove_both '"C:\Program Files\Pelmora\UninstPL.exe"' '' '"Pelmora = YES" "Mixmaster = NO"' \
     "$log_pelmora \"Done!\"" 'Open : c:\program files\pelmora\'

@@ -1,6 +1,6 @@
 # Install, then remove: of everything the installation wrote, only the
-# database, the product folder and the uninstaller that was running (Wine
-# will not delete a running program) may be left. The wizard is asked to close
+# database and the product folder may be left, and the one temporary copy
+# of the uninstaller that did the removal (it cannot delete itself). The wizard is asked to close
 # while it removes: that neither asks nor stops the run, and it closes as soon
 # as the run and its notice are over.
 # Files of the prefix outside the Windows folder and the test's own, and every
@@ -23,10 +23,16 @@ install_pelmora
 drive <<DRIVE
 start "C:\\Program Files\\Pelmora\\UninstPL.exe"
 window "Un-Install Wizard"
+main-window-hidden
 click NextBtn
 click NextBtn
 lines Memo1 "Pelmora = YES" "Mixmaster = NO"
-$remove_confirmed
+click NextBtn
+box Pelmora "Uninstall now?"
+box-owner
+answer OK
+window Pelmora
+gone 8000
 window "Un-Install Wizard"
 close
 window "Pelmora Uninstall"
@@ -36,7 +42,14 @@ window "Pelmora Uninstall"
 click OkBtn
 exit 0 5000
 DRIVE
+removal_settled
 after="$(snapshot)"
-survivors="$(LC_ALL=C comm -13 <(printf '%s\n' "$before") <(printf '%s\n' "$after") | paste -sd'|')"
-expect_eq "$survivors" "./Program Files/Pelmora|./Program Files/Pelmora/PL.dbc|./Program Files/Pelmora/UninstPL.exe" \
+left="$(LC_ALL=C comm -13 <(printf '%s\n' "$before") <(printf '%s\n' "$after"))"
+# The copy's own folder under the user's temporary folder, and nothing else there.
+temp="$(grep -E '/PelmoraUninstall-1$' <<<"$left" | sed 's|/PelmoraUninstall-1$||')"
+[ -n "$temp" ] || fail "no temporary copy among: $left"
+copies="$(grep -F "$temp/" <<<"$left" | paste -sd'|')"
+expect_eq "$copies" "$temp/PelmoraUninstall-1|$temp/PelmoraUninstall-1/UninstPL.exe" "temporary copies left"
+survivors="$(grep -vF "$temp/" <<<"$left" | paste -sd'|')"
+expect_eq "$survivors" "./Program Files/Pelmora|./Program Files/Pelmora/PL.dbc" \
   "what the installation left behind"

@@ -12,6 +12,7 @@
 #include "app/win32/application.h"
 #include "app/win32/resource.h"
 #include "app/win32/window_helpers.h"
+#include "setup/foreign_files.h"
 #include "setup/install_driver.h"
 #include "setup/previous_install.h"
 #include "setup/setup_form.h"
@@ -82,6 +83,7 @@ class Win32SetupView final : public SetupView {
   bool IsEnabled(C c) const override { return IsWindowEnabled(Item(c)); }
   void SetEnabled(C c, bool on) override { EnableWindow(Item(c), on); }
   void Focus(C c) override { SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(c)), TRUE); }
+  void SelectAll(C c) override { SendMessageA(Item(c), EM_SETSEL, 0, -1); }
   void ClearLines(C c) override { SetWindowTextA(Item(c), ""); }
   void AddLine(C c, std::string_view line) override { AppendRichLine(Item(c), line); }
   void SetTextColor(C c, uint32_t bgr) override { SetRichTextColor(Item(c), bgr); }
@@ -133,6 +135,9 @@ SetupHooks MakeHooks(SetupWindow& w) {
   };
   h.browseForFolder = [&w](const Text&) { return BrowseForFolder(w.hwnd, ""); };
   h.beep = [&p] { SystemBeep(p.shell, 0); };
+  h.foreignFile = [&w, &p](const Text& folder) {
+    return FindForeignFile(p.files, p.registry, folder, w.form->SourceFolder());
+  };
   h.closing = [&w](const Text& folder, bool start) {
     FinishAndStartProduct(w.services, folder, w.form->ExeName(), start);
   };

@@ -8,6 +8,7 @@
 #include "base/string_list.h"
 #include "store/data_buf.h"
 #include "store/fault_stream.h"
+#include "store/journal.h"
 #include "store/store_check.h"
 #include "store/store_ops.h"
 #include "store/stream.h"
@@ -66,6 +67,37 @@ void FailingWriteLosesNothing(const std::vector<uint8_t>& bytes, int n, bool cut
   }
 }
 
+// The input as a journal found beside a store: it is rolled back, deleted
+// or set aside, never half applied, and a store it cannot belong to is left
+// as it was.
+class InputJournal final : public JournalHost {
+ public:
+  explicit InputJournal(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+  bool Exists() override { return !gone_; }
+  std::unique_ptr<ByteStream> Open(bool) override { return std::make_unique<MemoryStream>(bytes_); }
+  bool Remove() override { return gone_ = true; }
+  bool SetAside() override { return gone_ = true; }
+  bool gone_ = false;
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
+void JournalNeverHalfApplied(const std::vector<uint8_t>& bytes) {
+  MemoryStream store;
+  StringList lines;
+  lines.Add("before");
+  WriteSection(DefaultMessageKey, &lines, store);
+  const std::vector<uint8_t> before = store.Bytes();
+  InputJournal journal(bytes);
+  if (RecoverFromJournal(store, journal) != 0 || !journal.gone_) __builtin_trap();
+  StringList back;
+  if (store.Bytes() == before) return;
+  // Rolled back: then the input really was this store's journal, and the
+  // file is what it says the old bytes were; it must at least open.
+  ReadSection(back, DefaultMessageKey, store);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -107,6 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   FailingWriteLosesNothing(bytes, static_cast<int>(size % 5) + 1, size % 2 == 1);
+  JournalNeverHalfApplied(bytes);
   {
     MemoryStream s(bytes);
     Unchanged(WriteSection(DefaultMessageKey, nullptr, s) == 2, bytes, s);

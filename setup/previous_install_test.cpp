@@ -102,6 +102,29 @@ TEST_F(Previous, EarlierInstallOpensOnReviewWithStoredChoices) {
                                "MailHost = mx.example.org", "ProgramGroup = no"}));
 }
 
+// What a power loss can leave of a database's first sector: the address is
+// not read from it, and neither the read nor the templates' write (refused
+// with 2) changes a byte of it.
+TEST_F(Previous, ADamagedDatabaseGivesNoAddressAndIsNeverWritten) {
+  mem.registry.Put(ProductKey, "AppDir", {RegType::String, "D:\\Mail\\Pelmora"});
+  mem.files.AddDrive('D');
+  const Text db = "D:\\Mail\\Pelmora\\PL.dbc";
+  Database("D:\\Mail\\Pelmora", {"Host: mx.example.org", "From: a@example.org", "", "~~"});
+  Text bytes;
+  ASSERT_TRUE(mem.files.ReadWholeFile(db, &bytes));
+  std::fill_n(bytes.begin(), 46, '\0');
+  mem.files.WriteWholeFile(db, bytes);
+  Make();
+  EXPECT_EQ(view.GetText(C::EAddr), "");
+  EXPECT_EQ(view.GetText(C::Host), "");
+  StringList message;
+  message.Add("From: b@example.org");
+  EXPECT_EQ(store.WriteSection(DefaultMessageKey, &message, db), 2);
+  Text after;
+  mem.files.ReadWholeFile(db, &after);
+  EXPECT_EQ(after, bytes);
+}
+
 TEST_F(Previous, EmptyAppDirKeepsDefaultButSetsFlag) {
   mem.registry.Put(ProductKey, "AppDir", {RegType::String, ""});
   mem.registry.Put(ProductKey, "Program Group", {RegType::String, "Pelmora"});

@@ -35,36 +35,87 @@ uInt DeflateBufferSize(int64_t n) {
   return static_cast<uInt>(static_cast<double>(n) * 1.2 + 16.0);
 }
 
+// One deflate stream for the life of the program, reset between payloads:
+// setting one up per payload costs more than compressing a record (zlib's
+// state is some 270 KB, which the allocator hands back and faults in again
+// each time). A reset stream produces the same bytes as a fresh one.
+class Deflater {
+ public:
+  ~Deflater() {
+    if (ready_) deflateEnd(&z_);
+  }
+  // Z_OK and a stream ready for a new payload, or the setup's failure.
+  int Begin() {
+    if (ready_) return deflateReset(&z_);
+    z_ = z_stream{};
+    int rc = deflateInit2(&z_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY);
+    ready_ = rc == Z_OK;
+    return rc;
+  }
+  z_stream& Z() { return z_; }
+
+ private:
+  z_stream z_{};
+  bool ready_ = false;
+};
+
+Deflater& SharedDeflater() {
+  static Deflater d;
+  return d;
+}
+
 // One deflate call with Z_FINISH into a buffer of the fixed size. On success
 // out holds the zlib stream; Z_OK (buffer too small) yields 0 and leaves out
 // empty so the caller keeps its bytes raw.
 int DeflateOnce(const uint8_t* in, int64_t n, std::vector<uint8_t>& out, bool& produced) {
   produced = false;
-  z_stream z{};
-  int rc = deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY);
+  Deflater& d = SharedDeflater();
+  int rc = d.Begin();
   if (rc != Z_OK) return rc;
+  z_stream& z = d.Z();
   out.assign(DeflateBufferSize(n), 0);
   z.next_in = const_cast<Bytef*>(in);
   z.avail_in = static_cast<uInt>(n);
   z.next_out = out.data();
   z.avail_out = static_cast<uInt>(out.size());
-  int result = 0;
   rc = deflate(&z, Z_FINISH);
-  uLong total = z.total_out;
-  // deflateEnd runs on every path: skipping it when deflate fails would leak
-  // zlib's state on each failure.
-  int end = deflateEnd(&z);
   if (rc == Z_STREAM_END) {
-    if (end == Z_OK) {
-      out.resize(total);
-      produced = true;
-    } else {
-      result = end;
-    }
-  } else if (rc != Z_OK) {
-    result = rc;
+    out.resize(z.total_out);
+    produced = true;
+    return 0;
   }
-  return result;
+  return rc == Z_OK ? 0 : rc;
+}
+
+// The same for inflating: one stream, reset for each payload.
+class Inflater {
+ public:
+  ~Inflater() {
+    if (ready_) inflateEnd(&z_);
+  }
+  int Begin(const uint8_t* in, int32_t n) {
+    int rc = Z_OK;
+    if (ready_) {
+      rc = inflateReset(&z_);
+    } else {
+      z_ = z_stream{};
+      rc = inflateInit2(&z_, 15);
+      ready_ = rc == Z_OK;
+    }
+    z_.next_in = const_cast<Bytef*>(in);
+    z_.avail_in = static_cast<uInt>(std::max(n, 0));
+    return rc;
+  }
+  z_stream& Z() { return z_; }
+
+ private:
+  z_stream z_{};
+  bool ready_ = false;
+};
+
+Inflater& SharedInflater() {
+  static Inflater i;
+  return i;
 }
 
 }  // namespace
@@ -203,19 +254,16 @@ namespace {
 // with more to give than room ends in Z_BUF_ERROR with out full, as one
 // inflate call into a buffer of that size would.
 int InflateInto(const uint8_t* in, int32_t n, uint8_t* out, size_t room, uLong& total) {
-  z_stream z{};
-  z.next_in = const_cast<Bytef*>(in);
-  z.avail_in = static_cast<uInt>(std::max(n, 0));
-  int result = inflateInit2(&z, 15);
+  Inflater& inflater = SharedInflater();
+  int result = inflater.Begin(in, n);
   if (result != Z_OK) return result;
+  z_stream& z = inflater.Z();
   z.next_out = out;
   z.avail_out = static_cast<uInt>(room);
   int rc = inflate(&z, Z_FINISH);
   total = z.total_out;
-  // inflateEnd on every path, or each damaged record would leak zlib's state.
-  int end = inflateEnd(&z);
   if (rc != Z_STREAM_END) return rc == Z_OK ? Z_BUF_ERROR : rc;
-  return end;
+  return Z_OK;
 }
 
 // How many bytes the stream inflates to, up to limit + 1, through a fixed
@@ -223,10 +271,9 @@ int InflateInto(const uint8_t* in, int32_t n, uint8_t* out, size_t room, uLong& 
 // One more when the stream breaks off or is damaged, so that a second pass
 // into a buffer of that size runs into the same failure.
 size_t InflatedSize(const uint8_t* in, int32_t n, size_t limit) {
-  z_stream z{};
-  z.next_in = const_cast<Bytef*>(in);
-  z.avail_in = static_cast<uInt>(std::max(n, 0));
-  if (inflateInit2(&z, 15) != Z_OK) return 0;
+  Inflater& inflater = SharedInflater();
+  if (inflater.Begin(in, n) != Z_OK) return 0;
+  z_stream& z = inflater.Z();
   std::vector<uint8_t> window(65536);
   size_t total = 0;
   int rc;
@@ -237,7 +284,6 @@ size_t InflatedSize(const uint8_t* in, int32_t n, size_t limit) {
     total += window.size() - z.avail_out;
     if (rc != Z_OK || total > limit || z.avail_out == window.size()) break;
   }
-  inflateEnd(&z);
   if (rc != Z_STREAM_END) ++total;
   return std::min(total, limit + 1);
 }

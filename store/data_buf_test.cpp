@@ -2,6 +2,9 @@
 #include "store/data_buf.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
 
 #include "store/stream.h"
 #include "store/test_util.h"
@@ -80,6 +83,48 @@ TEST(DataBuf, CompressionUsesTheStoreParameters) {
   EXPECT_EQ(b.uncompressedLength, 10);
   ASSERT_EQ(b.Decompress(), 0);
   EXPECT_EQ(Hex(PayloadOf(b)), "6d6573736167650d0a00");
+}
+
+// What a stream set up for this one payload makes of it.
+Bytes FreshDeflate(const Bytes& in) {
+  z_stream z{};
+  deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY);
+  Bytes out(static_cast<size_t>(static_cast<double>(in.size()) * 1.2 + 16.0));
+  z.next_in = const_cast<Bytef*>(in.data());
+  z.avail_in = static_cast<uInt>(in.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  int rc = deflate(&z, Z_FINISH);
+  out.resize(rc == Z_STREAM_END ? z.total_out : 0);
+  deflateEnd(&z);
+  return out;
+}
+
+// The one stream reused for every payload gives each the bytes a stream of
+// its own would, whatever came before it: large, empty, incompressible, and
+// payloads after a failed inflate.
+TEST(DataBuf, AReusedStreamGivesTheBytesOfAFreshOne) {
+  ScriptedUi ui;
+  ScopedUi scope(&ui);
+  std::mt19937 rng(7);
+  for (int round = 0; round < 40; ++round) {
+    Bytes in(rng() % 3 ? rng() % 5000 : rng() % 200000);
+    for (uint8_t& v : in) v = static_cast<uint8_t>(round % 4 == 3 ? rng() : rng() % 9 + 'a');
+    TDataBuf b(in.data(), static_cast<int32_t>(in.size()));
+    ASSERT_EQ(b.Compress(), 0);
+    Bytes fresh = FreshDeflate(in);
+    EXPECT_EQ(b.compressed == 1 ? PayloadOf(b) : Bytes{}, fresh) << "round " << round;
+    if (round % 5 == 0) {
+      TDataBuf broken(FromHex("789c0000").data(), 4);
+      broken.compressed = 1;
+      broken.uncompressedLength = 10;
+      EXPECT_NE(broken.Decompress(), 0);
+    }
+    if (b.compressed == 1) {
+      ASSERT_EQ(b.Decompress(), 0);
+      EXPECT_EQ(PayloadOf(b), in);
+    }
+  }
 }
 
 TEST(DataBuf, ShortUncompressedLengthFailsWithBufErrorAndKeepsTheBytes) {

@@ -32,6 +32,11 @@ class FaultStream final : public ByteStream {
   int CallsAfterFailure() const { return afterFailure_; }
 
   int64_t Size() override { return inner_.Size(); }
+  bool Truncate(int64_t size) override {
+    if (Hit(kWrite)) return false;
+    if (killAt_ > 0 && calls_[kWrite] >= killAt_) return true;
+    return inner_.Truncate(size);
+  }
 
   int64_t Seek(int64_t offset) override {
     if (Hit(kSeek)) return short_ ? offset + 1 : -1;  // arrives elsewhere, or fails outright

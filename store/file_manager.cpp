@@ -8,7 +8,7 @@
 #include <iterator>
 #include <limits>
 
-#include "store/landing.h"
+#include "store/journal.h"
 #include "store/le.h"
 #include "store/stream.h"
 
@@ -38,27 +38,31 @@ void TFileManager::OpenSequence() {
   rootBlock_ = -1;
   usedSpaceEnd_ = kHeaderSize;
   freeList_ = std::make_unique<TFreeList>();
+  // An operation a kill or a power loss cut short is undone before anything
+  // reads the file: readers would see it half landed, writers build on it.
+  if (JournalHost* journal = stream_->Journal()) {
+    int32_t code = RecoverFromJournal(*stream_, *journal);
+    if (code != kNoError) {
+      Fail(code);
+      ReportFailure();
+      return;
+    }
+  }
   int64_t size = stream_->Size();
   streamSize_ = std::max<int64_t>(size, 0);
   if (size < 0) {
     Fail(kSeekError);
   } else if (size != 0 && !ReadHeader(size)) {
-    // A new store gets its magic text and header last; a file whose header
-    // is still all zeros was cut off before that and holds no store yet.
-    if (blankHeader_ && WriteMagic() && WriteHeader()) WriteFreeList();
+    // A file of nothing but zeros, no longer than a new store, holds no
+    // store yet (a power loss can leave a new one so). Any other file with a
+    // damaged header may hold records: it is never written.
+    if (blankFile_ && WriteMagic() && WriteHeader()) WriteFreeList();
   } else if (size != 0) {
-    if (ReadFreeList(size)) NoteDiskState();
+    ReadFreeList(size);
   } else {
     if (WriteMagic() && WriteHeader()) WriteFreeList();
   }
   if (errorCode_ != kNoError) ReportFailure();
-}
-
-void TFileManager::NoteDiskState() {
-  diskUsedEnd_ = usedSpaceEnd_;
-  diskRootBlock_ = rootBlock_;
-  diskFreeListEnd_ = int64_t{usedSpaceEnd_} + 4 + 8 * int64_t{freeList_->Count()};
-  diskFreeList_ = *freeList_;
 }
 
 bool TFileManager::Fail(int32_t code) {
@@ -109,9 +113,11 @@ bool TFileManager::ReadBytes(void* buffer, int32_t n) {
   if (n < 0) return Fail(kReadError);
   if (n == 0) return true;
   if (held_.empty()) {
-    if (!Reseek()) return false;
-    if (stream_->Read(buffer, n) != n) return Fail(kReadError);
+    int32_t got = stream_->ReadAt(position_, buffer, n);
+    if (got < 0) return Fail(kSeekError);
+    if (got != n) return Fail(kReadError);
     position_ += n;
+    streamInStep_ = false;
     return true;
   }
   // The file as this operation sees it: the disk's bytes under the writes
@@ -121,8 +127,11 @@ bool TFileManager::ReadBytes(void* buffer, int32_t n) {
   if (position_ + n > end) return Fail(kReadError);
   auto* out = static_cast<uint8_t*>(buffer);
   int32_t fromDisk = static_cast<int32_t>(std::clamp<int64_t>(streamSize_ - position_, 0, n));
-  if (fromDisk > 0 && (!Reseek() || stream_->Read(out, fromDisk) != fromDisk))
-    return errorCode_ != kNoError ? false : Fail(kReadError);
+  if (fromDisk > 0) {
+    int32_t got = stream_->ReadAt(position_, out, fromDisk);
+    if (got < 0) return Fail(kSeekError);
+    if (got != fromDisk) return Fail(kReadError);
+  }
   std::memset(out + fromDisk, 0, static_cast<size_t>(n - fromDisk));
   for (const LandingWrite& w : held_) {
     int64_t from = std::max(position_, w.offset);
@@ -131,7 +140,7 @@ bool TFileManager::ReadBytes(void* buffer, int32_t n) {
       std::memcpy(out + (from - position_), w.bytes.data() + (from - w.offset), static_cast<size_t>(to - from));
   }
   position_ += n;
-  streamInStep_ = fromDisk == n;
+  streamInStep_ = false;
   return true;
 }
 
@@ -142,8 +151,25 @@ bool TFileManager::WriteBytes(std::vector<uint8_t>&& bytes) {
   return true;
 }
 
+void TFileManager::NoteBlockLength(int32_t blockPosition, int32_t length) {
+  for (auto& [p, l] : knownLengths_)
+    if (p == blockPosition) {
+      l = length;
+      return;
+    }
+  knownLengths_.emplace_back(blockPosition, length);
+}
+
+void TFileManager::ForgetLengthsIn(int64_t offset, int64_t n) {
+  if (knownLengths_.empty()) return;
+  std::erase_if(knownLengths_, [&](const std::pair<int32_t, int32_t>& k) {
+    return k.first - 4 < offset + n && offset < k.first;
+  });
+}
+
 void TFileManager::Hold(std::vector<uint8_t>&& bytes) {
   int64_t n = static_cast<int64_t>(bytes.size());
+  ForgetLengthsIn(position_, n);
   // A write that covers an earlier one at the same offset replaces it: the
   // free list, rewritten after every allocation, would otherwise be held
   // once per block an operation frees.
@@ -154,7 +180,6 @@ void TFileManager::Hold(std::vector<uint8_t>&& bytes) {
     }
   }
   held_.push_back({position_, std::move(bytes)});
-  ++heldCalls_;
   position_ += n;
   streamInStep_ = false;
 }
@@ -168,6 +193,7 @@ bool TFileManager::WriteBytes(const void* buffer, int32_t n) {
     Hold(std::vector<uint8_t>(bytes, bytes + n));
     return true;
   }
+  ForgetLengthsIn(position_, n);
   if (!Reseek()) return false;
   if (stream_->Write(buffer, n) != n) return Fail(kWriteError);
   position_ += n;
@@ -176,53 +202,94 @@ bool TFileManager::WriteBytes(const void* buffer, int32_t n) {
 
 int32_t TFileManager::Commit() {
   if (!holdWrites_) return errorCode_;
-  if (errorCode_ != kNoError) {
-    held_.clear();
-    heldCalls_ = 0;
-  }
-  if (held_.empty()) return errorCode_;
-  BlockFileLayout old, now;
-  old.empty = diskFreeListEnd_ == 0;
-  old.usedEnd = diskUsedEnd_;
-  old.rootBlock = diskRootBlock_;
-  old.free = &diskFreeList_;
-  now.empty = false;
-  now.usedEnd = usedSpaceEnd_;
-  now.rootBlock = rootBlock_;
-  now.free = freeList_.get();
-  std::vector<LandingWrite> plan = PlanLanding(held_, old, now, heldCalls_);
-  heldCalls_ = 0;
+  if (errorCode_ != kNoError) held_.clear();
+  std::vector<JournalRegion> regions;
+  if (!held_.empty()) regions = ChangedRegions();
   held_.clear();
-  streamInStep_ = false;
-  // What each landed write covered before it, so that a failure can put the
-  // file back as it was: a full disk or a failing medium then costs nothing.
-  std::vector<LandingWrite> undo;
-  for (const LandingWrite& w : plan) {
-    int32_t n = static_cast<int32_t>(w.bytes.size());
-    int32_t existing = static_cast<int32_t>(std::clamp<int64_t>(streamSize_ - w.offset, 0, n));
-    LandingWrite saved{w.offset, std::vector<uint8_t>(static_cast<size_t>(existing))};
-    if (existing > 0 && stream_->Seek(w.offset) != w.offset) {
-      Fail(kSeekError);
-    } else if (existing > 0 && stream_->Read(saved.bytes.data(), existing) != existing) {
-      Fail(kReadError);
-    } else {
-      undo.push_back(std::move(saved));
-      if (stream_->Seek(w.offset) != w.offset)
-        Fail(kSeekError);
-      else if (stream_->Write(w.bytes.data(), n) != n)
-        Fail(kWriteError);
-    }
-    if (errorCode_ != kNoError) {
-      for (auto it = undo.rbegin(); it != undo.rend(); ++it)
-        if (!it->bytes.empty() && stream_->Seek(it->offset) == it->offset)
-          stream_->Write(it->bytes.data(), static_cast<int32_t>(it->bytes.size()));
+  if (errorCode_ == kNoError && !regions.empty()) {
+    int32_t code = LandRegions(*stream_, stream_->Journal(), streamSize_, regions);
+    if (code != kNoError) {
+      Fail(code);
       ReportFailure();
-      return errorCode_;
+    } else {
+      for (const JournalRegion& r : regions)
+        streamSize_ = std::max<int64_t>(streamSize_, r.offset + static_cast<int64_t>(r.now.size()));
     }
-    streamSize_ = std::max<int64_t>(streamSize_, w.offset + n);
   }
-  NoteDiskState();
+  // Whatever was written has been flushed and committed; a close that fails
+  // still says the file may not be what this operation reports.
+  if (ownsStream_ && owned_ && !owned_->Close() && errorCode_ == kNoError && !regions.empty()) {
+    Fail(kWriteError);
+    ReportFailure();
+  }
   return errorCode_;
+}
+
+// The held writes as the bytes they leave, cut down to the stretches that
+// differ from the file: a region rewritten with its own bytes costs nothing.
+std::vector<JournalRegion> TFileManager::ChangedRegions() {
+  std::vector<size_t> order(held_.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return held_[a].offset < held_[b].offset; });
+  struct Run {
+    int64_t start, end;
+    std::vector<uint8_t> bytes;
+  };
+  std::vector<Run> runs;
+  for (size_t i : order) {
+    int64_t start = held_[i].offset, end = start + static_cast<int64_t>(held_[i].bytes.size());
+    if (!runs.empty() && start <= runs.back().end)
+      runs.back().end = std::max(runs.back().end, end);
+    else
+      runs.push_back({start, end, {}});
+  }
+  for (Run& r : runs) r.bytes.resize(static_cast<size_t>(r.end - r.start));
+  for (const LandingWrite& w : held_) {  // in the order made: the last write wins
+    auto it = std::upper_bound(runs.begin(), runs.end(), w.offset,
+                               [](int64_t v, const Run& r) { return v < r.start; });
+    Run& r = *std::prev(it);
+    std::memcpy(r.bytes.data() + (w.offset - r.start), w.bytes.data(), w.bytes.size());
+  }
+  // Changed stretches closer than this are written as one.
+  constexpr int64_t kGap = 32;
+  std::vector<JournalRegion> regions;
+  std::vector<uint8_t> disk;
+  for (const Run& r : runs) {
+    int64_t onDisk = std::clamp<int64_t>(streamSize_ - r.start, 0, r.end - r.start);
+    disk.resize(static_cast<size_t>(onDisk));
+    if (onDisk > 0) {
+      int32_t got = stream_->ReadAt(r.start, disk.data(), static_cast<int32_t>(onDisk));
+      if (got != onDisk) {
+        Fail(got < 0 ? kSeekError : kReadError);
+        ReportFailure();
+        return {};
+      }
+    }
+    auto differs = [&](int64_t k) { return k >= onDisk || disk[k] != r.bytes[k]; };
+    const int64_t n = r.end - r.start;
+    for (int64_t k = 0; k < n;) {
+      if (!differs(k)) {
+        ++k;
+        continue;
+      }
+      int64_t from = k, to = k + 1, same = 0;
+      for (int64_t m = k + 1; m < n && same < kGap; ++m) {
+        if (differs(m))
+          to = m + 1, same = 0;
+        else
+          ++same;
+      }
+      JournalRegion region;
+      region.offset = r.start + from;
+      region.now.assign(r.bytes.begin() + from, r.bytes.begin() + to);
+      int64_t oldEnd = std::min(to, onDisk);
+      if (oldEnd > from) region.old.assign(disk.begin() + from, disk.begin() + oldEnd);
+      regions.push_back(std::move(region));
+      k = to;
+    }
+  }
+  return regions;
 }
 
 bool TFileManager::ReadInt32(int32_t& value) {
@@ -256,13 +323,16 @@ bool TFileManager::WriteHeader() {
 // offsets of someone else's file.
 bool TFileManager::ReadHeader(int64_t fileSize) {
   operationNumber_ = kOpReadHeader;
-  if (fileSize < kHeaderSize) return Fail(kReadError);
+  if (fileSize <= kNewStoreSize) {
+    uint8_t all[kNewStoreSize];
+    int32_t n = static_cast<int32_t>(fileSize);
+    if (!SeekTo(0) || !ReadBytes(all, n)) return false;
+    blankFile_ = std::all_of(all, all + n, [](uint8_t b) { return b == 0; });
+    if (blankFile_) return false;
+  }
+  if (fileSize < kHeaderSize + 4) return Fail(kReadError);
   uint8_t bytes[kHeaderSize];
   if (!SeekTo(0) || !ReadBytes(bytes, kHeaderSize)) return false;
-  blankHeader_ = holdWrites_ && std::all_of(std::begin(bytes), std::end(bytes),
-                                            [](uint8_t b) { return b == 0; });
-  if (blankHeader_) return false;
-  if (fileSize < kHeaderSize + 4) return Fail(kReadError);
   if (std::string_view(reinterpret_cast<const char*>(bytes), kStoreMagic.size()) != kStoreMagic)
     return Fail(kReadError);
   int32_t root = GetLe32(bytes + kRootBlockOffset);
@@ -346,9 +416,17 @@ void TFileManager::FreeBlock(int32_t blockPosition) {
   operationNumber_ = kOpFreeBlock;
   if (blockPosition == -1 || blockPosition == rootBlock_ || errorCode_ != kNoError) return;
   int32_t length = 0;
+  auto known = std::find_if(knownLengths_.begin(), knownLengths_.end(),
+                            [&](const auto& k) { return k.first == blockPosition; });
   if (!InsideUsedSpace(blockPosition, 0)) {
     MarkDamaged();
-  } else if (SeekTo(blockPosition - 4) && ReadInt32(length)) {
+  } else if (known != knownLengths_.end()) {
+    length = known->second;
+    knownLengths_.erase(known);
+  } else if (!SeekTo(blockPosition - 4) || !ReadInt32(length)) {
+    length = -1;
+  }
+  if (errorCode_ == kNoError && length != -1) {
     // A length that runs past the used space, or a block that is already
     // free, means a damaged index; releasing it would let the same bytes be
     // handed out twice.

@@ -9,7 +9,7 @@
 
 #include "base/text.h"
 #include "store/free_list.h"
-#include "store/landing.h"
+#include "store/journal.h"
 #include "store/stream.h"
 
 namespace pel {
@@ -40,13 +40,21 @@ enum StoreOperation : int32_t {
 inline constexpr std::string_view kStoreMagic = "pldb1xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n";
 inline constexpr int32_t kRootBlockOffset = 38;
 inline constexpr int32_t kHeaderSize = 46;  // magic + root block + used-space end
+inline constexpr int32_t kNewStoreSize = kHeaderSize + 4;  // header and an empty free list
+
+// A write an operation made, held until it commits.
+struct LandingWrite {
+  int64_t offset;
+  std::vector<uint8_t> bytes;
+};
 
 class TFileManager {
  public:
   // How writes reach the stream. kThrough: each one at once. kAtCommit: held
-  // in memory (reads see them) until Commit lands them all, so that a store
-  // operation that fails halfway leaves nothing of itself in the file, and one
-  // cut short by a crash leaves the file as it was or as it was meant to be.
+  // in memory (reads see them) until Commit lands them all through the
+  // store's rollback journal, so that an operation that fails, or is cut
+  // short by a kill or a power loss, leaves the file (after the next open)
+  // exactly as it was; one that succeeds has reached the medium.
   enum class WriteMode { kThrough, kAtCommit };
 
   // OpenStore: opens the file at path, or creates it, without sharing; a
@@ -64,6 +72,9 @@ class TFileManager {
   int32_t UsedSpaceEnd() const { return usedSpaceEnd_; }
   // A block with n payload bytes; its block position, or -1.
   int32_t AllocBlock(int32_t n);
+  // A reader that checked a block's length word tells it here, so that
+  // freeing the block later need not read it again.
+  void NoteBlockLength(int32_t blockPosition, int32_t length);
   void FreeBlock(int32_t blockPosition);
 
   // The primitives. After the first failure of a manager's life every later
@@ -79,11 +90,9 @@ class TFileManager {
   bool WriteInt32(int32_t value);
 
   // Lands the held writes (kAtCommit) unless something failed, in which case
-  // they are dropped and the file stays as it was. Returns the error code.
-  // They land in the order PlanLanding gives (byte ranges written more than
-  // once land once, never in more writes than were made); when one fails,
-  // those before it are written back as they were, the only writes ever made
-  // after a failure.
+  // they are dropped and the file stays as it was. Only bytes that change are
+  // written, each once. A file this manager opened itself is closed here, and
+  // a failed close is an error too. Returns the error code.
   int32_t Commit();
 
   int32_t ErrorCode() const { return errorCode_; }
@@ -121,7 +130,7 @@ class TFileManager {
   void ReportFailure();
   bool Reseek();
   void Hold(std::vector<uint8_t>&& bytes);
-  void NoteDiskState();
+  std::vector<JournalRegion> ChangedRegions();
 
 
   ByteStream* stream_;
@@ -137,17 +146,13 @@ class TFileManager {
 
   bool holdWrites_ = false;
   std::vector<LandingWrite> held_;
-  size_t heldCalls_ = 0;        // write calls held, the most that may land
   int64_t position_ = 0;        // where the next read or write goes
   bool streamInStep_ = false;   // whether the stream stands at position_
   int64_t streamSize_ = 0;      // the file's size on disk
-  // The file as it stands on disk: its used space, the end of its free-list
-  // area (0 while there is no store in it), and its free extents.
-  bool blankHeader_ = false;    // the file was cut off before its first header landed
-  int64_t diskUsedEnd_ = 0;
-  int32_t diskRootBlock_ = -1;
-  int64_t diskFreeListEnd_ = 0;
-  TFreeList diskFreeList_;
+  bool blankFile_ = false;      // all zeros and no longer than a new store
+  // Length words read or written this operation: block position -> length.
+  std::vector<std::pair<int32_t, int32_t>> knownLengths_;
+  void ForgetLengthsIn(int64_t offset, int64_t n);
 };
 
 }  // namespace pel

@@ -8,15 +8,35 @@
 #include <cstring>
 
 #include "store/file_stream_posix.h"
+#include "store/journal.h"
 #include "store/stream.h"
 
 namespace pel {
 namespace {
 
+// The folder that holds path, for flushing a name created or removed in it.
+Text FolderOf(const Text& path) {
+  size_t slash = path.rfind('/');
+  return slash == Text::npos ? Text(".") : slash == 0 ? Text("/") : path.substr(0, slash);
+}
+
+bool FlushFolderOf(const Text& path) {
+  if (!StoreFlushSwitch()) return true;
+  int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  return ::close(fd) == 0 && ok;
+}
+
 class PosixFileStream final : public ByteStream {
  public:
-  explicit PosixFileStream(int fd) : fd_(fd) {}
-  ~PosixFileStream() override { ::close(fd_); }  // closing drops the lock
+  // A store keeps its journal beside it; a side file was maybe just created.
+  enum Role { kStore, kSideFile };
+  PosixFileStream(int fd, Text path, Role role, bool created = false)
+      : fd_(fd), path_(std::move(path)), created_(created) {
+    if (role == kStore) journal_ = FileJournal(path_);
+  }
+  ~PosixFileStream() override { Close(); }  // closing drops the lock
 
   int64_t Size() override {
     struct stat st;
@@ -29,21 +49,62 @@ class PosixFileStream final : public ByteStream {
   }
 
   int32_t Read(void* buffer, int32_t n) override {
-    int32_t done = 0;
-    while (done < n) {
-      ssize_t r = ::read(fd_, static_cast<char*>(buffer) + done, static_cast<size_t>(n - done));
-      if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) break;
-      done += static_cast<int32_t>(r);
-    }
-    return done;
+    return Transfer(n, [&](int32_t done) {
+      return ::read(fd_, static_cast<char*>(buffer) + done, static_cast<size_t>(n - done));
+    });
   }
 
   int32_t Write(const void* buffer, int32_t n) override {
+    return Transfer(n, [&](int32_t done) {
+      return ::write(fd_, static_cast<const char*>(buffer) + done, static_cast<size_t>(n - done));
+    });
+  }
+
+  int32_t ReadAt(int64_t offset, void* buffer, int32_t n) override {
+    if (offset < 0) return -1;
+    return Transfer(n, [&](int32_t done) {
+      return ::pread(fd_, static_cast<char*>(buffer) + done, static_cast<size_t>(n - done),
+                     static_cast<off_t>(offset + done));
+    });
+  }
+
+  int32_t WriteAt(int64_t offset, const void* buffer, int32_t n) override {
+    if (offset < 0) return -1;
+    return Transfer(n, [&](int32_t done) {
+      return ::pwrite(fd_, static_cast<const char*>(buffer) + done, static_cast<size_t>(n - done),
+                      static_cast<off_t>(offset + done));
+    });
+  }
+
+  bool Truncate(int64_t size) override {
+    return size >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+  }
+
+  bool Flush() override {
+    if (fd_ < 0) return false;
+    if (!StoreFlushSwitch()) return true;
+    if (::fsync(fd_) != 0) return false;
+    // A file made new is not durable until its folder's entry is.
+    if (created_ && !FlushFolderOf(path_)) return false;
+    created_ = false;
+    return true;
+  }
+
+  bool Close() override {
+    if (fd_ < 0) return false;
+    int fd = fd_;
+    fd_ = -1;
+    return ::close(fd) == 0;
+  }
+
+  JournalHost* Journal() override { return journal_.get(); }
+
+ private:
+  template <typename Step>
+  int32_t Transfer(int32_t n, Step step) {
     int32_t done = 0;
-    while (done < n) {
-      ssize_t r =
-          ::write(fd_, static_cast<const char*>(buffer) + done, static_cast<size_t>(n - done));
+    while (done < n && fd_ >= 0) {
+      ssize_t r = step(done);
       if (r < 0 && errno == EINTR) continue;
       if (r <= 0) break;
       done += static_cast<int32_t>(r);
@@ -51,8 +112,10 @@ class PosixFileStream final : public ByteStream {
     return done;
   }
 
- private:
   int fd_;
+  Text path_;
+  bool created_;
+  std::unique_ptr<JournalHost> journal_;
 };
 
 int OpenFile(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
@@ -91,7 +154,23 @@ std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode) 
       throw StoreFileError(what + path, StoreFileError::kInUse, "in use by another program");
     throw StoreFileError(what + path, StoreFileError::kOther, std::strerror(error));
   }
-  return std::make_unique<PosixFileStream>(fd);
+  return std::make_unique<PosixFileStream>(fd, path, PosixFileStream::kStore);
+}
+
+std::unique_ptr<ByteStream> OpenSideFile(const Text& path, bool create) {
+  int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT | O_TRUNC : 0);
+  int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) return nullptr;
+  return std::make_unique<PosixFileStream>(fd, path, PosixFileStream::kSideFile, create);
+}
+
+bool DeleteSideFile(const Text& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
+  return FlushFolderOf(path);
+}
+
+bool MoveSideFile(const Text& from, const Text& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0 && FlushFolderOf(to);
 }
 
 }  // namespace pel

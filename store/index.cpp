@@ -53,6 +53,7 @@ bool TFMindex::ReadHead(int32_t position, Head& h) {
     manager_.MarkDamaged();
     return false;
   }
+  manager_.NoteBlockLength(position, h.blockLength);
   return true;
 }
 

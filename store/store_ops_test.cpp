@@ -8,6 +8,7 @@
 #include "app/constants.h"
 #include "store/data_buf.h"
 #include "store/file_manager.h"
+#include "store/journal.h"
 #include "store/stream.h"
 #include "store/test_util.h"
 #include "sys/memory/scripted_ui.h"
@@ -326,6 +327,31 @@ TEST_F(Mailboxes, MovingAMailboxOntoItselfChangesNothing) {
   EXPECT_EQ(Hex(File()), Hex(before));
   EXPECT_EQ(DeleteMailboxEntries("", nullptr, Db()), 0);
   EXPECT_EQ(Hex(File()), Hex(before));
+}
+
+// A kill left half an operation on disk and its journal beside it: the next
+// opener, a reader, puts the old bytes back and deletes the journal.
+TEST_F(StoreOps, TheNextOpenerRollsALeftJournalBack) {
+  StringList msg;
+  msg.Add("From: a@example.org");
+  ASSERT_EQ(WriteSection(DefaultMessageKey, &msg, Db()), 0);
+  const Bytes before = File();
+  Bytes half = before;
+  JournalRegion region;
+  region.offset = 38;
+  region.old.assign(before.begin() + 38, before.begin() + 46);
+  region.now = {1, 2, 3, 4, 5, 6, 7, 8};
+  std::copy(region.now.begin(), region.now.end(), half.begin() + 38);
+  half.resize(half.size() + 20, 0x77);  // an append that landed too
+  test::WriteFileBytes(Db(), half);
+  test::WriteFileBytes(Db() + ".jnl",
+                       EncodeJournal(static_cast<int64_t>(before.size()),
+                                     static_cast<int64_t>(half.size()), {region}));
+  StringList back;
+  EXPECT_EQ(ReadSection(back, DefaultMessageKey, Db()), 0);
+  EXPECT_EQ(back.GetText(), "From: a@example.org\r\n");
+  EXPECT_EQ(File(), before);
+  EXPECT_FALSE(std::filesystem::exists(Db() + ".jnl"));
 }
 
 TEST_F(StoreOps, AFileHeldByAnotherOpenerRaises) {

@@ -12,6 +12,11 @@ namespace {
 constexpr int64_t kMaxMemory = std::numeric_limits<int32_t>::max();
 }  // namespace
 
+bool& StoreFlushSwitch() {
+  static bool on = true;
+  return on;
+}
+
 int64_t MemoryStream::Seek(int64_t offset) {
   if (offset < 0 || offset > kMaxMemory) return -1;
   position_ = offset;

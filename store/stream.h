@@ -10,6 +10,8 @@
 
 namespace pel {
 
+class JournalHost;
+
 // A seekable byte stream. The store asks for exact transfers and judges a short
 // one itself, so implementations report what actually moved and never throw.
 class ByteStream {
@@ -22,7 +24,29 @@ class ByteStream {
   // Move up to n bytes at the current offset; return how many moved.
   virtual int32_t Read(void* buffer, int32_t n) = 0;
   virtual int32_t Write(const void* buffer, int32_t n) = 0;
+  // The same at an absolute offset, in one call where the platform allows;
+  // -1 when the offset cannot be reached.
+  virtual int32_t ReadAt(int64_t offset, void* buffer, int32_t n) {
+    return Seek(offset) == offset ? Read(buffer, n) : -1;
+  }
+  virtual int32_t WriteAt(int64_t offset, const void* buffer, int32_t n) {
+    return Seek(offset) == offset ? Write(buffer, n) : -1;
+  }
+  // Cuts the stream to size bytes; false when it cannot.
+  virtual bool Truncate(int64_t size) = 0;
+  // Makes every write so far durable: true once it has reached the medium.
+  virtual bool Flush() { return true; }
+  // Closes the stream for good, reporting what closing says; later calls fail.
+  virtual bool Close() { return true; }
+  // Where this stream keeps its rollback journal; none for a stream that
+  // only lives in memory.
+  virtual JournalHost* Journal() { return nullptr; }
 };
+
+// While on (always, in the product), store writes are flushed to the medium
+// before an operation reports success. The benchmark turns it off to measure
+// the store without flushes.
+bool& StoreFlushSwitch();
 
 // A growable stream in memory: payloads on their way to and from zlib, and
 // store files that never touch the disk (tests, the fuzzer, dump/check).
@@ -35,6 +59,10 @@ class MemoryStream final : public ByteStream {
   int64_t Seek(int64_t offset) override;
   int32_t Read(void* buffer, int32_t n) override;
   int32_t Write(const void* buffer, int32_t n) override;
+  bool Truncate(int64_t size) override {
+    SetSize(size);
+    return true;
+  }
 
   int64_t Position() const { return position_; }
   void SetSize(int64_t n);
@@ -79,5 +107,14 @@ bool StoreFileExists(const Text& path);
 // to that stream then fail. Throws StoreFileError.
 std::unique_ptr<ByteStream> OpenStoreFile(const Text& path,
                                           StoreOpenMode mode = StoreOpenMode::kWriting);
+
+// The plain files beside a store (its journal), opened by the one who holds
+// the store: create replaces any file there, otherwise it must exist. Null on
+// failure. Flushing a created file also makes its name durable.
+std::unique_ptr<ByteStream> OpenSideFile(const Text& path, bool create);
+// Deletes the file durably (its folder is flushed too); false when it stays.
+bool DeleteSideFile(const Text& path);
+// Renames from to to, replacing to; false when nothing moved.
+bool MoveSideFile(const Text& from, const Text& to);
 
 }  // namespace pel

@@ -1,10 +1,13 @@
 // The removal run and its steps: program group, program files, registry keys, the log and the pauses.
 #include "uninstall/removal_steps.h"
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <vector>
 
 #include "app/constants.h"
+#include "store/journal.h"
 #include "sys/paths.h"
 #include "sys/services.h"
 #include "uninstall/folder_guard.h"
@@ -78,8 +81,12 @@ const ResolvedFolder* Deletable(RemovalServices& s, std::string_view component,
 bool IsDatabaseFile(const Text& path) {
   Text base = AnsiLowerCase(ChangeFileExt(ProductExe, ""));
   Text pgp = base + Text(PgpExt);
+  // The database's journal goes with the database: deleting it before the
+  // next open has rolled it back would leave a half-written store for good.
+  Text journal = JournalPathOf(base + Text(StoreExt));
   Text name = AnsiLowerCase(ExtractFileName(path));
-  return name == base + Text(StoreExt) || name == pgp || name == pgp + Text(BakExt);
+  return name == base + Text(StoreExt) || name == pgp || name == pgp + Text(BakExt) ||
+         name == journal || name == journal + Text(kSetAsideSuffix);
 }
 
 }  // namespace

@@ -105,7 +105,8 @@ TEST(Removal, ProductFilesGoButDatabaseSubfoldersAndFolderStay) {
   RemovalRun r;
   r.App("C:\\Program Files\\Pelmora");
   const Text d = "C:\\Program Files\\Pelmora\\";
-  for (const char* f : {"PL.DBC", "pl.pgp", "Pl.Pgp.Bak", "pl.exe", "readme.txt", "UninstPL.exe"})
+  for (const char* f : {"PL.DBC", "PL.dbc.jnl", "pl.dbc.jnl.old", "pl.pgp", "Pl.Pgp.Bak", "pl.exe",
+                        "readme.txt", "UninstPL.exe"})
     r.File(d + f);
   r.m.files.MakeDirectories(d + "data");
   r.File(d + "data\\keep.txt");
@@ -114,7 +115,8 @@ TEST(Removal, ProductFilesGoButDatabaseSubfoldersAndFolderStay) {
   r.File(d + "locked.txt");
   r.m.files.SetAttributes(d + "locked.txt", kAttrReadOnly);
   r.Go();
-  for (const char* f : {"PL.DBC", "pl.pgp", "Pl.Pgp.Bak", "data\\keep.txt", "locked.txt"})
+  for (const char* f : {"PL.DBC", "PL.dbc.jnl", "pl.dbc.jnl.old", "pl.pgp", "Pl.Pgp.Bak",
+                        "data\\keep.txt", "locked.txt"})
     EXPECT_TRUE(r.m.files.FileExists(d + f)) << f;
   for (const char* f : {"pl.exe", "readme.txt", "UninstPL.exe", "hidden.txt"})
     EXPECT_FALSE(r.m.files.FileExists(d + f)) << f;

@@ -1,6 +1,7 @@
 // Store files on Windows: opened read-write with share mode 0, as the mail client opens them.
 #include <windows.h>
 
+#include "store/journal.h"
 #include "store/stream.h"
 
 namespace pel {
@@ -8,8 +9,11 @@ namespace {
 
 class Win32FileStream final : public ByteStream {
  public:
-  explicit Win32FileStream(HANDLE h) : h_(h) {}
-  ~Win32FileStream() override { CloseHandle(h_); }
+  // A store keeps its journal beside it (storePath not empty).
+  explicit Win32FileStream(HANDLE h, const Text& storePath = {}) : h_(h) {
+    if (!storePath.empty()) journal_ = FileJournal(storePath);
+  }
+  ~Win32FileStream() override { Close(); }
 
   int64_t Size() override {
     LARGE_INTEGER size;
@@ -38,8 +42,51 @@ class Win32FileStream final : public ByteStream {
     return static_cast<int32_t>(put);
   }
 
+  // One call each: the offset travels in the OVERLAPPED block.
+  int32_t ReadAt(int64_t offset, void* buffer, int32_t n) override {
+    if (offset < 0) return -1;
+    if (n <= 0) return 0;
+    OVERLAPPED at = At(offset);
+    DWORD got = 0;
+    if (!ReadFile(h_, buffer, static_cast<DWORD>(n), &got, &at)) return 0;
+    return static_cast<int32_t>(got);
+  }
+
+  int32_t WriteAt(int64_t offset, const void* buffer, int32_t n) override {
+    if (offset < 0) return -1;
+    if (n <= 0) return 0;
+    OVERLAPPED at = At(offset);
+    DWORD put = 0;
+    if (!WriteFile(h_, buffer, static_cast<DWORD>(n), &put, &at)) return 0;
+    return static_cast<int32_t>(put);
+  }
+
+  bool Truncate(int64_t size) override { return Seek(size) == size && SetEndOfFile(h_); }
+
+  bool Flush() override {
+    if (h_ == INVALID_HANDLE_VALUE) return false;
+    return !StoreFlushSwitch() || FlushFileBuffers(h_);
+  }
+
+  bool Close() override {
+    if (h_ == INVALID_HANDLE_VALUE) return false;
+    HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return CloseHandle(h) != 0;
+  }
+
+  JournalHost* Journal() override { return journal_.get(); }
+
  private:
+  static OVERLAPPED At(int64_t offset) {
+    OVERLAPPED o{};
+    o.Offset = static_cast<DWORD>(offset);
+    o.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+    return o;
+  }
+
   HANDLE h_;
+  std::unique_ptr<JournalHost> journal_;
 };
 
 // A write-protected medium says so itself. "Access denied" is what a writer
@@ -86,7 +133,26 @@ std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode) 
                          error == ERROR_SHARING_VIOLATION ? StoreFileError::kInUse
                                                           : StoreFileError::kOther,
                          SystemText(error));
+  return std::make_unique<Win32FileStream>(h, path);
+}
+
+// The journal is opened unshared too: while the store's holder has it open,
+// nobody else reads a half-written one.
+std::unique_ptr<ByteStream> OpenSideFile(const Text& path, bool create) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                         create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32FileStream>(h);
+}
+
+bool DeleteSideFile(const Text& path) {
+  if (DeleteFileA(path.c_str())) return true;
+  DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool MoveSideFile(const Text& from, const Text& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
 }  // namespace pel

@@ -16,6 +16,7 @@
 #include "base/string_list.h"
 #include "store/data_buf.h"
 #include "store/file_manager.h"
+#include "store/journal.h"
 #include "store/store_check.h"
 #include "store/store_ops.h"
 #include "store/stream.h"
@@ -152,6 +153,33 @@ bool EmptyFile(const Text& store) {
   return std::filesystem::file_size(store, ec) == 0 && !ec;
 }
 
+// The file as the store operations would read it, with every write refused:
+// a blank file they would make new stays as it is.
+class ReadOnlyView final : public ByteStream {
+ public:
+  explicit ReadOnlyView(ByteStream& file) : file_(file) {}
+  int64_t Size() override { return file_.Size(); }
+  int64_t Seek(int64_t offset) override { return file_.Seek(offset); }
+  int32_t Read(void* buffer, int32_t n) override { return file_.Read(buffer, n); }
+  int32_t ReadAt(int64_t offset, void* buffer, int32_t n) override {
+    return file_.ReadAt(offset, buffer, n);
+  }
+  int32_t Write(const void*, int32_t) override { return 0; }
+  int32_t WriteAt(int64_t, const void*, int32_t) override { return 0; }
+  bool Truncate(int64_t) override { return false; }
+
+ private:
+  ByteStream& file_;
+};
+
+// Whether the store operations refuse the file as damaged before reading a
+// record: then nothing can be checked or dumped either.
+bool HeaderDamaged(ByteStream& file) {
+  ReadOnlyView view(file);
+  TFileManager m(view);
+  return m.ErrorCode() == kReadError && m.OperationNumber() == kOpReadHeader;
+}
+
 int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, std::ostream& err) {
   if (a.size() < 2) return Usage(err);
   const std::string& cmd = a[0];
@@ -260,6 +288,15 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
   if ((cmd == "check" || cmd == "dump") && n == 2) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
     std::unique_ptr<ByteStream> file = OpenStoreFile(store, StoreOpenMode::kReading);
+    // What an operation left half landed is undone first, as every opener does.
+    if (JournalHost* journal = file->Journal()) {
+      int code = RecoverFromJournal(*file, *journal);
+      if (code != 0) return StoreResult(code, err);
+    }
+    if (HeaderDamaged(*file)) {
+      for (const Text& p : CheckStore(*file)) out << p << "\n";
+      return StoreResult(kReadError, err);
+    }
     if (cmd == "dump") {
       out << DumpStore(*file);
       return kPlstoreOk;

@@ -35,6 +35,7 @@ TEST_F(Plstore, PutGetCatAndLsRoundTrip) {
   EXPECT_EQ(get.out, "Host: a\nFrom: b\n\n~~\n");
   EXPECT_EQ(Run({"cat", Db(), "default\xFFmessage"}).out, "Host: a\r\nFrom: b\r\n\r\n~~\r\n");
   EXPECT_EQ(Run({"put", Db(), "top"}, "x").status, 0);
+  EXPECT_FALSE(std::filesystem::exists(Db() + ".jnl"));  // the commit deleted it
   EXPECT_EQ(Run({"ls", Db()}).out, "default\ntop\n");
   EXPECT_EQ(Run({"ls", Db(), "default"}).out, "message\n");
 }
@@ -132,6 +133,41 @@ TEST_F(Plstore, ReadingAnEmptyFileLeavesItEmpty) {
   Result check = Run({"check", Db()});
   EXPECT_EQ(check.status, 1);
   EXPECT_EQ(check.out, "file is 0 bytes, shorter than a header and free list (50)\n");
+}
+
+// A header a power loss zeroed or anything else damaged, on a store with
+// records: every command fails with 2 and the file stays byte for byte as it
+// was, readers and writers alike; nothing is made new over the records.
+TEST_F(Plstore, DamagedHeadersAreReadErrorsForEveryCommandAndNeverWritten) {
+  for (int i = 0; i < 40; ++i)
+    ASSERT_EQ(Run({"put", Db(), "box/m" + std::to_string(i)}, "Subject: " + std::to_string(i)).status, 0);
+  const test::Bytes good = test::ReadFileBytes(Db());
+  struct Damage {
+    const char* what;
+    size_t at, n;
+    uint8_t value;
+  };
+  for (Damage d : {Damage{"zeroed header", 0, 46, 0}, Damage{"zeroed first sector", 0, 512, 0},
+                   Damage{"magic", 3, 1, 'X'}, Damage{"root block", 38, 4, 0x7F},
+                   Damage{"used-space end", 42, 4, 0x7F}}) {
+    test::Bytes bad = good;
+    std::fill_n(bad.begin() + static_cast<std::ptrdiff_t>(d.at), d.n, d.value);
+    test::WriteFileBytes(Db(), bad);
+    const std::vector<std::vector<std::string>> commands = {
+        {"ls", Db()},        {"ls", Db(), "box"},         {"get", Db(), "box/m1"},
+        {"cat", Db(), "box/m1"}, {"put", Db(), "box/m1"}, {"rm", Db(), "box/m1"},
+        {"setting", Db(), "Version"}, {"setting", Db(), "Version", "3"},
+        {"check", Db()},     {"dump", Db()}};
+    for (const auto& c : commands) {
+      EXPECT_EQ(Run(c, "new text").status, 2) << d.what << ": " << c[0];
+      EXPECT_EQ(test::ReadFileBytes(Db()), bad) << d.what << ": " << c[0];
+      EXPECT_FALSE(std::filesystem::exists(Db() + ".jnl")) << d.what << ": " << c[0];
+    }
+  }
+  // Zeros no longer than a new store hold nothing: that file is made a store.
+  test::WriteFileBytes(Db(), test::Bytes(50, 0));
+  EXPECT_EQ(Run({"put", Db(), "a"}, "x").status, 0);
+  EXPECT_EQ(Run({"get", Db(), "a"}).out, "x\n");
 }
 
 TEST_F(Plstore, CheckReportsDamageAndExitsOne) {

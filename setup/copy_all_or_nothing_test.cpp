@@ -9,6 +9,7 @@
 #include "setup/file_replacement.h"
 #include "setup/install_steps.h"
 #include "setup/memory_store_access.h"
+#include "sys/file_system_wrapper.h"
 #include "sys/memory/memory_platform.h"
 #include "sys/memory/scripted_ui.h"
 
@@ -20,17 +21,14 @@ constexpr const char* kDest = "C:\\Program Files\\Pelmora\\";
 // The file seam with a fault: each change is numbered; fail(n, path) makes
 // one fail (error 5), and from stopAt on the process is gone: that copy
 // leaves half its bytes at its target, and nothing after it happens.
-class FaultFiles final : public FileSystem {
+class FaultFiles final : public FileSystemWrapper {
  public:
-  explicit FaultFiles(MemoryFileSystem& in) : in_(in) {}
+  explicit FaultFiles(MemoryFileSystem& in) : FileSystemWrapper(in), in_(in) {}
   // path: the source of a copy, the target of a move; from: a move's source.
   std::function<bool(const Text& op, std::string_view path, std::string_view from)> fail;
   int stopAt = -1;
   int changes = 0;
 
-  bool FileExists(std::string_view p) override { return in_.FileExists(p); }
-  bool DirectoryExists(std::string_view p) override { return in_.DirectoryExists(p); }
-  uint32_t Attributes(std::string_view p) override { return in_.Attributes(p); }
   bool SetAttributes(std::string_view p, uint32_t a) override {
     return Change("attributes", p) && in_.SetAttributes(p, a);
   }
@@ -50,25 +48,10 @@ class FaultFiles final : public FileSystem {
   bool Move(std::string_view from, std::string_view to, bool replace) override {
     return Change("move", to, from) && in_.Move(from, to, replace);
   }
-  Text ShortPathName(std::string_view p) override { return in_.ShortPathName(p); }
-  Text FinalPathName(std::string_view p) override { return in_.FinalPathName(p); }
-  std::vector<Text> KnownFolders() override { return in_.KnownFolders(); }
-  Text WindowsDirectory() override { return in_.WindowsDirectory(); }
-  Text SystemFolderPath(SystemFolder w) override { return in_.SystemFolderPath(w); }
-  Text ExpandEnvironment(std::string_view t) override { return in_.ExpandEnvironment(t); }
-  Text CurrentDirectory() override { return in_.CurrentDirectory(); }
-  bool ChangeDirectory(std::string_view p) override { return in_.ChangeDirectory(p); }
   bool WriteWholeFile(std::string_view p, std::string_view d) override {
     return Change("write", p) && in_.WriteWholeFile(p, d);
   }
-  bool ReadWholeFile(std::string_view p, Text* d) override { return in_.ReadWholeFile(p, d); }
-  int64_t FileSize(std::string_view p) override { return in_.FileSize(p); }
   uint32_t LastError() const override { return own_error_ ? own_error_ : in_.LastError(); }
-
- protected:
-  bool FindMatches(std::string_view pattern, std::vector<DirEntry>* out) override {
-    return in_.List(pattern, 0xFFFFFFFFu, out);
-  }
 
  private:
   bool Change(const Text& op, std::string_view path, std::string_view from = {}) {

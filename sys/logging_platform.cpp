@@ -2,6 +2,7 @@
 #include "sys/logging_platform.h"
 
 #include "base/text.h"
+#include "sys/file_system_wrapper.h"
 
 #include <string>
 
@@ -11,13 +12,10 @@ namespace {
 Text Quoted(std::string_view s) { return "\"" + Text(s) + "\""; }
 Text Hkcu(std::string_view path) { return "HKCU\\" + Text(path); }
 
-class LoggingFiles final : public FileSystem {
+class LoggingFiles final : public FileSystemWrapper {
  public:
-  LoggingFiles(FileSystem& inner, ActionLog& log) : in_(inner), log_(log) {}
+  LoggingFiles(FileSystem& inner, ActionLog& log) : FileSystemWrapper(inner), in_(inner), log_(log) {}
 
-  bool FileExists(std::string_view p) override { return in_.FileExists(p); }
-  bool DirectoryExists(std::string_view p) override { return in_.DirectoryExists(p); }
-  uint32_t Attributes(std::string_view p) override { return in_.Attributes(p); }
   bool SetAttributes(std::string_view p, uint32_t a) override {
     return Note(in_.SetAttributes(p, a), "Set attributes " + std::to_string(a) + " of " + Text(p));
   }
@@ -34,25 +32,8 @@ class LoggingFiles final : public FileSystem {
   bool Move(std::string_view from, std::string_view to, bool replace_existing) override {
     return Note(in_.Move(from, to, replace_existing), "Moved " + Text(from) + " to " + Text(to));
   }
-  Text ShortPathName(std::string_view p) override { return in_.ShortPathName(p); }
-  Text FinalPathName(std::string_view p) override { return in_.FinalPathName(p); }
-  std::vector<Text> KnownFolders() override { return in_.KnownFolders(); }
-  Text WindowsDirectory() override { return in_.WindowsDirectory(); }
-  Text SystemFolderPath(SystemFolder which) override { return in_.SystemFolderPath(which); }
-  Text ExpandEnvironment(std::string_view text) override { return in_.ExpandEnvironment(text); }
-  Text CurrentDirectory() override { return in_.CurrentDirectory(); }
-  bool ChangeDirectory(std::string_view p) override { return in_.ChangeDirectory(p); }
   bool WriteWholeFile(std::string_view p, std::string_view data) override {
     return Note(in_.WriteWholeFile(p, data), "Wrote " + Text(p));
-  }
-  bool ReadWholeFile(std::string_view p, Text* data) override { return in_.ReadWholeFile(p, data); }
-  int64_t FileSize(std::string_view p) override { return in_.FileSize(p); }
-  uint32_t LastError() const override { return in_.LastError(); }
-
- protected:
-  bool FindMatches(std::string_view pattern, std::vector<DirEntry>* out) override {
-    // The inner listing already drops "." and ".."; an all-bits mask keeps the rest.
-    return in_.List(pattern, 0xFFFFFFFFu, out);
   }
 
  private:

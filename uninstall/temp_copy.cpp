@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/constants.h"
+#include "sys/file_system_wrapper.h"
 #include "sys/paths.h"
 #include "uninstall/installed_state.h"
 
@@ -141,23 +142,11 @@ void DiscardTempCopy(FileSystem& fs, const TempCopy& copy) {
   fs.RemoveEmptyDirectory(copy.folder);
 }
 
-class OriginalWatch::Files final : public FileSystem {
+class OriginalWatch::Files final : public FileSystemWrapper {
  public:
   Files(FileSystem& inner, CopyHost& host, Text original)
-      : in_(inner), host_(host), original_(std::move(original)) {}
+      : FileSystemWrapper(inner), in_(inner), host_(host), original_(std::move(original)) {}
 
-  bool FileExists(std::string_view p) override { return in_.FileExists(p); }
-  bool DirectoryExists(std::string_view p) override { return in_.DirectoryExists(p); }
-  uint32_t Attributes(std::string_view p) override { return in_.Attributes(p); }
-  bool SetAttributes(std::string_view p, uint32_t a) override { return in_.SetAttributes(p, a); }
-  bool MakeDirectory(std::string_view p) override { return in_.MakeDirectory(p); }
-  bool RemoveEmptyDirectory(std::string_view p) override { return in_.RemoveEmptyDirectory(p); }
-  bool Copy(std::string_view from, std::string_view to, bool fail_if_exists) override {
-    return in_.Copy(from, to, fail_if_exists);
-  }
-  bool Move(std::string_view from, std::string_view to, bool replace_existing) override {
-    return in_.Move(from, to, replace_existing);
-  }
   bool Delete(std::string_view p) override {
     bool ok = in_.Delete(p);
     // By identity: the removal spells the file from the registry's folder,
@@ -165,27 +154,8 @@ class OriginalWatch::Files final : public FileSystem {
     if (!ok && !wanted && host_.SameEntry(p, original_)) wanted = true;
     return ok;
   }
-  Text ShortPathName(std::string_view p) override { return in_.ShortPathName(p); }
-  Text FinalPathName(std::string_view p) override { return in_.FinalPathName(p); }
-  std::vector<Text> KnownFolders() override { return in_.KnownFolders(); }
-  Text WindowsDirectory() override { return in_.WindowsDirectory(); }
-  Text SystemFolderPath(SystemFolder which) override { return in_.SystemFolderPath(which); }
-  Text ExpandEnvironment(std::string_view text) override { return in_.ExpandEnvironment(text); }
-  Text CurrentDirectory() override { return in_.CurrentDirectory(); }
-  bool ChangeDirectory(std::string_view p) override { return in_.ChangeDirectory(p); }
-  bool WriteWholeFile(std::string_view p, std::string_view data) override {
-    return in_.WriteWholeFile(p, data);
-  }
-  bool ReadWholeFile(std::string_view p, Text* data) override { return in_.ReadWholeFile(p, data); }
-  int64_t FileSize(std::string_view p) override { return in_.FileSize(p); }
-  uint32_t LastError() const override { return in_.LastError(); }
 
   bool wanted = false;
-
- protected:
-  bool FindMatches(std::string_view pattern, std::vector<DirEntry>* out) override {
-    return in_.List(pattern, 0xFFFFFFFFu, out);
-  }
 
  private:
   FileSystem& in_;

@@ -6,6 +6,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+scripts/install-deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target setup_product >/dev/null
 # The shipped program comes from the build's second configure (win32 thread model).

@@ -40,6 +40,10 @@ def library_of(path):
     if own:
         return "own: " + own.group(1)
     base = os.path.basename(path.split("(")[0])
+    # Whole-program optimisation compiles the program's own code and zlib as
+    # one object, named anew by every link.
+    if base.endswith(".ltrans.o"):
+        return "own code and zlib, optimised as one"
     if base in ("libz.a", "libpel_zlib.a"):
         return "zlib"
     if base.startswith("lib") and base.endswith(".a"):

@@ -76,6 +76,13 @@ drive() {
   local rc=0
   # Wine's own messages (traces a scenario asks for among them) go to DRIVE_TRACE.
   wine 'C:\pldriver.exe' "C:\\$(basename "$script")" >"$script.out" 2>"${DRIVE_TRACE:-/dev/null}" || rc=$?
+  # The wine server kills (SIGKILL) a process that is not gone within a moment
+  # of its own end; on a loaded machine it catches the driver tearing down after
+  # it has written its verdict. Only a last line "ok" counts as that verdict.
+  if [ "$rc" -eq 137 ] && [ "$(tr -d '\r' <"$script.out" | tail -n 1)" = ok ]; then
+    echo "note: the driver was killed after its verdict ok" >&2
+    rc=0
+  fi
   tr -d '\r' <"$script.out"
   rm -f "$script" "$script.out"
   return "$rc"

@@ -34,14 +34,21 @@ click NextBtn
 set-text EAddr a@example.org
 set-text Host smtp.example.org
 click NextBtn'
-# install_to_done: Install, confirm, let the pause run out, land on Done.
-install_to_done='click NextBtn
+# confirm_install: on Review, Install and confirm, then let the pause run out.
+confirm_install='click NextBtn
 box Pelmora "Install now?"
 answer OK
 window Pelmora
-gone 8000
-window "Pelmora Setup"
-wait-text Notebook1 Done'
+gone 8000'
+# install_to_done: the same, landing on Done.
+install_to_done="$confirm_install
+window \"Pelmora Setup\"
+wait-text Notebook1 Done"
+# quit_setup: leave the wizard by Cancel, confirmed, with nothing installed.
+quit_setup='click CancelBtn
+box Pelmora "Quit without installing Pelmora?"
+answer Yes
+exit 0'
 # exit_quietly: leave Done without starting the client.
 exit_quietly='check RunPelmoraBox 0
 click CancelBtn

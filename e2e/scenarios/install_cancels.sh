@@ -25,10 +25,7 @@ window "Pelmora Setup"
 text Notebook1 Review
 text NextBtn Install
 enabled NextBtn 1
-click CancelBtn
-box Pelmora "Quit without installing Pelmora?"
-answer Yes
-exit 0
+$quit_setup
 DRIVE
 [ ! -e "$drive_c/Program Files/Pelmora" ] || fail "a cancelled installation created the folder"
 ! reg_key_exists 'Software\Pelmora' || fail "a cancelled installation wrote the registry"

@@ -21,15 +21,11 @@ DRIVE
 expect_eq "$(files "$dest")" "$before" "the earlier installation after the unattended copy failed"
 grep -qF 'Message "Copy Failed": System Error: ' "$drive_c/copy.log" || fail "no Copy Failed in the log"
 
-drive <<'DRIVE'
+drive <<DRIVE
 start C:\dist\setup.exe
 window "Pelmora Setup"
 wait-text Notebook1 Review
-click NextBtn
-box Pelmora "Install now?"
-answer OK
-window Pelmora
-gone 8000
+$confirm_install
 box-any
 answer Cancel
 box "Copy Failed"
@@ -37,10 +33,7 @@ snap copy-failed
 answer OK
 window "Pelmora Setup"
 text Notebook1 Review
-click CancelBtn
-box Pelmora "Quit without installing Pelmora?"
-answer Yes
-exit 0
+$quit_setup
 DRIVE
 expect_eq "$(files "$dest")" "$before" "the earlier installation after the wizard's copy failed"
 

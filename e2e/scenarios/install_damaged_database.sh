@@ -16,20 +16,13 @@ window "Pelmora Setup"
 text Notebook1 Review
 text EAddr ""
 text Host ""
-click NextBtn
-box Pelmora "Install now?"
-answer OK
-window Pelmora
-gone 8000
+$confirm_install
 window "Pelmora Setup"
 box "Setup Error" "Error storing default message!"
 snap damaged-database
 answer OK
 text Notebook1 Review
-click CancelBtn
-box Pelmora "Quit without installing Pelmora?"
-answer Yes
-exit 0
+$quit_setup
 DRIVE
 expect_eq "$(md5sum < "$db")" "$sum_before" "the database after the wizard"
 [ ! -e "$db.jnl" ] || fail "a journal was left by the wizard"

@@ -46,10 +46,7 @@ box "Copy Failed" "System Error: Access denied.{CR}{LF}File: C:\\dist\\License.t
 snap copy-failed
 answer OK
 text Notebook1 Review
-click CancelBtn
-box Pelmora "Quit without installing Pelmora?"
-answer Yes
-exit 0
+$quit_setup
 DRIVE
 expect_eq "$(cat "$dest/License.txt")" "old license" "the read-only file"
 ! reg_key_exists 'Software\Pelmora' || fail "the registry was written after a failed copy"

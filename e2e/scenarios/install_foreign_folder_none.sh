@@ -5,7 +5,7 @@ mkdir -p "$drive_c/Empty" "$drive_c/Leftover/attach"
 printf 'kept\r\n' | plstore put "$drive_c/Leftover/PL.dbc" inbox/first
 printf 'sealed' > "$drive_c/Leftover/pl.pgp.bak"
 printf 'a' > "$drive_c/Leftover/attach/photo.jpg"
-drive <<'DRIVE'
+drive <<DRIVE
 start C:\dist\setup.exe
 window "Pelmora Setup"
 set-text AppDIR "C:\Empty"
@@ -18,10 +18,7 @@ set-text AppDIR "C:\Leftover"
 click NextBtn
 no-box
 wait-text Notebook1 Address
-click CancelBtn
-box Pelmora "Quit without installing Pelmora?"
-answer Yes
-exit 0
+$quit_setup
 DRIVE
 expect_eq "$(tree_of "$drive_c/Empty")" "" "the empty folder"
 expect_eq "$(tree_of "$drive_c/Leftover")" "PL.dbc|attach|attach/photo.jpg|pl.pgp.bak" "the removal's leftovers"

@@ -42,11 +42,7 @@ drive <<DRIVE
 start C:\\dist\\setup.exe
 window "Pelmora Setup"
 wait-text Notebook1 Review
-click NextBtn
-box Pelmora "Install now?"
-answer OK
-window Pelmora
-gone 8000
+$confirm_install
 box Pelmora "$running"
 window "Pelmora Setup"
 box-owner
@@ -55,10 +51,7 @@ answer Cancel
 text Notebook1 Review
 text NextBtn Install
 enabled NextBtn 1
-click CancelBtn
-box Pelmora "Quit without installing Pelmora?"
-answer Yes
-exit 0
+$quit_setup
 DRIVE
 expect_eq "$(state)" "$before" "after the wizard's reinstall was cancelled"
 

@@ -19,7 +19,7 @@ same_as_dist "$drive_c/Quiet"
 expect_eq "$(reg_value 'Software\Pelmora' Version)" ".9b2" "Version"
 wine reg delete 'HKCU\Software\Pelmora' /f >/dev/null 2>&1
 
-drive <<'DRIVE'
+drive <<DRIVE
 start-in C:\Elsewhere C:\dist\setup.exe
 window "Pelmora Setup"
 text-has Appname ".9b2"
@@ -29,13 +29,7 @@ click NextBtn
 set-text EAddr a@example.org
 set-text Host smtp.example.org
 click NextBtn
-click NextBtn
-box Pelmora "Install now?"
-answer OK
-window Pelmora
-gone 8000
-window "Pelmora Setup"
-wait-text Notebook1 Done
+$install_to_done
 check RunPelmoraBox 0
 click CancelBtn
 exit 0

@@ -116,15 +116,20 @@ bool MemoryFileSystem::ParseVerbatim(std::string_view path, Parsed* p) {
   return true;
 }
 
-MemoryFileSystem::Node* MemoryFileSystem::Resolve(std::string_view path) {
-  Parsed p;
-  if (!Parse(path, &p)) return nullptr;
-  auto drive = drives_.find(p.drive);
+MemoryFileSystem::Node* MemoryFileSystem::ParsedRoot(std::string_view path, Parsed* parsed) {
+  if (!Parse(path, parsed)) return nullptr;
+  auto drive = drives_.find(parsed->drive);
   if (drive == drives_.end()) {
     Fail(kErrorPathNotFound);
     return nullptr;
   }
-  Node* node = drive->second.get();
+  return drive->second.get();
+}
+
+MemoryFileSystem::Node* MemoryFileSystem::Resolve(std::string_view path) {
+  Parsed p;
+  Node* node = ParsedRoot(path, &p);
+  if (!node) return nullptr;
   for (size_t i = 0; i < p.names.size(); ++i) {
     if (!node->IsFolder()) {
       Fail(kErrorPathNotFound);
@@ -153,13 +158,8 @@ MemoryFileSystem::Node* MemoryFileSystem::Resolve(std::string_view path) {
 
 MemoryFileSystem::Node* MemoryFileSystem::ResolveParent(std::string_view path, Text* name) {
   Parsed p;
-  if (!Parse(path, &p)) return nullptr;
-  auto drive = drives_.find(p.drive);
-  if (drive == drives_.end()) {
-    Fail(kErrorPathNotFound);
-    return nullptr;
-  }
-  Node* node = drive->second.get();
+  Node* node = ParsedRoot(path, &p);
+  if (!node) return nullptr;
   name->clear();
   if (p.names.empty()) return node;
   for (size_t i = 0; i + 1 < p.names.size(); ++i) {

@@ -93,6 +93,9 @@ class MemoryFileSystem final : public FileSystem {
   bool ParseVerbatim(std::string_view path, Parsed* parsed);
   // The full path of a node, names as stored, drive letter upper-case.
   Text Path(Node* node);
+  // The root of the drive path names, with path parsed into *parsed; nullptr
+  // with the error recorded when it does not parse or the drive is missing.
+  Node* ParsedRoot(std::string_view path, Parsed* parsed);
   // The node at path; nullptr with the error recorded (2 for a missing last
   // name, 3 for a missing or non-folder parent).
   Node* Resolve(std::string_view path);

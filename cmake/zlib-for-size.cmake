@@ -13,6 +13,8 @@ add_library(pel_zlib STATIC
   ${PEL_ZLIB_SOURCE}/trees.c ${PEL_ZLIB_SOURCE}/zutil.c)
 target_include_directories(pel_zlib SYSTEM PUBLIC ${PEL_ZLIB_SOURCE})
 target_compile_definitions(pel_zlib PRIVATE NO_GZIP DYNAMIC_CRC_TABLE)
-# Someone else's code: its warnings are not ours to mend.
-target_compile_options(pel_zlib PRIVATE -Os -w)
+# Someone else's code: its warnings are not ours to mend. zlib calls nothing
+# that throws (the store leaves its allocator to malloc), so no exception ever
+# unwinds through it and its functions need no unwind tables.
+target_compile_options(pel_zlib PRIVATE -Os -w -fno-asynchronous-unwind-tables)
 add_library(ZLIB::ZLIB ALIAS pel_zlib)

@@ -71,12 +71,14 @@ FolderTree MakeFolderTree(std::string_view current, std::vector<Text> subfolders
   tree.current = tree.lines.empty() ? 0 : tree.lines.size() - 1;
 
   std::erase_if(subfolders, [](const Text& n) { return n.empty() || n == "." || n == ".."; });
-  std::stable_sort(subfolders.begin(), subfolders.end(), [](const Text& a, const Text& b) {
-    return AnsiLowerCase(a) < AnsiLowerCase(b);
-  });
+  // By lower-case name; names that differ only in case keep the listing's order.
+  std::vector<std::pair<Text, size_t>> order;
+  order.reserve(subfolders.size());
+  for (size_t i = 0; i < subfolders.size(); ++i) order.emplace_back(AnsiLowerCase(subfolders[i]), i);
+  std::sort(order.begin(), order.end());
   Text parent = path;
   if (!parent.empty() && parent.back() != '\\') parent += '\\';
-  for (const Text& name : subfolders) tree.lines.push_back({name, parent + name, level});
+  for (const auto& [key, i] : order) tree.lines.push_back({subfolders[i], parent + subfolders[i], level});
   return tree;
 }
 

@@ -230,8 +230,10 @@ int32_t TFileManager::Commit() {
 std::vector<JournalRegion> TFileManager::ChangedRegions() {
   std::vector<size_t> order(held_.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::stable_sort(order.begin(), order.end(),
-                   [&](size_t a, size_t b) { return held_[a].offset < held_[b].offset; });
+  // Writes to one offset keep the order they were held in.
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return held_[a].offset != held_[b].offset ? held_[a].offset < held_[b].offset : a < b;
+  });
   struct Run {
     int64_t start, end;
     std::vector<uint8_t> bytes;

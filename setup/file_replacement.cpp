@@ -1,6 +1,7 @@
 // Files of one folder replaced so that each is wholly old or wholly new, and all of them can be put back.
 #include "setup/file_replacement.h"
 
+#include <algorithm>
 #include <string>
 
 #include "sys/paths.h"
@@ -11,7 +12,9 @@ FileReplacement::FileReplacement(FileSystem& fs, Text folder) : fs_(fs), folder_
   RemoveLeftovers();
   std::vector<DirEntry> entries;
   fs_.List(folder_ + "*.*", kAttrAll, &entries);
-  for (const DirEntry& e : entries) existing_[AnsiLowerCase(e.name)] = e.attributes;
+  existing_.reserve(entries.size());
+  for (const DirEntry& e : entries) existing_.push_back(AnsiLowerCase(e.name));
+  std::sort(existing_.begin(), existing_.end());
   Text work = folder_ + Text(WorkFolder);
   temp_ = fs_.MakeDirectory(work) ? work + "\\" : folder_;
 }
@@ -50,8 +53,8 @@ bool FileReplacement::Put(const Text& source, const Text& name, uint32_t source_
   }
 
   Text backup;
-  auto it = existing_.find(AnsiLowerCase(name));
-  uint32_t old = it == existing_.end() ? kNoAttributes : fs_.Attributes(target);
+  bool stood = std::binary_search(existing_.begin(), existing_.end(), AnsiLowerCase(name));
+  uint32_t old = stood ? fs_.Attributes(target) : kNoAttributes;
   if (old != kNoAttributes && !(old & kAttrDirectory)) {
     // A read-only file is the user's word that it stays: it is not moved aside.
     if (old & kAttrReadOnly) {

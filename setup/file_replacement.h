@@ -1,7 +1,6 @@
 // Files of one folder replaced so that each is wholly old or wholly new, and all of them can be put back.
 #pragma once
 
-#include <map>
 #include <vector>
 
 #include "base/text.h"
@@ -55,7 +54,7 @@ class FileReplacement {
   FileSystem& fs_;
   Text folder_;
   Text temp_;  // where temporary names go: the work folder, or folder_ itself
-  std::map<Text, uint32_t> existing_;  // the folder's entries at the start, by lower-cased name
+  std::vector<Text> existing_;  // the folder's entries at the start, lower-cased and sorted
   std::vector<Done> done_;
   uint32_t error_ = 0;
   int serial_ = 0;

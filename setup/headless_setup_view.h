@@ -1,7 +1,6 @@
 // A SetupView without windows: holds what the dialog would show, for unattended runs and tests.
 #pragma once
 
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -40,14 +39,14 @@ class HeadlessSetupView : public SetupView {
   void SelectAll(SetupControl c) override { selected = c; }
   void ClearLines(SetupControl c) override { state_.ClearLines(c); }
   void AddLine(SetupControl c, std::string_view line) override { state_.AddLine(c, line); }
-  void SetTextColor(SetupControl c, uint32_t bgr) override { colors[c] = bgr; }
+  void SetTextColor(SetupControl c, uint32_t bgr) override { state_.SetTextColor(c, bgr); }
   void SetBusyCursor(bool on) override { busy = on; }
   MsgAnswer Ask(std::string_view, std::string_view, MsgButtons buttons) override {
     return UnattendedAnswer(buttons);
   }
 
   std::vector<Text> Lines(SetupControl c) const { return state_.Lines(c); }
-  std::map<SetupControl, uint32_t> colors;
+  uint32_t TextColor(SetupControl c) const { return state_.TextColor(c); }
 
  private:
   ControlState<SetupControl> state_;

@@ -152,7 +152,7 @@ TEST_F(Previous, EncryptedOnlyShowsTheNotice) {
   Make();
   EXPECT_EQ(view.page, ReviewPage);
   EXPECT_EQ(view.Lines(C::RichEdit3), std::vector<Text>{Text(EncryptedDatabaseNotice)});
-  EXPECT_EQ(view.colors[C::RichEdit4], 0x808080u);
+  EXPECT_EQ(view.TextColor(C::RichEdit4), 0x808080u);
   EXPECT_FALSE(view.IsEnabled(C::BackBtn));
   EXPECT_EQ(view.GetText(C::EAddr), "");
 }

@@ -1,10 +1,11 @@
 // The store operations over a file path or a caller's stream.
 #include "store/store_ops.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
-#include <iterator>
-#include <map>
+#include <utility>
+#include <vector>
 
 #include "app/constants.h"
 #include "store/data_buf.h"
@@ -237,17 +238,21 @@ int DoDeleteMailboxEntries(std::string_view mailbox, const std::vector<uint8_t>*
     if (!box.ChainWritable()) return -1;
     // Every block to be freed is checked first: finding damage halfway would
     // leave some entries freed and still listed.
-    std::map<int64_t, int64_t> toFree;  // block start -> length
+    std::vector<std::pair<int64_t, int64_t>> toFree;  // block start, length
     for (int k = 0; k < box.Count(); ++k) {
       int32_t p = box.Value(k), length = 0;
       if (!Selected(selection, k) || p == -1) continue;
-      if (!box.CanFreeRecordAt(p, &length) || !toFree.emplace(int64_t{p} - 4, length).second) {
+      if (!box.CanFreeRecordAt(p, &length)) {
         m->MarkDamaged();
         return -1;
       }
+      toFree.emplace_back(int64_t{p} - 4, length);
     }
-    for (auto it = toFree.begin(); it != toFree.end() && std::next(it) != toFree.end(); ++it) {
-      if (it->first + it->second > std::next(it)->first) {
+    // Two entries naming one block, or blocks that overlap, are damage too.
+    std::sort(toFree.begin(), toFree.end());
+    for (size_t i = 1; i < toFree.size(); ++i) {
+      if (toFree[i - 1].first == toFree[i].first ||
+          toFree[i - 1].first + toFree[i - 1].second > toFree[i].first) {
         m->MarkDamaged();
         return -1;
       }

@@ -187,7 +187,9 @@ finish() {
   WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
   kill "$WINE_DISPLAY_PID" 2>/dev/null || true
   [ $rc -eq 0 ] && rm -rf "$prefix"
-  [ $rc -eq 0 ] && echo "scenario $name: passed" || echo "scenario $name: FAILED (prefix kept: $prefix)"
+  if [ $rc -eq 0 ]; then echo "scenario $name: passed"
+  elif [ $rc -eq 77 ]; then echo "scenario $name: skipped"
+  else echo "scenario $name: FAILED (prefix kept: $prefix)"; fi
   exit $rc
 }
 trap finish EXIT

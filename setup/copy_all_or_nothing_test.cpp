@@ -19,8 +19,9 @@ namespace {
 constexpr const char* kDest = "C:\\Program Files\\Pelmora\\";
 
 // The file seam with a fault: each change is numbered; fail(n, path) makes
-// one fail (error 5), and from stopAt on the process is gone: that copy
-// leaves half its bytes at its target, and nothing after it happens.
+// one fail (error 5), and from stopAt on the process is gone. A copy that
+// fails, or the one the process dies in, leaves half its bytes at its target,
+// as one cut short by a full disk does; after stopAt nothing happens.
 class FaultFiles final : public FileSystemWrapper {
  public:
   explicit FaultFiles(MemoryFileSystem& in) : FileSystemWrapper(in), in_(in) {}
@@ -37,12 +38,14 @@ class FaultFiles final : public FileSystemWrapper {
     return Change("rmdir", p) && in_.RemoveEmptyDirectory(p);
   }
   bool Copy(std::string_view from, std::string_view to, bool fail_if_exists) override {
-    if (changes == stopAt) {
+    const bool gone = stopAt >= 0 && changes > stopAt;
+    if (Change("copy", from)) return in_.Copy(from, to, fail_if_exists);
+    if (!gone && !(fail_if_exists && in_.Attributes(to) != kNoAttributes)) {
       Text data;
       in_.ReadWholeFile(from, &data);
       in_.WriteWholeFile(to, data.substr(0, data.size() / 2));
     }
-    return Change("copy", from) && in_.Copy(from, to, fail_if_exists);
+    return false;
   }
   bool Delete(std::string_view p) override { return Change("delete", p) && in_.Delete(p); }
   bool Move(std::string_view from, std::string_view to, bool replace) override {

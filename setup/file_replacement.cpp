@@ -33,7 +33,13 @@ Text FileReplacement::ToFreshName(Op op) {
     Text name = temp_ + Text(TempPrefix) + std::to_string(++serial_) + Text(TempExt);
     if (op(name)) return name;
     uint32_t e = fs_.LastError();
-    if (e != kErrorFileExists && e != kErrorAlreadyExists) break;
+    if (e != kErrorFileExists && e != kErrorAlreadyExists) {
+      // The name was free, so whatever stands there now is what the failed
+      // call left: a copy cut short by a full disk keeps the bytes it wrote.
+      fs_.Delete(name);
+      error_ = e;
+      return Text();
+    }
   }
   Fail();
   return Text();

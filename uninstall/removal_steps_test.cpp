@@ -289,7 +289,9 @@ TEST(Removal, BadFolderValuesDeleteNothingElsewhere) {
   const Text huge = "C:\\Pelmora\\" + Text(300000, 'y');
   for (const Text& dir : {"C:\\" + longName, Text("C:\\a|b"), Text("Pelmora"), Text("\\\\"), huge,
                           Text("C:\\Pel\x01mora"), Text("C:\\Pelmora\\\x7f"),
-                          Text("\\\\server\\share\\Pelmora")}) {
+                          Text("\\\\server\\share\\Pelmora"),
+                          // Trailing dots and blanks are dropped: the drive's root, a missing folder.
+                          Text("C:\\Pelmora\\.. "), Text("C:\\Pelmora\\nosuch. ")}) {
     RemovalRun r;
     r.File("C:\\keep.txt");
     r.m.files.MakeDirectories("C:\\Pelmora");

@@ -13,6 +13,12 @@ add_library(pel_zlib STATIC
   ${PEL_ZLIB_SOURCE}/trees.c ${PEL_ZLIB_SOURCE}/zutil.c)
 target_include_directories(pel_zlib SYSTEM PUBLIC ${PEL_ZLIB_SOURCE})
 target_compile_definitions(pel_zlib PRIVATE NO_GZIP DYNAMIC_CRC_TABLE)
+# The shipped program has one thread, so inflate may build its fixed Huffman
+# tables at first use rather than carry them; the test builds, which have
+# threads, keep the stored tables. The bytes inflated are the same.
+if(PEL_SMALL_EXE)
+  target_compile_definitions(pel_zlib PRIVATE BUILDFIXED)
+endif()
 # Someone else's code: its warnings are not ours to mend. zlib calls nothing
 # that throws (the store leaves its allocator to malloc), so no exception ever
 # unwinds through it and its functions need no unwind tables.

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/constants.h"
+#include "app/database_files.h"
 #include "setup/install_steps.h"
 #include "sys/paths.h"
 
@@ -16,14 +17,6 @@ std::vector<DirEntry> FilesOf(FileSystem& fs, std::string_view folder) {
   fs.List(WithTrailingBackslash(folder) + "*.*", kAttrAll, &entries);
   std::erase_if(entries, [](const DirEntry& e) { return (e.attributes & kAttrDirectory) != 0; });
   return entries;
-}
-
-// The files the removal spares: the database, its encrypted form and that
-// form's backup.
-bool IsDatabaseFile(std::string_view lowerName) {
-  Text base = AnsiLowerCase(ChangeFileExt(ProductExe, ""));
-  Text pgp = base + Text(PgpExt);
-  return lowerName == base + Text(StoreExt) || lowerName == pgp || lowerName == pgp + Text(BakExt);
 }
 
 bool Contains(const std::vector<Text>& names, std::string_view lowerName) {
@@ -59,7 +52,7 @@ Text FindForeignFile(FileSystem& fs, Registry& registry, std::string_view folder
   std::vector<Text> installed = InstalledFileNames(fs, sourceFolder);
   for (const DirEntry& e : FilesOf(fs, folder)) {
     Text name = AnsiLowerCase(e.name);
-    if (!IsDatabaseFile(name) && !Contains(installed, name)) return e.name;
+    if (!IsDatabaseFileName(name) && !Contains(installed, name)) return e.name;
   }
   return Text();
 }

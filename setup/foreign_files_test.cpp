@@ -31,6 +31,7 @@ TEST(ForeignFiles, OnlyFilesTheRemovalWouldTakeThatAreNotTheProductsCount) {
       {"a hidden user file", {"desktop.ini+h"}, nullptr, nullptr, "desktop.ini"},
       {"what a removal leaves", {"PL.DBC", "pl.pgp", "Pl.Pgp.Bak", "data\\", "data\\in.dpc"},
        nullptr, nullptr, ""},
+      {"and a journal a kill left", {"PL.dbc", "PL.dbc.jnl", "pl.DBC.jnl.old"}, nullptr, nullptr, ""},
       {"setup.exe is installed under another name", {"setup.exe"}, nullptr, nullptr, "setup.exe"},
       {"a near-name of the database", {"pl.dbc.old"}, nullptr, nullptr, "pl.dbc.old"},
       {"a subfolder never counts", {"notes.txt\\", "notes.txt\\a.doc"}, nullptr, nullptr, ""},

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/constants.h"
-#include "store/journal.h"
+#include "app/database_files.h"
 #include "sys/paths.h"
 #include "sys/services.h"
 #include "uninstall/folder_guard.h"
@@ -78,17 +78,6 @@ const ResolvedFolder* Deletable(RemovalServices& s, std::string_view component,
   return nullptr;
 }
 
-bool IsDatabaseFile(const Text& path) {
-  Text base = AnsiLowerCase(ChangeFileExt(ProductExe, ""));
-  Text pgp = base + Text(PgpExt);
-  // The database's journal goes with the database: deleting it before the
-  // next open has rolled it back would leave a half-written store for good.
-  Text journal = JournalPathOf(base + Text(StoreExt));
-  Text name = AnsiLowerCase(ExtractFileName(path));
-  return name == base + Text(StoreExt) || name == pgp || name == pgp + Text(BakExt) ||
-         name == journal || name == journal + Text(kSetAsideSuffix);
-}
-
 }  // namespace
 
 bool PlainGroupName(std::string_view name) {
@@ -141,7 +130,7 @@ bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s) {
 
 bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder) {
   for (const DirEntry& file : ListFolder(fs, folder.Path()).files) {
-    if (!IsDatabaseFile(file.name)) fs.Delete(file.name);
+    if (!IsDatabaseFileName(file.name)) fs.Delete(file.name);
   }
   return true;
 }
@@ -156,7 +145,7 @@ bool DeleteMixFiles(FileSystem& fs, const ResolvedFolder& folder, const ProductS
     // A pool that is a link goes as the link; what it names stays.
     if (AnsiSameText(file.name, pool) && IsFolderLink(file.attributes)) {
       result = fs.RemoveEmptyDirectory(file.name);
-    } else if (!IsDatabaseFile(file.name) && !(productsOwn && product.stays)) {
+    } else if (!IsDatabaseFileName(file.name) && !(productsOwn && product.stays)) {
       fs.Delete(file.name);
     }
   }

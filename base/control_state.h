@@ -9,10 +9,10 @@
 
 namespace pel {
 
-// Keyed by a control's id. A control never set reads as empty text, unchecked,
-// enabled and in colour 0; a control given lines reads as those lines joined by CR LF, as
-// a multi-line edit would give them back. A window has a few dozen controls,
-// so they are kept in one list and looked up in turn.
+// Keyed by a control's id. A control never set reads as empty text,
+// unchecked, enabled and in colour 0; a control given lines reads as those
+// lines joined by CR LF, as a multi-line edit would give them back. A window
+// has a few dozen controls, so they are kept in one list and looked up in turn.
 class ControlStates {
  public:
   Text GetText(int id) const;

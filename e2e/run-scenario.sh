@@ -140,6 +140,11 @@ window "Pelmora Setup"
 $exit_quietly
 DRIVE
 }
+# sums_of DIR: every entry under DIR, sorted, each file with the checksum of its bytes.
+sums_of() {
+  (cd "$1" && find . | LC_ALL=C sort | while read -r f; do
+     [ -f "$f" ] && echo "$f $(md5sum < "$f")" || echo "$f"; done)
+}
 # tree_of DIR: every entry under DIR, relative, sorted, joined by "|" ("" when DIR is missing).
 tree_of() { [ -d "$1" ] && (cd "$1" && find . -mindepth 1 | sed 's|^\./||' | LC_ALL=C sort | paste -sd'|'); return 0; }
 # set_mix FOLDER: Mixmaster's registry key, as its own installation leaves it.

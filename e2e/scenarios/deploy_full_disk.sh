@@ -11,10 +11,6 @@ fi
 trap 'rc=$?; umount -l "$disk" 2>/dev/null; rmdir "$disk" 2>/dev/null; (exit $rc); finish' EXIT
 ln -s "$disk" "$WINEPREFIX/dosdevices/p:"
 dest="$disk/Pelmora"
-files() {  # every entry under a folder with its checksum
-  (cd "$1" && find . | LC_ALL=C sort | while read -r f; do
-     [ -f "$f" ] && echo "$f $(md5sum < "$f")" || echo "$f"; done)
-}
 
 drive <<'DRIVE'
 start C:\dist\setup.exe /S /DIR=P:\Pelmora /ADDRESS=a@example.org /SERVER=smtp.example.org /NOGROUP
@@ -27,13 +23,13 @@ printf 'A newer read me.\r\n' > "$drive_c/dist/ReadMe.txt"
 head -c 300000 /dev/urandom > "$drive_c/dist/Big.dat"
 dd if=/dev/zero of="$disk/filler" bs=4096 2>/dev/null || true
 truncate -s -160K "$disk/filler"
-before="$(files "$dest")"
+before="$(sums_of "$dest")"
 
 drive <<'DRIVE'
 start C:\dist\setup.exe /S /DIR=P:\Pelmora "/LOG=C:\full.log"
 unseen 2
 DRIVE
-expect_eq "$(files "$dest")" "$before" "the earlier installation after the disk filled"
+expect_eq "$(sums_of "$dest")" "$before" "the earlier installation after the disk filled"
 grep -qF 'Message "Copy Failed": System Error: ' "$drive_c/full.log" || fail "no Copy Failed in the log"
 
 rm "$disk/filler"

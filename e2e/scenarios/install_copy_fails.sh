@@ -4,21 +4,17 @@
 # first installation that fails leaves nothing half-copied either.
 install_pelmora >/dev/null
 dest="$drive_c/Program Files/Pelmora"
-files() {  # every entry under a folder with its checksum
-  (cd "$1" && find . | LC_ALL=C sort | while read -r f; do
-     [ -f "$f" ] && echo "$f $(md5sum < "$f")" || echo "$f"; done)
-}
 # A changed distribution: a file changed, a file added.
 printf 'A newer read me.\r\n' > "$drive_c/dist/ReadMe.txt"
 printf 'new notes\r\n' > "$drive_c/dist/Notes.txt"
 mkdir "$dest/Notes.txt"
-before="$(files "$dest")"
+before="$(sums_of "$dest")"
 
 drive <<'DRIVE'
 start C:\dist\setup.exe /S "/LOG=C:\copy.log"
 unseen 2
 DRIVE
-expect_eq "$(files "$dest")" "$before" "the earlier installation after the unattended copy failed"
+expect_eq "$(sums_of "$dest")" "$before" "the earlier installation after the unattended copy failed"
 grep -qF 'Message "Copy Failed": System Error: ' "$drive_c/copy.log" || fail "no Copy Failed in the log"
 
 drive <<DRIVE
@@ -35,7 +31,7 @@ window "Pelmora Setup"
 text Notebook1 Review
 $quit_setup
 DRIVE
-expect_eq "$(files "$dest")" "$before" "the earlier installation after the wizard's copy failed"
+expect_eq "$(sums_of "$dest")" "$before" "the earlier installation after the wizard's copy failed"
 
 # A first installation into a folder that holds only what is in the way.
 mkdir -p "$drive_c/Fresh/Notes.txt"

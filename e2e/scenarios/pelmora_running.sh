@@ -9,8 +9,7 @@ standin='Pelmora (demo stand-in)'
 # state: the product folder byte for byte, the product's key and its
 # installed-programs entry.
 state() {
-  (cd "$dest" && find . | LC_ALL=C sort | while read -r f; do
-     [ -f "$f" ] && echo "$f $(md5sum < "$f")" || echo "$f"; done)
+  sums_of "$dest"
   for key in 'Software\Pelmora' 'Software\Microsoft\Windows\CurrentVersion\Uninstall\Pelmora'; do
     wine reg query "HKCU\\$key" 2>/dev/null | tr -d '\r' | grep '^    ' | LC_ALL=C sort
   done

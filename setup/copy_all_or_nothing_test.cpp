@@ -181,6 +181,39 @@ TEST(CopyAllOrNothing, AStopAtAnyChangeLeavesNoFileCutShortAndTheNextRunCleansUp
   }
 }
 
+TEST(CopyAllOrNothing, NamesLikeItsOwnThatAreNotItsOwnKeepTheirBytes) {
+  // A user's file has the work folder's name, so temporary names go beside
+  // the files; a read-only file holds the first of them. The copy goes on
+  // under the next names, and a copy that fails clears only the name it had
+  // taken itself.
+  for (bool failing : {false, true}) {
+    SCOPED_TRACE(failing ? "a copy fails" : "the copy goes through");
+    Machine m(true);
+    const Text work = AnsiLowerCase(FileReplacement::WorkFolder);
+    m.mem.files.WriteWholeFile(Text(kDest) + work, "a file of the user's");
+    m.mem.files.WriteWholeFile(Text(kDest) + "~PLset1.tmp", "someone else's");
+    m.mem.files.SetAttributes(Text(kDest) + "~PLset1.tmp", kAttrReadOnly);
+    if (failing) {
+      m.faults.fail = [](const Text& op, std::string_view path, std::string_view) {
+        return op == "copy" && AnsiLowerCase(ExtractFileName(path)) == "license.txt";
+      };
+    }
+    const Tree before = m.Dest();
+    EXPECT_EQ(CopyProgramFiles(m.c, m.s), !failing);
+    const Tree after = m.Dest();
+    ASSERT_TRUE(after.count(work) && after.count("~plset1.tmp"));
+    EXPECT_EQ(after.at(work), before.at(work));
+    EXPECT_EQ(after.at("~plset1.tmp"), before.at("~plset1.tmp"));
+    if (failing) {
+      EXPECT_EQ(after, before);
+    } else {
+      EXPECT_EQ(after.at("pl.exe").substr(0, 19), "new bytes of PL.exe");
+      for (const auto& [name, bytes] : after)
+        EXPECT_TRUE(!IsTemp(name) || name == work || name == "~plset1.tmp") << name;
+    }
+  }
+}
+
 TEST(CopyAllOrNothing, AHeldFileIsRetriedQuietlyThenAskedForByName) {
   struct Case {
     const char* what;

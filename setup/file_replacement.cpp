@@ -7,6 +7,21 @@
 #include "sys/paths.h"
 
 namespace pel {
+namespace {
+
+// Only names of the form this step makes (prefix, serial, extension) are its
+// leftovers: the mask also matches others, the work folder's name among them.
+bool IsTempName(std::string_view name) {
+  std::string_view prefix = FileReplacement::TempPrefix, ext = FileReplacement::TempExt;
+  if (name.size() <= prefix.size() + ext.size() ||
+      !AnsiSameText(name.substr(0, prefix.size()), prefix) ||
+      !AnsiSameText(name.substr(name.size() - ext.size()), ext))
+    return false;
+  std::string_view serial = name.substr(prefix.size(), name.size() - prefix.size() - ext.size());
+  return std::all_of(serial.begin(), serial.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
 
 FileReplacement::FileReplacement(FileSystem& fs, Text folder) : fs_(fs), folder_(std::move(folder)) {
   RemoveLeftovers();
@@ -113,7 +128,9 @@ void FileReplacement::RemoveLeftovers() {
     if (where != folder_ && fs_.Attributes(work) != kAttrDirectory) continue;
     std::vector<DirEntry> entries;
     fs_.List(where + Text(TempPrefix) + "*" + Text(TempExt), kAttrAll & ~kAttrDirectory, &entries);
-    for (const DirEntry& e : entries) fs_.Delete(where + e.name);
+    for (const DirEntry& e : entries) {
+      if (IsTempName(e.name)) fs_.Delete(where + e.name);
+    }
   }
   if (fs_.Attributes(work) == kAttrDirectory) fs_.RemoveEmptyDirectory(work);
 }

@@ -77,7 +77,8 @@ TEST_F(Spelling, EverySpellingOfAFolderResolvesToTheOneFolder) {
   EXPECT_TRUE(prot.folder->Path().ends_with("\\Prot\\"));
   std::vector<Text> spellings = {S("missing\\..\\Prot\\"), S("Prot\\.\\"),  S("Prot\\sub\\..\\"),
                                  Slashed("Prot/"),         S("Prot\\\\"),   S("Prot."),
-                                 "\\\\?\\" + S("Prot\\"),  "\\\\.\\" + S("Prot\\"), AnsiUpperCase(S("Prot"))};
+                                 "\\\\?\\" + S("Prot\\"),  "\\\\.\\" + S("Prot\\"), AnsiUpperCase(S("Prot")),
+                                 S("Prot. "),              S("Prot  ")};
   if (fs().Attributes(S("lnk")) != kNoAttributes) spellings.push_back(S("lnk\\"));
   for (const Text& s : spellings) {
     FolderResolution r = ResolveFolder(fs(), s);
@@ -101,7 +102,7 @@ TEST_F(Spelling, TheWindowsFolderAndTheProfilesParentAreRefusedUnderEverySpellin
   for (char& c : slashed) c = c == '\\' ? '/' : c;
   std::vector<Text> spellings = {drive + "\\pelnosuch\\..\\" + rest + "\\", w + "\\.\\",
                                  w + "\\System32\\..\\", slashed + "/", drive + "\\\\" + rest + "\\\\",
-                                 "\\\\?\\" + w + "\\", "\\\\.\\" + w + "\\", w + ".",
+                                 "\\\\?\\" + w + "\\", "\\\\.\\" + w + "\\", w + ".", w + ". ",
                                  AnsiUpperCase(w)};
   if (env_->MakeFolderLink(S("winlnk"), w)) spellings.push_back(S("winlnk\\"));
   Text profile = fs().SystemFolderPath(SystemFolder::Profile);

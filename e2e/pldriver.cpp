@@ -123,8 +123,12 @@ int main(int argc, char** argv) {
   if (g_proc.hProcess && WaitForSingleObject(g_proc.hProcess, 0) == WAIT_TIMEOUT) {
     TerminateProcess(g_proc.hProcess, 99);
     std::printf("FAIL: the program was still running at the end of the script\n");
+    std::fflush(stdout);
     return 1;
   }
+  // Written through before teardown: the wine server may kill a process that
+  // is slow to go, and an unflushed verdict would be lost with it.
   std::printf("ok\n");
+  std::fflush(stdout);
   return 0;
 }

@@ -91,6 +91,7 @@ drive() {
     rc=0
   fi
   tr -d '\r' <"$script.out"
+  [ "$rc" -eq 0 ] || echo "note: the driver ended with exit code $rc" >&2
   rm -f "$script" "$script.out"
   return "$rc"
 }

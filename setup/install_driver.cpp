@@ -22,7 +22,7 @@ InstallContext ContextOf(TSetupForm& form) {
   return c;
 }
 
-bool RunInstall(TSetupForm& form, InstallServices& services, const WaitDialog& wait) {
+bool RunInstall(TSetupForm& form, InstallServices& services, WaitDialog wait) {
   struct Hourglass {
     SetupView& v;
     explicit Hourglass(SetupView& view) : v(view) { v.SetBusyCursor(true); }
@@ -32,7 +32,7 @@ bool RunInstall(TSetupForm& form, InstallServices& services, const WaitDialog& w
   if (!wait(ProductName, message)) return false;
   InstallContext c = ContextOf(form);
   // Nothing of a running Pelmora is replaced: the user closes it or goes back to Review.
-  AskBox ask = [&form](std::string_view text, std::string_view caption, MsgButtons buttons) {
+  auto ask = [&form](std::string_view text, std::string_view caption, MsgButtons buttons) {
     return form.View().Ask(text, caption, buttons);
   };
   if (!AwaitProductClosed(services.platform, c.appDir, ask)) return false;

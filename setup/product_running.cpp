@@ -13,9 +13,9 @@ bool ProductRunning(Platform& p, std::string_view folder) {
          p.processes.HeldOpen(dir + ChangeFileExt(ProductExe, StoreExt));
 }
 
-bool AwaitProductClosed(Platform& p, std::string_view folder, const AskBox& ask) {
+bool AwaitProductClosed(Platform& p, std::string_view folder, AskBox ask) {
   while (ProductRunning(p, folder)) {
-    if (!ask || ask(ProductRunningText, ProductName, MsgButtons::RetryCancel) != MsgAnswer::Retry)
+    if (ask(ProductRunningText, ProductName, MsgButtons::RetryCancel) != MsgAnswer::Retry)
       return false;
   }
   return true;

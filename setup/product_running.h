@@ -1,9 +1,9 @@
 // Whether Pelmora runs from its folder, asked before anything there is replaced or removed.
 #pragma once
 
-#include <functional>
 #include <string_view>
 
+#include "base/function_ref.h"
 #include "base/text.h"
 #include "sys/platform.h"
 #include "sys/ui.h"
@@ -19,12 +19,12 @@ inline constexpr std::string_view ProductRunningText =
 bool ProductRunning(Platform& p, std::string_view folder);
 
 // A box owned by the asking window.
-using AskBox = std::function<MsgAnswer(std::string_view text, std::string_view caption, MsgButtons)>;
+using AskBox = FunctionRef<MsgAnswer(std::string_view text, std::string_view caption, MsgButtons)>;
 
 // While Pelmora runs from folder, asks Retry or Cancel; Retry looks again.
 // True once it does not run (at once when it never did), false on Cancel.
 // Never ends the user's program.
-bool AwaitProductClosed(Platform& p, std::string_view folder, const AskBox& ask);
+bool AwaitProductClosed(Platform& p, std::string_view folder, AskBox ask);
 
 // The log line of an unattended run that stops for it.
 Text ProductRunningLogLine(std::string_view folder);

@@ -2,12 +2,12 @@
 #include "store/store_ops.h"
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "app/constants.h"
+#include "base/function_ref.h"
 #include "store/data_buf.h"
 #include "store/file_manager.h"
 #include "store/index.h"
@@ -54,11 +54,11 @@ bool PathNamesStorable(std::string_view path) {
   return true;
 }
 
-using LeafStep = std::function<void(TFMindex& index, const Text& name)>;
+using LeafStep = FunctionRef<void(TFMindex& index, const Text& name)>;
 
 // Walks path from the root index; runs leaf on the index that holds the last
 // name. Every index object is gone before the manager closes the file.
-int Walk(TFileManager& m, std::string_view path, bool writes, const LeafStep& leaf) {
+int Walk(TFileManager& m, std::string_view path, bool writes, LeafStep leaf) {
   if (m.ErrorCode() != kNoError) return m.ErrorCode();
   std::vector<std::unique_ptr<TFMindex>> chain;
   chain.push_back(std::make_unique<TFMindex>(m, nullptr, ""));

@@ -128,7 +128,7 @@ void TUninstWiz::NextBtnClick() {
     if (view_.Ask("Uninstall now?", ProductName, MsgButtons::OkCancel) != MsgAnswer::Ok) return;
     if (!hooks_.waitDialog || !hooks_.waitDialog(ProductName, "...uninstalling software...")) return;
     // A running Pelmora keeps its files: the user closes it or stays on Review.
-    AskBox ask = [this](std::string_view text, std::string_view caption, MsgButtons buttons) {
+    auto ask = [this](std::string_view text, std::string_view caption, MsgButtons buttons) {
       return view_.Ask(text, caption, buttons);
     };
     if (view_.IsChecked(C::AppEntries) && !AwaitProductClosed(platform_, state_.appDir, ask)) return;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/constants.h"
+#include "setup/fake_setup_hooks.h"
 #include "setup/fake_setup_view.h"
 #include "setup/foreign_files.h"
 #include "setup/memory_store_access.h"
@@ -17,10 +18,11 @@ struct Previous : ::testing::Test {
   MemoryPlatform mem;
   MemoryStoreAccess store{mem.files};
   FakeSetupView view;
+  FakeSetupHooks hooks;  // outlives the form
   std::unique_ptr<TSetupForm> form;
 
   void Make() {
-    SetupHooks h;
+    FakeSetupHooks& h = hooks;
     h.readPrevious = [this] {
       ReadPreviousInstall(*form, mem.registry);
       ReadPreviousAddress(*form, mem.files, store);
@@ -189,7 +191,7 @@ TEST_F(Previous, DeclinedFolderOnTheWayToReviewStaysOnStart) {
 TEST_F(Previous, NonTextValueThrows) {
   mem.registry.Put(ProductKey, "AppDir", {RegType::Integer, "", 7});
   mem.registry.Put(ProductKey, "Program Group", {RegType::String, "Pelmora"});
-  SetupHooks h;
+  FakeSetupHooks& h = hooks;
   h.readPrevious = [this] { ReadPreviousInstall(*form, mem.registry); };
   form = std::make_unique<TSetupForm>(view, h);
   try {

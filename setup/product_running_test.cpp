@@ -82,7 +82,8 @@ TEST(ProductRunning, TheWizardAsksRetryOrCancelAndReplacesNothingUntilClosed) {
     Machine m;
     int id = m.mem.processes.Start(Text(kDest) + "PL.exe");
     FakeSetupView view;
-    TSetupForm form(view, SetupHooks{});
+    SetupHooks none;
+    TSetupForm form(view, none);
     form.Construct("C:\\Dist\\");
     view.SetText(SetupControl::AppDIR, "C:\\Program Files\\Pelmora");
     view.SetText(SetupControl::EAddr, "a@x.org");

@@ -6,7 +6,7 @@
 
 namespace pel {
 
-TSetupForm::TSetupForm(SetupView& view, SetupHooks hooks) : view_(view), hooks_(std::move(hooks)) {}
+TSetupForm::TSetupForm(SetupView& view, SetupHooks& hooks) : view_(view), hooks_(hooks) {}
 
 Text TSetupForm::NoticeOnOneLine() {
   Text notice(LegalNotice);
@@ -25,11 +25,11 @@ void TSetupForm::Construct(const Text& sourceFolder) {
   exeName_ = Text(ProductExe);
   storeName_ = ChangeFileExt(exeName_, StoreExt);
   settingsName_ = ChangeFileExt(exeName_, IniExt);
-  version_ = hooks_.readVersion ? hooks_.readVersion() : Text();
+  version_ = hooks_.ReadVersion();
   view_.SetText(SetupControl::Appname, Text(ProductName) + " " + version_);
   page_ = StartPage;
   view_.ShowPage(StartPage);
-  if (hooks_.readPrevious) hooks_.readPrevious();
+  hooks_.ReadPrevious();
   view_.Focus(SetupControl::NextBtn);
 }
 
@@ -61,7 +61,7 @@ void TSetupForm::FillReview() {
 void TSetupForm::NextBtnClick() {
   if (view_.GetText(SetupControl::NextBtn) == "Install") {
     if (view_.Ask("Install now?", ProductName, MsgButtons::OkCancel) == MsgAnswer::Cancel) return;
-    if (!hooks_.runInstall || !hooks_.runInstall()) return;
+    if (!hooks_.RunInstall()) return;
   }
   if (page_ == StartPage && !DestinationAccepted()) return;
   int q = page_ + 1 > DonePage ? page_ : page_ + 1;
@@ -76,7 +76,7 @@ void TSetupForm::NextBtnClick() {
   view_.ShowPage(q);
   if (q == StartPage) view_.Focus(SetupControl::AppDIR);
   if (q == AddressPage) view_.Focus(SetupControl::EAddr);
-  if (q == DonePage && hooks_.beep) hooks_.beep();
+  if (q == DonePage) hooks_.Beep();
 }
 
 // A folder that already holds other files becomes the product's only when the
@@ -84,8 +84,8 @@ void TSetupForm::NextBtnClick() {
 // holds for that folder text; No leaves the text selected for a new one.
 bool TSetupForm::DestinationAccepted() {
   Text folder = view_.GetText(SetupControl::AppDIR);
-  if (!hooks_.foreignFile || folder == acceptedFolder_) return true;
-  Text file = hooks_.foreignFile(folder);
+  if (folder == acceptedFolder_) return true;
+  Text file = hooks_.ForeignFile(folder);
   if (file.empty()) return true;
   if (view_.Ask(ForeignFolderQuestion(folder, file), ProductName, MsgButtons::YesNo) == MsgAnswer::No) {
     view_.Focus(SetupControl::AppDIR);
@@ -107,8 +107,7 @@ void TSetupForm::BackBtnClick() {
 }
 
 void TSetupForm::BrowseBtnClick() {
-  if (!hooks_.browseForFolder) return;
-  Text folder = hooks_.browseForFolder(view_.GetText(SetupControl::AppDIR));
+  Text folder = hooks_.BrowseForFolder(view_.GetText(SetupControl::AppDIR));
   if (folder != "cancel") view_.SetText(SetupControl::AppDIR, folder);
 }
 
@@ -119,7 +118,7 @@ bool TSetupForm::FormCloseQuery() {
     if (view_.Ask(question, ProductName, MsgButtons::YesNo) == MsgAnswer::No) return false;
   }
   bool start = page_ == DonePage && exiting && view_.IsChecked(SetupControl::RunPelmoraBox);
-  if (hooks_.closing) hooks_.closing(view_.GetText(SetupControl::AppDIR), start);
+  hooks_.Closing(view_.GetText(SetupControl::AppDIR), start);
   return true;
 }
 

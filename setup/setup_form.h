@@ -1,8 +1,6 @@
 // The setup wizard's decisions: pages, buttons, review text, close query and About box.
 #pragma once
 
-#include <functional>
-
 #include "base/text.h"
 #include "setup/setup_view.h"
 
@@ -10,20 +8,23 @@ namespace pel {
 
 enum SetupPage { StartPage = 0, AddressPage = 1, ReviewPage = 2, DonePage = 3 };
 
-// What the wizard calls outside itself. Each hook may be empty: an empty install
-// driver installs nothing and keeps the wizard on Review.
-struct SetupHooks {
-  std::function<Text()> readVersion;           // the "Version" setting of the distribution
-  std::function<void()> readPrevious;          // earlier installation and address
-  std::function<bool()> runInstall;            // the install driver
-  std::function<Text(const Text& current)> browseForFolder;  // "cancel" when cancelled
-  std::function<void()> beep;                  // on reaching Done
+// What the wizard calls outside itself. Each does nothing unless overridden:
+// without an install driver nothing is installed and the wizard stays on Review.
+class SetupHooks {
+ public:
+  virtual ~SetupHooks() = default;
+  virtual Text ReadVersion() { return {}; }  // the "Version" setting of the distribution
+  virtual void ReadPrevious() {}             // earlier installation and address
+  virtual bool RunInstall() { return false; }  // the install driver
+  // The folder chosen; "cancel" when cancelled.
+  virtual Text BrowseForFolder(const Text& current) { return "cancel"; }
+  virtual void Beep() {}  // on reaching Done
   // The first file of folder that a removal would take although it is not the
   // product's; empty when there is none. Start asks before going on with it.
-  std::function<Text(const Text& folder)> foreignFile;
+  virtual Text ForeignFile(const Text& folder) { return {}; }
   // The window closes: make folder (the AppDIR text) the current directory,
   // then start the product from it when asked (Exit on Done with Run Pelmora).
-  std::function<void(const Text& folder, bool startProduct)> closing;
+  virtual void Closing(const Text& folder, bool startProduct) {}
 };
 
 class TSetupForm {
@@ -31,7 +32,8 @@ class TSetupForm {
   inline static constexpr std::string_view DefaultFolder = "C:\\Program Files\\Pelmora";
   inline static constexpr int AboutCommand = 0x1000;
 
-  TSetupForm(SetupView& view, SetupHooks hooks);
+  // The hooks outlive the form.
+  TSetupForm(SetupView& view, SetupHooks& hooks);
 
   // Construction steps that touch the window: headings, first page, focus.
   void Construct(const Text& sourceFolder);
@@ -67,7 +69,7 @@ class TSetupForm {
   bool DestinationAccepted();
 
   SetupView& view_;
-  SetupHooks hooks_;
+  SetupHooks& hooks_;
   int page_ = StartPage;
   bool earlierInstall_ = false;
   Text sourceFolder_;

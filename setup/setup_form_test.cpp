@@ -1,6 +1,7 @@
 // The setup wizard's page and button machine, driven without windows.
 #include <gtest/gtest.h>
 
+#include "setup/fake_setup_hooks.h"
 #include "setup/fake_setup_view.h"
 #include "setup/foreign_files.h"
 #include "setup/setup_form.h"
@@ -12,7 +13,7 @@ using C = SetupControl;
 
 struct Wizard {
   FakeSetupView view;
-  SetupHooks hooks;
+  FakeSetupHooks hooks;
   std::unique_ptr<TSetupForm> form;
   int installs = 0, beeps = 0;
   bool installResult = true;

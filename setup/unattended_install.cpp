@@ -41,12 +41,16 @@ int RunUnattendedInstall(const Switches& sw, const Text& sourceFolder, InstallSe
     // The wizard's form decides the defaults and reads the earlier
     // installation, so an unattended run cannot drift from what a person sees.
     HeadlessSetupView view;
-    SetupHooks hooks;
-    hooks.readVersion = [&s, &sourceFolder] {
-      return s.store.ReadSetting("Version", "",
-                                 WithTrailingBackslash(sourceFolder) + ChangeFileExt(ProductExe, IniExt));
-    };
-    TSetupForm form(view, std::move(hooks));
+    struct Hooks final : SetupHooks {
+      InstallServices& s;
+      const Text& sourceFolder;
+      Hooks(InstallServices& services, const Text& folder) : s(services), sourceFolder(folder) {}
+      Text ReadVersion() override {
+        return s.store.ReadSetting("Version", "",
+                                   WithTrailingBackslash(sourceFolder) + ChangeFileExt(ProductExe, IniExt));
+      }
+    } hooks(s, sourceFolder);
+    TSetupForm form(view, hooks);
     form.Construct(sourceFolder);
     ReadPreviousInstall(form, s.platform.registry);
     ReadPreviousAddress(form, s.platform.files, s.store);

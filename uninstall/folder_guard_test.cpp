@@ -53,7 +53,7 @@ struct Machine {
     if (!appDir.empty()) m.registry.Put(ProductKey, RegAppDir, {RegType::String, Text(appDir)});
     if (!mixDir.empty()) m.registry.Put(MixmasterKey, RegMixDir, {RegType::String, Text(mixDir)});
     ui.Reset();
-    TUninstWiz wiz(view, m.platform(), UninstHooks{});
+    TUninstWiz wiz(view, m.platform());
     wiz.Construct();
     RemovalServices s{m.platform(), ui, nullptr, nullptr};
     RunRemoval(wiz, s);
@@ -136,7 +136,7 @@ TEST(FolderGuard, AFolderWithoutTheComponentsProgramKeepsAllItsFiles) {
 TEST(FolderGuard, NoBoxWhereThereIsNothingToDelete) {
   Machine h;
   h.m.registry.Put(MixmasterKey, "Other", {RegType::String, "x"});  // a key without MixDir
-  TUninstWiz wiz(h.view, h.m.platform(), UninstHooks{});
+  TUninstWiz wiz(h.view, h.m.platform());
   wiz.Construct();
   RemovalServices s{h.m.platform(), h.ui, nullptr, nullptr};
   RunRemoval(wiz, s);

@@ -42,7 +42,7 @@ struct RemovalRun {
   }
   void File(std::string_view path) { ASSERT_TRUE(m.files.WriteWholeFile(path, "data")) << path; }
   TUninstWiz& Make() {
-    wiz = std::make_unique<TUninstWiz>(view, m.platform(), UninstHooks{});
+    wiz = std::make_unique<TUninstWiz>(view, m.platform());
     wiz->Construct();
     return *wiz;
   }

@@ -41,7 +41,7 @@ TEST(SharedFolder, TheProductsDatabaseAndWhileItStaysItsFilesSurvive) {
     m.registry.Put(MixmasterKey, RegMixDir, {RegType::String, "c:\\progra~1\\pelmora\\.\\"});
     FakeUninstView view;
     ScriptedUi ui;
-    TUninstWiz wiz(view, m.platform(), UninstHooks{});
+    TUninstWiz wiz(view, m.platform());
     wiz.Construct();
     ASSERT_TRUE(wiz.Relations().sameDirs) << c.name;
     if (c.uncheckProduct) {
@@ -97,7 +97,7 @@ TEST(SharedFolder, APoolThatHoldsTheProductFolderIsNotDeleted) {
   m.registry.Put(MixmasterKey, RegMixDir, {RegType::String, "C:\\Mix"});
   FakeUninstView view;
   ScriptedUi ui;
-  TUninstWiz wiz(view, m.platform(), UninstHooks{});
+  TUninstWiz wiz(view, m.platform());
   wiz.Construct();
   RemovalServices s{m.platform(), ui, nullptr, nullptr};
   RunRemoval(wiz, s);

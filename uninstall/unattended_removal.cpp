@@ -33,7 +33,7 @@ int RunUnattendedRemoval(bool mixmaster, Platform& platform, Ui& ui, ActionLog& 
     view.onLine = [&log](UninstControl c, std::string_view line) {
       if (c == UninstControl::RichEdit2) log.Write(line);
     };
-    TUninstWiz wiz(view, platform, UninstHooks{});
+    TUninstWiz wiz(view, platform);
     wiz.Construct();
     // The wizard checks Mixmaster whenever it is installed; unattended, it
     // goes only when asked, or when its box is tied to Pelmora's and so

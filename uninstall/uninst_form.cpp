@@ -14,8 +14,14 @@ constexpr std::string_view kMarkerFile = "unpl.dsk";
 constexpr std::string_view kNotInstalled = "not installed";
 }  // namespace
 
-TUninstWiz::TUninstWiz(UninstView& view, Platform& platform, UninstHooks hooks)
-    : view_(view), platform_(platform), hooks_(std::move(hooks)) {}
+TUninstWiz::TUninstWiz(UninstView& view, Platform& platform, UninstHooks& hooks)
+    : view_(view), platform_(platform), hooks_(hooks) {}
+
+TUninstWiz::TUninstWiz(UninstView& view, Platform& platform)
+    : TUninstWiz(view, platform, [] () -> UninstHooks& {
+        static UninstHooks none;
+        return none;
+      }()) {}
 
 Text TUninstWiz::AboutText() {
   return Text(UninstallTitle) + "  " + Text(ProductVersion) + "\n" + Text(LegalNotice);
@@ -126,7 +132,7 @@ void TUninstWiz::NextBtnClick() {
   if (view_.GetText(C::NextBtn) == "Finish") {
     if (page_ != UninstReviewPage || running_) return;
     if (view_.Ask("Uninstall now?", ProductName, MsgButtons::OkCancel) != MsgAnswer::Ok) return;
-    if (!hooks_.waitDialog || !hooks_.waitDialog(ProductName, "...uninstalling software...")) return;
+    if (!hooks_.WaitDialog(ProductName, "...uninstalling software...")) return;
     // A running Pelmora keeps its files: the user closes it or stays on Review.
     auto ask = [this](std::string_view text, std::string_view caption, MsgButtons buttons) {
       return view_.Ask(text, caption, buttons);
@@ -142,12 +148,12 @@ void TUninstWiz::NextBtnClick() {
         explicit Running(bool& f) : flag(f) { flag = true; }
         ~Running() { flag = false; }
       } running(running_);
-      if (hooks_.runRemoval) hooks_.runRemoval(*this);
+      hooks_.RunRemoval(*this);
     }
     view_.SetText(C::CancelBtn, "Exit");
     view_.SetEnabled(C::CancelBtn, true);
     // A close asked for during the run is carried out now; "Exit" lets it pass.
-    if (closeRequested_ && FormCloseQuery() && hooks_.closeNow) hooks_.closeNow();
+    if (closeRequested_ && FormCloseQuery()) hooks_.CloseNow();
     return;
   }
   if (page_ >= FinishPage) return;

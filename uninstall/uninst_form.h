@@ -1,8 +1,6 @@
 // The uninstall wizard's decisions: installed state, box rules, pages, review, close query and About box.
 #pragma once
 
-#include <functional>
-
 #include "base/text.h"
 #include "sys/platform.h"
 #include "uninstall/installed_state.h"
@@ -14,15 +12,17 @@ enum UninstPage { UninstStartPage = 0, OptionsPage = 1, UninstReviewPage = 2, Fi
 
 class TUninstWiz;
 
-// What the wizard calls outside itself. An empty wait dialog counts as
-// cancelled, so nothing is removed unconfirmed.
-struct UninstHooks {
+// What the wizard calls outside itself. Each does nothing unless overridden;
+// the pause then counts as cancelled, so nothing is removed unconfirmed.
+class UninstHooks {
+ public:
+  virtual ~UninstHooks() = default;
   // The cancellable pause: true when it ran out by itself.
-  std::function<bool(std::string_view caption, std::string_view message)> waitDialog;
+  virtual bool WaitDialog(std::string_view caption, std::string_view message) { return false; }
   // The removal run, with the wizard on its Finish page.
-  std::function<void(TUninstWiz&)> runRemoval;
+  virtual void RunRemoval(TUninstWiz&) {}
   // Closes the window now, without asking (a close requested during the run).
-  std::function<void()> closeNow;
+  virtual void CloseNow() {}
 };
 
 class TUninstWiz {
@@ -30,7 +30,9 @@ class TUninstWiz {
   inline static constexpr int AboutCommand = 0x1000;
   inline static constexpr std::string_view AboutItem = "About Uninstall...";
 
-  TUninstWiz(UninstView& view, Platform& platform, UninstHooks hooks);
+  // The hooks outlive the wizard; without them it removes nothing.
+  TUninstWiz(UninstView& view, Platform& platform, UninstHooks& hooks);
+  TUninstWiz(UninstView& view, Platform& platform);
 
   // Creation after the window and its system menu item exist: first page,
   // installed state, captions, box states, AppFirst. Throws what reading the
@@ -81,7 +83,7 @@ class TUninstWiz {
 
   UninstView& view_;
   Platform& platform_;
-  UninstHooks hooks_;
+  UninstHooks& hooks_;
   InstalledState state_;
   InstalledFolders folders_;
   FolderRelations relations_;

@@ -5,6 +5,7 @@
 
 #include "app/constants.h"
 #include "sys/memory/memory_platform.h"
+#include "uninstall/fake_uninst_hooks.h"
 #include "uninstall/fake_uninst_view.h"
 #include "uninstall/uninst_form.h"
 
@@ -16,7 +17,7 @@ using C = UninstControl;
 struct Wizard {
   MemoryPlatform m;
   FakeUninstView view;
-  UninstHooks hooks;
+  FakeUninstHooks hooks;
   std::unique_ptr<TUninstWiz> wiz;
   bool waitResult = true;
   int runs = 0, closes = 0;

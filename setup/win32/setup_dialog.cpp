@@ -102,9 +102,28 @@ class Win32SetupView final : public SetupView {
   bool busy_ = false;
 };
 
+struct SetupWindow;
+
+// What the wizard calls outside itself, in this window.
+class WindowHooks final : public SetupHooks {
+ public:
+  explicit WindowHooks(SetupWindow& w) : w_(w) {}
+  Text ReadVersion() override;
+  void ReadPrevious() override;
+  bool RunInstall() override;
+  Text BrowseForFolder(const Text&) override;
+  void Beep() override;
+  Text ForeignFile(const Text& folder) override;
+  void Closing(const Text& folder, bool start) override;
+
+ private:
+  SetupWindow& w_;
+};
+
 // Everything the dialog procedure needs for one modal run.
 struct SetupWindow {
   std::optional<Win32SetupView> view;
+  WindowHooks hooks{*this};  // outlives the form
   std::optional<TSetupForm> form;
   std::exception_ptr failure;  // escaped construction or the first show
   // Boxes of the steps and the store, and the exception box, are the wizard's
@@ -121,30 +140,32 @@ struct SetupWindow {
                            [](int ms) { Sleep(static_cast<DWORD>(ms)); }, true};
 };
 
-SetupHooks MakeHooks(SetupWindow& w) {
-  Platform& p = w.services.platform;
-  SetupHooks h;
-  h.readVersion = [&w] {
-    return ReadSetting("Version", "", WithTrailingBackslash(w.form->SourceFolder()) + w.form->SettingsName());
-  };
-  h.readPrevious = [&w, &p] {
-    ReadPreviousInstall(*w.form, p.registry);
-    ReadPreviousAddress(*w.form, p.files, w.services.store);
-  };
-  h.runInstall = [&w] {
-    return RunInstall(*w.form, w.services, [&w](std::string_view caption, std::string_view message) {
-      return ShowWaitDialog(caption, message, w.hwnd);
-    });
-  };
-  h.browseForFolder = [&w](const Text&) { return BrowseForFolder(w.hwnd, ""); };
-  h.beep = [&p] { SystemBeep(p.shell, 0); };
-  h.foreignFile = [&w, &p](const Text& folder) {
-    return FindForeignFile(p.files, p.registry, folder, w.form->SourceFolder());
-  };
-  h.closing = [&w](const Text& folder, bool start) {
-    FinishAndStartProduct(w.services, folder, w.form->ExeName(), start);
-  };
-  return h;
+Text WindowHooks::ReadVersion() {
+  return ReadSetting("Version", "", WithTrailingBackslash(w_.form->SourceFolder()) + w_.form->SettingsName());
+}
+
+void WindowHooks::ReadPrevious() {
+  ReadPreviousInstall(*w_.form, w_.services.platform.registry);
+  ReadPreviousAddress(*w_.form, w_.services.platform.files, w_.services.store);
+}
+
+bool WindowHooks::RunInstall() {
+  return pel::RunInstall(*w_.form, w_.services, [this](std::string_view caption, std::string_view message) {
+    return ShowWaitDialog(caption, message, w_.hwnd);
+  });
+}
+
+Text WindowHooks::BrowseForFolder(const Text&) { return pel::BrowseForFolder(w_.hwnd, ""); }
+
+void WindowHooks::Beep() { SystemBeep(w_.services.platform.shell, 0); }
+
+Text WindowHooks::ForeignFile(const Text& folder) {
+  return FindForeignFile(w_.services.platform.files, w_.services.platform.registry, folder,
+                         w_.form->SourceFolder());
+}
+
+void WindowHooks::Closing(const Text& folder, bool start) {
+  FinishAndStartProduct(w_.services, folder, w_.form->ExeName(), start);
 }
 
 void Construct(HWND hwnd, SetupWindow& w) {
@@ -163,7 +184,7 @@ void Construct(HWND hwnd, SetupWindow& w) {
   // The distribution is the folder setup.exe lies in: a script or a prompt
   // elsewhere must not make another folder the one installed.
   w.view.emplace(hwnd);
-  w.form.emplace(*w.view, MakeHooks(w));
+  w.form.emplace(*w.view, w.hooks);
   w.form->Construct(OwnFolder());
   AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
 

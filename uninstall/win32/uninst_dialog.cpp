@@ -55,9 +55,24 @@ constexpr ControlPlace kPlaces[] = {
     {IDC_RichEdit2, 3, 16, 68, 377, 145},
 };
 
+struct UninstWindow;
+
+// What the wizard calls outside itself, in this window.
+class WindowHooks final : public UninstHooks {
+ public:
+  explicit WindowHooks(UninstWindow& w) : w_(w) {}
+  bool WaitDialog(std::string_view caption, std::string_view message) override;
+  void RunRemoval(TUninstWiz& wiz) override;
+  void CloseNow() override;
+
+ private:
+  UninstWindow& w_;
+};
+
 // Everything the dialog procedure needs for one modal run.
 struct UninstWindow {
   std::optional<Win32UninstView> view;
+  WindowHooks hooks{*this};  // outlives the form
   std::optional<TUninstWiz> form;
   std::optional<app::MessageOwnerScope> boxOwner;
   std::exception_ptr failure;  // escaped creation
@@ -69,19 +84,17 @@ struct UninstWindow {
   Platform& platform = ActivePlatform();
 };
 
-UninstHooks MakeHooks(UninstWindow& w) {
-  UninstHooks h;
-  h.waitDialog = [&w](std::string_view caption, std::string_view message) {
-    return ShowWaitDialog(caption, message, w.hwnd);
-  };
-  h.runRemoval = [&w](TUninstWiz& wiz) {
-    RemovalServices s{w.platform, CurrentUi(), [](int ms) { Sleep(static_cast<DWORD>(ms)); },
-                      [&w](const Text& folder) { ShowManualDeleteNotice(folder, w.hwnd); }};
-    RunRemoval(wiz, s);
-  };
-  h.closeNow = [&w] { EndDialog(w.hwnd, IDCANCEL); };
-  return h;
+bool WindowHooks::WaitDialog(std::string_view caption, std::string_view message) {
+  return ShowWaitDialog(caption, message, w_.hwnd);
 }
+
+void WindowHooks::RunRemoval(TUninstWiz& wiz) {
+  RemovalServices s{w_.platform, CurrentUi(), [](int ms) { Sleep(static_cast<DWORD>(ms)); },
+                    [this](const Text& folder) { ShowManualDeleteNotice(folder, w_.hwnd); }};
+  pel::RunRemoval(wiz, s);
+}
+
+void WindowHooks::CloseNow() { EndDialog(w_.hwnd, IDCANCEL); }
 
 void Construct(HWND hwnd, UninstWindow& w) {
   PlaceControls(hwnd, kPlaces, kPageOrigin, 458, 305);
@@ -98,7 +111,7 @@ void Construct(HWND hwnd, UninstWindow& w) {
   AppendAboutItem(hwnd, TUninstWiz::AboutCommand, TUninstWiz::AboutItem.data());
 
   w.view.emplace(hwnd, kPlaces);
-  w.form.emplace(*w.view, w.platform, MakeHooks(w));
+  w.form.emplace(*w.view, w.platform, w.hooks);
   w.form->Construct();
   AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
   w.view->Focus(C::NextBtn);

@@ -8,7 +8,8 @@ code that is gone, or a function left without its entry, would break the
 unwinding of every exception thrown through it. Checks that the directory is
 the .pdata section, that its entries are sorted and do not overlap, that each
 covers code inside an executable section and names unwind data inside the
-image, and that what is left is still most of the program's functions.
+image, that no entry is a leaf function's (the build drops those), and that
+what is left is still most of the program's functions.
 """
 import struct
 import sys
@@ -19,6 +20,15 @@ IMAGE_SCN_MEM_EXECUTE = 0x20000000
 def fail(message):
     print("FAIL: " + message)
     sys.exit(1)
+
+
+def unwind_header(image, sections, rva):
+    """Version, flags, prologue size and code count, frame register and offset."""
+    for name, start, size, raw_at, _ in sections:
+        if start <= rva < start + size:
+            b0, prolog, codes, frame = image[raw_at + rva - start:raw_at + rva - start + 4]
+            return (b0 & 7, b0 >> 3, prolog + codes, frame)
+    return None
 
 
 def main(path):
@@ -64,6 +74,8 @@ def main(path):
             fail(where + " is not inside the code")
         if not 0 < (unwind & ~1) < image_size:
             fail(where + " names unwind data outside the image")
+        if unwind_header(image, sections, unwind) == (1, 0, 0, 0):
+            fail(where + " is a leaf function's, which needs none")
         previous_end = end
     if entries < 500:
         fail("only %d functions have a table entry" % entries)

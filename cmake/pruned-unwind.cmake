@@ -13,6 +13,8 @@
 # Both links start from the same roots, so they keep the same code. A check on
 # the real link's map fails the build if a code section it kept has its table
 # discarded, and a test reads the shipped exe's table (app/unwind_table_test.py).
+# Last, the entries of leaf functions, which need none, leave the table
+# (cmake/drop-leaf-function-entries.py).
 
 # The linker's own default script, as it prints it.
 function(pel_default_linker_script out)
@@ -28,6 +30,43 @@ function(pel_default_linker_script out)
   set(${out} "${script}" PARENT_SCOPE)
 endfunction()
 
+# Cuts the output section <name> ("  .<name> BLOCK(...) :\n  {\n...\n  }\n") out
+# of script; body gets its rules.
+function(pel_cut_output_section script_var name body_var)
+  set(script "${${script_var}}")
+  set(head "  .${name} BLOCK(__section_alignment__) :\n  {\n")
+  string(FIND "${script}" "${head}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the default linker script has no output section .${name}")
+  endif()
+  string(LENGTH "${head}" head_length)
+  math(EXPR body_at "${at} + ${head_length}")
+  string(SUBSTRING "${script}" ${body_at} -1 rest)
+  string(FIND "${rest}" "\n  }\n" end)
+  string(SUBSTRING "${rest}" 0 ${end} body)
+  math(EXPR after "${end} + 5")
+  string(SUBSTRING "${rest}" ${after} -1 tail)
+  string(SUBSTRING "${script}" 0 ${at} front)
+  set(${script_var} "${front}${tail}" PARENT_SCOPE)
+  set(${body_var} "${body}" PARENT_SCOPE)
+endfunction()
+
+# Puts rules at the end of the output section <name>.
+function(pel_append_to_output_section script_var name rules)
+  set(script "${${script_var}}")
+  set(head "  .${name} BLOCK(__section_alignment__) :\n  {\n")
+  string(FIND "${script}" "${head}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the default linker script has no output section .${name}")
+  endif()
+  string(SUBSTRING "${script}" ${at} -1 rest)
+  string(FIND "${rest}" "\n  }\n" end)
+  math(EXPR end "${at} + ${end}")
+  string(SUBSTRING "${script}" 0 ${end} front)
+  string(SUBSTRING "${script}" ${end} -1 tail)
+  set(${script_var} "${front}\n${rules}${tail}" PARENT_SCOPE)
+endfunction()
+
 function(pel_prune_unwind_tables target)
   set(dir ${CMAKE_CURRENT_BINARY_DIR})
   pel_default_linker_script(script)
@@ -35,6 +74,22 @@ function(pel_prune_unwind_tables target)
   if(census_script STREQUAL script)
     message(FATAL_ERROR "the default linker script of ${CMAKE_LINKER} no longer KEEPs .pdata")
   endif()
+  # Each output section takes at least one 512-byte block of the file. The
+  # run-time initialiser tables (.CRT, a few pointers) go to the end of .data,
+  # the unwind data (.xdata, found through .pdata's addresses) to the end of
+  # .rdata; .pdata stays a section of its own, which the exception directory
+  # names.
+  pel_cut_output_section(census_script CRT crt_rules)
+  pel_append_to_output_section(census_script data "    KEEP (*(SORT(.CRT$XD*)))\n${crt_rules}")
+  # The unwind data comes before the pseudo-relocation list, whose symbols
+  # after .rdata take that list to end where the section ends.
+  pel_cut_output_section(census_script xdata xdata_rules)
+  set(psrelocs "    . = ALIGN(4);\n    __rt_psrelocs_start = .;\n")
+  string(FIND "${census_script}" "${psrelocs}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the default linker script's .rdata no longer ends with the pseudo-relocation list")
+  endif()
+  string(REPLACE "${psrelocs}" "    . = ALIGN(4);\n${xdata_rules}\n${psrelocs}" census_script "${census_script}")
   file(WRITE ${dir}/${target}-census.x "${census_script}")
 
   get_target_property(sources ${target} SOURCES)
@@ -60,5 +115,6 @@ function(pel_prune_unwind_tables target)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DCHECK=${dir}/${target}.map -DOUT=${dir}/${target}-pruned.x
             -P ${CMAKE_SOURCE_DIR}/cmake/prune-unwind-script.cmake
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/cmake/drop-leaf-function-entries.py $<TARGET_FILE:${target}>
     VERBATIM)
 endfunction()

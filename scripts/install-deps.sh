@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ make googletest libgtest-dev zlib1g-dev libbenchmark-dev libsqlite3-dev
+  cmake g++ make python3 googletest libgtest-dev zlib1g-dev libbenchmark-dev libsqlite3-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 fonts-wine fonts-liberation xvfb xauth x11-utils xdotool imagemagick liblnk-utils

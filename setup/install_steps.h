@@ -35,9 +35,9 @@ struct InstallServices {
   Ui& ui;
   Text ownStorePath;  // the store file beside the running setup program
   // The system's own Programs folder, asked when the registry names none.
-  std::function<Text()> systemProgramsFolder;
+  Text (*systemProgramsFolder)() = nullptr;
   // Today as YYYYMMDD, for the installed-programs entry; empty when unknown.
-  std::function<Text()> today;
+  Text (*today)() = nullptr;
   // Where each step's result goes; nullptr or a disabled log: nowhere.
   ActionLog* log = nullptr;
   // Sleeps ms milliseconds between quiet retries of a file; empty: no wait.

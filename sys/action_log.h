@@ -1,7 +1,6 @@
 // The installation log: one timestamped line per action, appended to a file the user names.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -39,8 +38,8 @@ Text LocalDate();
 class ActionLog {
  public:
   ActionLog() = default;
-  ActionLog(std::unique_ptr<LogSink> sink, std::function<Text()> clock)
-      : sink_(std::move(sink)), clock_(std::move(clock)) {}
+  ActionLog(std::unique_ptr<LogSink> sink, Text (*clock)())
+      : sink_(std::move(sink)), clock_(clock) {}
 
   bool enabled() const { return sink_ != nullptr; }
   // One line: the time, two blanks, the text; line breaks inside the text are
@@ -51,7 +50,7 @@ class ActionLog {
 
  private:
   std::unique_ptr<LogSink> sink_;
-  std::function<Text()> clock_;
+  Text (*clock_)() = nullptr;
   bool healthy_ = true;
 };
 

@@ -17,7 +17,8 @@ from collections import defaultdict
 COLUMNS = ["code", "rodata", "unwind", "data", "total"]
 
 # Output section -> column; sections not listed (import tables, .CRT, .tls,
-# relocations, debug) count in the total only.
+# relocations, debug) count in the total only. The table entries the build
+# drops after the link (leaf functions') still count here.
 SECTION_COLUMN = {
     ".text": "code",
     ".rdata": "rodata",
@@ -83,11 +84,13 @@ def parse(map_path):
             rest = None
             if head:
                 rest = head.group(2)
+                input_section = head.group(1)
                 if not rest.strip():
                     pending = head.group(1)
                     continue
             elif pending is not None:
                 rest = line
+                input_section = pending
             pending = None
             if rest is None:
                 continue
@@ -101,7 +104,10 @@ def parse(map_path):
                     rows["linker"]["total"] += size
                 continue
             lib = library_of(path)
-            column = SECTION_COLUMN.get(output_section)
+            # Unwind data shares .rdata with the read-only data; its input
+            # sections keep their names.
+            column = "unwind" if input_section.startswith((".pdata", ".xdata")) else \
+                SECTION_COLUMN.get(output_section)
             if column:
                 rows[lib][column] += size
             rows[lib]["total"] += size

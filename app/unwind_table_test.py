@@ -11,10 +11,12 @@ covers code inside an executable section and names unwind data inside the
 image, that no entry is a leaf function's (the build drops those), and that
 what is left is still most of the program's functions.
 """
+import os
 import struct
 import sys
 
-IMAGE_SCN_MEM_EXECUTE = 0x20000000
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "cmake"))
+from pe_image import EXCEPTION_DIRECTORY, IMAGE_SCN_MEM_EXECUTE, PeImage, is_leaf_unwind  # noqa: E402
 
 
 def fail(message):
@@ -22,44 +24,23 @@ def fail(message):
     sys.exit(1)
 
 
-def unwind_header(image, sections, rva):
-    """Version, flags, prologue size and code count, frame register and offset."""
-    for name, start, size, raw_at, _ in sections:
-        if start <= rva < start + size:
-            b0, prolog, codes, frame = image[raw_at + rva - start:raw_at + rva - start + 4]
-            return (b0 & 7, b0 >> 3, prolog + codes, frame)
-    return None
-
-
 def main(path):
     with open(path, "rb") as f:
         image = f.read()
-    pe = struct.unpack_from("<I", image, 0x3C)[0]
-    if image[pe:pe + 4] != b"PE\0\0":
-        fail(path + " is not a PE file")
-    sections_count, = struct.unpack_from("<H", image, pe + 6)
-    optional_size, = struct.unpack_from("<H", image, pe + 20)
-    optional = pe + 24
-    if struct.unpack_from("<H", image, optional)[0] != 0x20B:
-        fail("not a 64-bit image")
-    image_size, = struct.unpack_from("<I", image, optional + 56)
-    exception_rva, exception_size = struct.unpack_from("<II", image, optional + 112 + 3 * 8)
-    sections = []
-    for i in range(sections_count):
-        at = optional + optional_size + 40 * i
-        name = image[at:at + 8].rstrip(b"\0").decode()
-        virtual_size, rva, raw_size, raw_at = struct.unpack_from("<IIII", image, at + 8)
-        flags, = struct.unpack_from("<I", image, at + 36)
-        sections.append((name, rva, virtual_size, raw_at, flags))
-
-    pdata = [s for s in sections if s[0] == ".pdata"]
-    if not pdata:
+    try:
+        pe = PeImage(image)
+    except ValueError as e:
+        fail("%s: %s" % (path, e))
+    image_size = pe.image_size
+    exception_rva, exception_size = pe.directory(EXCEPTION_DIRECTORY)
+    pdata = next((s for s in pe.sections if s["name"] == ".pdata"), None)
+    if pdata is None:
         fail("no .pdata section")
-    name, rva, size, raw_at, _ = pdata[0]
+    rva, size, raw_at = pdata["rva"], pdata["virtual_size"], pdata["raw_at"]
     if exception_rva != rva or exception_size == 0 or exception_size > size or exception_size % 12:
         fail("the exception directory (%#x, %d) is not the .pdata section (%#x, %d)"
              % (exception_rva, exception_size, rva, size))
-    code = [(s[1], s[1] + s[2]) for s in sections if s[4] & IMAGE_SCN_MEM_EXECUTE]
+    code = [(s["rva"], s["rva"] + s["virtual_size"]) for s in pe.sections if s["flags"] & IMAGE_SCN_MEM_EXECUTE]
 
     entries = exception_size // 12
     previous_end = 0
@@ -74,7 +55,8 @@ def main(path):
             fail(where + " is not inside the code")
         if not 0 < (unwind & ~1) < image_size:
             fail(where + " names unwind data outside the image")
-        if unwind_header(image, sections, unwind) == (1, 0, 0, 0):
+        at = pe.file_offset(unwind, 4)
+        if at is not None and is_leaf_unwind(image[at:at + 4]):
             fail(where + " is a leaf function's, which needs none")
         previous_end = end
     if entries < 500:

@@ -12,16 +12,13 @@ using C = UninstControl;
 namespace {
 constexpr std::string_view kMarkerFile = "unpl.dsk";
 constexpr std::string_view kNotInstalled = "not installed";
+UninstHooks kNoHooks;  // removes nothing: its wait dialog counts as cancelled
 }  // namespace
 
 TUninstWiz::TUninstWiz(UninstView& view, Platform& platform, UninstHooks& hooks)
     : view_(view), platform_(platform), hooks_(hooks) {}
 
-TUninstWiz::TUninstWiz(UninstView& view, Platform& platform)
-    : TUninstWiz(view, platform, [] () -> UninstHooks& {
-        static UninstHooks none;
-        return none;
-      }()) {}
+TUninstWiz::TUninstWiz(UninstView& view, Platform& platform) : TUninstWiz(view, platform, kNoHooks) {}
 
 Text TUninstWiz::AboutText() {
   return Text(UninstallTitle) + "  " + Text(ProductVersion) + "\n" + Text(LegalNotice);

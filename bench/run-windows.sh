@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Windows benchmarks under Wine: start to first wizard page against a bare
-# dialog exe, the uninstaller's two-phase start against its start in place,
+# dialog exe and against the wizard's own template with no program behind it, the uninstaller's two-phase start against its start in place,
 # the copy step against a bare CopyFileA loop, for 1,000 small
 # files and for 20 files of 5 MB, and the removal's file steps against a bare
 # DeleteFileA/RemoveDirectoryA loop. Prints the figures; asserts nothing.
@@ -8,7 +8,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target demo_dist pldriver bare_dialog copy_bench delete_bench >/dev/null
+cmake --build --preset windows --target demo_dist pldriver bare_dialog template_dialog copy_bench delete_bench >/dev/null
 build="$root/build/windows"
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
@@ -17,7 +17,8 @@ rm -rf "$PEL_WINE_ROOT/prefixes/bench"
 wine_prefix bench
 c="$WINEPREFIX/drive_c"
 cp -r "$build/demo-dist" "$c/dist"
-cp "$build/e2e/pldriver.exe" "$build/bench/win32/bare_dialog.exe" "$build/bench/win32/copy_bench.exe" \
+cp "$build/e2e/pldriver.exe" "$build/bench/win32/bare_dialog.exe" "$build/bench/win32/template_dialog.exe" \
+  "$build/bench/win32/copy_bench.exe" \
   "$build/bench/win32/delete_bench.exe" "$c/"
 
 startup() {  # exe caption runs -> milliseconds to the first window, one per line
@@ -29,9 +30,20 @@ startup() {  # exe caption runs -> milliseconds to the first window, one per lin
   done
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-bare=$(startup 'C:\bare_dialog.exe' 'Bare Dialog' 15 | median)
-setup=$(startup 'C:\dist\setup.exe' 'Pelmora Setup' 15 | median)
-echo "start to first window (median of 15): bare dialog ${bare} ms, setup wizard ${setup} ms, ratio $(awk -v a="$setup" -v b="$bare" 'BEGIN {printf "%.2f", a / b}')"
+# In rounds of one run each, so that the machine's drift falls on all three alike.
+bare_runs='' template_runs='' setup_runs=''
+for round in $(seq 15); do
+  bare_runs+=" $(startup 'C:\bare_dialog.exe' 'Bare Dialog' 1)"
+  template_runs+=" $(startup 'C:\template_dialog.exe' 'Pelmora Setup' 1)"
+  setup_runs+=" $(startup 'C:\dist\setup.exe' 'Pelmora Setup' 1)"
+done
+bare=$(printf '%s\n' $bare_runs | median)
+template=$(printf '%s\n' $template_runs | median)
+setup=$(printf '%s\n' $setup_runs | median)
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+echo "start to first window (median of 15): bare dialog ${bare} ms, the wizard's template alone ${template} ms" \
+  "($(ratio "$template" "$bare")), setup wizard ${setup} ms, ratio $(ratio "$setup" "$bare")" \
+  "($(ratio "$setup" "$template") of the template alone)"
 
 # The uninstaller's two-phase start: the installed UninstPL.exe copies itself to
 # the temporary folder and hands over to the copy, against the same wizard

@@ -42,7 +42,13 @@ int ControlId(const std::string& name) {
 
 HWND Control(const std::string& name) {
   if (!g_dialog) Fail("no current window");
+  // A wizard makes a page's controls after its first page is drawn: wait
+  // for them as a person would wait for the window to settle.
   HWND h = GetDlgItem(g_dialog, ControlId(name));
+  for (int waited = 0; !h && waited < 3000 && IsWindow(g_dialog); waited += 20) {
+    Sleep(20);
+    h = GetDlgItem(g_dialog, ControlId(name));
+  }
   if (!h) Fail("no control " + name);
   return h;
 }

@@ -29,41 +29,55 @@ void PlaceControls(HWND dlg, std::span<const ControlPlace> places, POINT pageOri
   int w = r.right - r.left, h = r.bottom - r.top;
   int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
   SetWindowPos(dlg, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-  for (const ControlPlace& p : places) {
-    RECT c = PlaceRect(p, pageOrigin);
-    HWND control = GetDlgItem(dlg, p.id);
-    if (p.w == 0 || p.h == 0) {
-      RECT now;
-      GetWindowRect(control, &now);
-      if (p.w == 0) c.right = c.left + (now.right - now.left);
-      if (p.h == 0) c.bottom = c.top + (now.bottom - now.top);
-    }
-    MoveWindow(control, c.left, c.top, c.right - c.left, c.bottom - c.top, FALSE);
+  for (const ControlPlace& p : places) PlaceControl(dlg, p, pageOrigin);
+}
+
+void PlaceControl(HWND dlg, const ControlPlace& p, POINT pageOrigin) {
+  HWND control = GetDlgItem(dlg, p.id);
+  if (!control) return;  // a page not made yet
+  RECT c = PlaceRect(p, pageOrigin);
+  if (p.w == 0 || p.h == 0) {
+    RECT now;
+    GetWindowRect(control, &now);
+    if (p.w == 0) c.right = c.left + (now.right - now.left);
+    if (p.h == 0) c.bottom = c.top + (now.bottom - now.top);
   }
+  MoveWindow(control, c.left, c.top, c.right - c.left, c.bottom - c.top, FALSE);
 }
 
 void AutoSizeLabels(HWND dlg, std::span<const ControlPlace> places, POINT pageOrigin) {
+  // One device context for all: each one taken costs the display a round trip.
+  HDC dc = GetDC(dlg);
+  HGDIOBJ original = GetCurrentObject(dc, OBJ_FONT);
   for (const ControlPlace& p : places) {
     if (p.w != 0 && p.h != 0) continue;
     HWND control = GetDlgItem(dlg, p.id);
+    if (!control) continue;  // a page not made yet
     Text text = ControlText(control);
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    HGDIOBJ font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    SelectObject(dc, font ? font : original);  // none: the system font, as in its own context
     RECT m = {0, 0, 0, 0};
     DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &m, DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
     if (IsCheckBox(control)) m.right += GetSystemMetrics(SM_CXMENUCHECK) + 8;
     RECT c = PlaceRect(p, pageOrigin);
     int w = p.w ? p.w : m.right;
     int h = p.h ? p.h : m.bottom;
     MoveWindow(control, c.left, c.top, w, h, FALSE);
   }
+  SelectObject(dc, original);
+  ReleaseDC(dlg, dc);
+}
+
+const ControlPlace* FindPlace(std::span<const ControlPlace> places, int id) {
+  for (const ControlPlace& p : places)
+    if (p.id == id) return &p;
+  return nullptr;
 }
 
 void ShowPageControls(HWND dlg, std::span<const ControlPlace> places, int page) {
   for (const ControlPlace& p : places)
-    if (p.page >= 0) ShowWindow(GetDlgItem(dlg, p.id), p.page == page ? SW_SHOW : SW_HIDE);
+    if (HWND control = p.page >= 0 ? GetDlgItem(dlg, p.id) : nullptr)
+      ShowWindow(control, p.page == page ? SW_SHOW : SW_HIDE);
 }
 
 Text ControlText(HWND control) {

@@ -21,11 +21,14 @@ struct ControlPlace {
 };
 
 // Gives the dialog its client size, centres it on the screen and puts every
-// control at its pixel place (dialog units would round them off).
+// control there is at its pixel place (dialog units would round them off).
 void PlaceControls(HWND dlg, std::span<const ControlPlace> places, POINT pageOrigin, int clientW,
                    int clientH);
-// Sizes the controls placed with a zero width or height to their current text.
+void PlaceControl(HWND dlg, const ControlPlace& place, POINT pageOrigin);
+// Sizes the controls there are, of those placed with a zero width or height,
+// to their current text.
 void AutoSizeLabels(HWND dlg, std::span<const ControlPlace> places, POINT pageOrigin);
+const ControlPlace* FindPlace(std::span<const ControlPlace> places, int id);
 // Shows the controls of page and hides those of every other page.
 void ShowPageControls(HWND dlg, std::span<const ControlPlace> places, int page);
 

@@ -10,6 +10,7 @@
 
 #include "app/constants.h"
 #include "app/win32/application.h"
+#include "app/win32/deferred_controls.h"
 #include "app/win32/resource.h"
 #include "app/win32/window_helpers.h"
 #include "setup/foreign_files.h"
@@ -64,11 +65,59 @@ constexpr ControlPlace kPlaces[] = {
     {IDC_CancelBtn, kNoPage, 360, 272, 75, 25},
 };
 
+struct ControlFont {
+  int id;
+  const char* face;
+  int pixelHeight;
+};
+constexpr ControlFont kFonts[] = {{IDC_Appname, "Times New Roman", 27},
+                                  {IDC_Label5, "Times New Roman", 21},
+                                  {IDC_RichEdit6, "MS Sans Serif", 13},
+                                  {IDC_RichEdit5, "MS Sans Serif", 13}};
+constexpr int kRichEdits[] = {IDC_RichEdit1, IDC_RichEdit2, IDC_RichEdit3,
+                              IDC_RichEdit4, IDC_RichEdit5, IDC_RichEdit6};
+constexpr int kCheckedBoxes[] = {IDC_GroupBox, IDC_RunPelmoraBox};
+constexpr UINT_PTR kMakePagesTimer = 1;
+
+bool OneOf(std::span<const int> ids, int id) {
+  for (int i : ids)
+    if (i == id) return true;
+  return false;
+}
+
+// What the designer set on a control beyond its template: place, font,
+// background, check. The controls made with the window are placed with it,
+// and sized to their texts once the wizard has set them; a page made later
+// is placed and sized here.
+void SetUpControls(HWND hwnd, DialogFonts& fonts, std::span<const int> ids, bool madeLater) {
+  if (madeLater)
+    for (int id : ids)
+      if (const ControlPlace* p = FindPlace(kPlaces, id)) PlaceControl(hwnd, *p, kPageOrigin);
+  for (const ControlFont& f : kFonts)
+    if (OneOf(ids, f.id)) fonts.Apply(hwnd, f.id, f.face, f.pixelHeight);
+  for (int id : ids) {
+    if (OneOf(kRichEdits, id)) SendDlgItemMessageA(hwnd, id, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_BTNFACE));
+    if (OneOf(kCheckedBoxes, id)) SendDlgItemMessageA(hwnd, id, BM_SETCHECK, BST_CHECKED, 0);
+  }
+  // Sizing again the labels there were gives each the size it has: none
+  // changes its text once the wizard is built.
+  if (madeLater) AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
+}
+
 class Win32SetupView final : public SetupView {
  public:
-  explicit Win32SetupView(HWND hwnd) : hwnd_(hwnd) {}
+  Win32SetupView(HWND hwnd, DeferredControls& controls, DialogFonts& fonts)
+      : hwnd_(hwnd), controls_(controls), fonts_(fonts) {}
+
+  // A page's controls come into being the first time it, or one of them, is needed.
+  void MakePage(int page) const {
+    int made[DeferredControls::kMaxItems];
+    if (int n = controls_.Make(hwnd_, page, made))
+      SetUpControls(hwnd_, fonts_, std::span<const int>(made, static_cast<size_t>(n)), true);
+  }
 
   void ShowPage(int index) override {
+    MakePage(index);
     ShowPageControls(hwnd_, kPlaces, index);
     SetDlgItemTextA(hwnd_, IDC_Notebook1, kPageNames[index]);
   }
@@ -97,8 +146,14 @@ class Win32SetupView final : public SetupView {
   }
 
  private:
-  HWND Item(C c) const { return GetDlgItem(hwnd_, static_cast<int>(c)); }
+  // One call at each use: inlined there it would copy the making of pages.
+  [[gnu::noinline]] HWND Item(C c) const {
+    MakePage(controls_.PageOf(static_cast<int>(c)));
+    return GetDlgItem(hwnd_, static_cast<int>(c));
+  }
   HWND hwnd_;
+  DeferredControls& controls_;
+  DialogFonts& fonts_;
   bool busy_ = false;
 };
 
@@ -122,6 +177,9 @@ class WindowHooks final : public SetupHooks {
 
 // Everything the dialog procedure needs for one modal run.
 struct SetupWindow {
+  // The window opens with the shared controls and Start's; the rest follow.
+  DeferredControls controls{app::Instance(), IDD_SETUP, kPlaces, StartPage};
+  DialogFonts fonts;
   std::optional<Win32SetupView> view;
   WindowHooks hooks{*this};  // outlives the form
   std::optional<TSetupForm> form;
@@ -129,7 +187,6 @@ struct SetupWindow {
   // Boxes of the steps and the store, and the exception box, are the wizard's
   // own: it stays disabled under them whatever window is active.
   std::optional<app::MessageOwnerScope> boxOwner;
-  DialogFonts fonts;
   HICON icon = nullptr;
   HICON savedAppIcon = nullptr;
   HWND owner = nullptr;
@@ -170,20 +227,16 @@ void WindowHooks::Closing(const Text& folder, bool start) {
 
 void Construct(HWND hwnd, SetupWindow& w) {
   PlaceControls(hwnd, kPlaces, kPageOrigin, 457, 305);
-  w.fonts.Apply(hwnd, IDC_Appname, "Times New Roman", 27);
-  w.fonts.Apply(hwnd, IDC_Label5, "Times New Roman", 21);
-  w.fonts.Apply(hwnd, IDC_RichEdit6, "MS Sans Serif", 13);
-  w.fonts.Apply(hwnd, IDC_RichEdit5, "MS Sans Serif", 13);
-  for (int id : {IDC_RichEdit1, IDC_RichEdit2, IDC_RichEdit3, IDC_RichEdit4, IDC_RichEdit5,
-                 IDC_RichEdit6})
-    SendDlgItemMessageA(hwnd, id, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_BTNFACE));
-  SendDlgItemMessageA(hwnd, IDC_GroupBox, BM_SETCHECK, BST_CHECKED, 0);
-  SendDlgItemMessageA(hwnd, IDC_RunPelmoraBox, BM_SETCHECK, BST_CHECKED, 0);
+  int withWindow[std::size(kPlaces)];
+  size_t n = 0;
+  for (const ControlPlace& p : kPlaces)
+    if (GetDlgItem(hwnd, p.id)) withWindow[n++] = p.id;
+  SetUpControls(hwnd, w.fonts, std::span<const int>(withWindow, n), false);
   AppendAboutItem(hwnd, TSetupForm::AboutCommand, "About Setup...");
 
   // The distribution is the folder setup.exe lies in: a script or a prompt
   // elsewhere must not make another folder the one installed.
-  w.view.emplace(hwnd);
+  w.view.emplace(hwnd, w.controls, w.fonts);
   w.form.emplace(*w.view, w.hooks);
   w.form->Construct(OwnFolder());
   AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
@@ -232,7 +285,15 @@ INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     // Review before anything is drawn. What it throws ends the wizard.
     w->shown = true;
     app::EndRunOnFailure(hwnd, w->failure, [&] { FormShow(*w->form, w->services.platform.files); });
+    // The pages not shown yet are made once the first is drawn: a timer
+    // comes after the paint. Anything that needs one sooner makes it then.
+    SetTimer(hwnd, kMakePagesTimer, USER_TIMER_MINIMUM, nullptr);
     return FALSE;
+  }
+  if (msg == WM_TIMER && wp == kMakePagesTimer) {
+    KillTimer(hwnd, kMakePagesTimer);
+    for (int page = 0; page < static_cast<int>(std::size(kPageNames)); ++page) w->view->MakePage(page);
+    return TRUE;
   }
   // An exception in an event handler ends that handler only; the wizard stays open.
   return app::HandleEvent([&]() -> INT_PTR {
@@ -262,8 +323,8 @@ INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void RunSetupWizard(HWND owner) {
   SetupWindow w;
   w.owner = owner;
-  DialogBoxParamA(app::Instance(), MAKEINTRESOURCEA(IDD_SETUP), owner, SetupProc,
-                  reinterpret_cast<LPARAM>(&w));
+  DialogBoxIndirectParamA(app::Instance(), w.controls.Template(), owner, SetupProc,
+                          reinterpret_cast<LPARAM>(&w));
   if (w.failure) std::rethrow_exception(w.failure);
 }
 

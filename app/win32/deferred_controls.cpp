@@ -29,17 +29,13 @@ DWORD DwordAt(const BYTE* p) {
 
 short ShortAt(const BYTE* p) { return static_cast<short>(WordAt(p)); }
 
-// A name or an ordinal: empty (one 0), 0xFFFF and a number, or a string.
-const BYTE* SkipNameOrOrdinal(const BYTE* p) {
-  if (WordAt(p) == 0xFFFF) return p + 4;
-  while (WordAt(p) != 0) p += 2;
-  return p + 2;
-}
-
 const BYTE* SkipString(const BYTE* p) {
   while (WordAt(p) != 0) p += 2;
   return p + 2;
 }
+
+// A name or an ordinal: empty (one 0), 0xFFFF and a number, or a string.
+const BYTE* SkipNameOrOrdinal(const BYTE* p) { return WordAt(p) == 0xFFFF ? p + 4 : SkipString(p); }
 
 const BYTE* ItemEnd(const BYTE* item) {
   const BYTE* p = SkipNameOrOrdinal(SkipNameOrOrdinal(item + kItemFixed));

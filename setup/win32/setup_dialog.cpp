@@ -85,23 +85,15 @@ bool OneOf(std::span<const int> ids, int id) {
   return false;
 }
 
-// What the designer set on a control beyond its template: place, font,
-// background, check. The controls made with the window are placed with it,
-// and sized to their texts once the wizard has set them; a page made later
-// is placed and sized here.
-void SetUpControls(HWND hwnd, DialogFonts& fonts, std::span<const int> ids, bool madeLater) {
-  if (madeLater)
-    for (int id : ids)
-      if (const ControlPlace* p = FindPlace(kPlaces, id)) PlaceControl(hwnd, *p, kPageOrigin);
+// What the designer set on a control beyond its template and its place:
+// font, background, check.
+void ApplyDesign(HWND hwnd, DialogFonts& fonts, std::span<const int> ids) {
   for (const ControlFont& f : kFonts)
     if (OneOf(ids, f.id)) fonts.Apply(hwnd, f.id, f.face, f.pixelHeight);
   for (int id : ids) {
     if (OneOf(kRichEdits, id)) SendDlgItemMessageA(hwnd, id, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_BTNFACE));
     if (OneOf(kCheckedBoxes, id)) SendDlgItemMessageA(hwnd, id, BM_SETCHECK, BST_CHECKED, 0);
   }
-  // Sizing again the labels there were gives each the size it has: none
-  // changes its text once the wizard is built.
-  if (madeLater) AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
 }
 
 class Win32SetupView final : public SetupView {
@@ -112,8 +104,15 @@ class Win32SetupView final : public SetupView {
   // A page's controls come into being the first time it, or one of them, is needed.
   void MakePage(int page) const {
     int made[DeferredControls::kMaxItems];
-    if (int n = controls_.Make(hwnd_, page, made))
-      SetUpControls(hwnd_, fonts_, std::span<const int>(made, static_cast<size_t>(n)), true);
+    int n = controls_.Make(hwnd_, page, made);
+    if (n == 0) return;
+    std::span<const int> ids(made, static_cast<size_t>(n));
+    for (int id : ids)
+      if (const ControlPlace* p = FindPlace(kPlaces, id)) PlaceControl(hwnd_, *p, kPageOrigin);
+    ApplyDesign(hwnd_, fonts_, ids);
+    // Sizing again the labels there were gives each the size it has: none
+    // changes its text once the wizard is built.
+    AutoSizeLabels(hwnd_, kPlaces, kPageOrigin);
   }
 
   void ShowPage(int index) override {
@@ -231,7 +230,7 @@ void Construct(HWND hwnd, SetupWindow& w) {
   size_t n = 0;
   for (const ControlPlace& p : kPlaces)
     if (GetDlgItem(hwnd, p.id)) withWindow[n++] = p.id;
-  SetUpControls(hwnd, w.fonts, std::span<const int>(withWindow, n), false);
+  ApplyDesign(hwnd, w.fonts, std::span<const int>(withWindow, n));
   AppendAboutItem(hwnd, TSetupForm::AboutCommand, "About Setup...");
 
   // The distribution is the folder setup.exe lies in: a script or a prompt

@@ -101,9 +101,8 @@ const DLGTEMPLATE* DeferredControls::Template() const {
 }
 
 int DeferredControls::PageOf(int id) const {
-  for (const ControlPlace& p : places_)
-    if (p.id == id) return p.page;
-  return kNoPlace;
+  const ControlPlace* p = FindPlace(places_, id);
+  return p ? p->page : kNoPlace;
 }
 
 bool DeferredControls::Made(int page) const {

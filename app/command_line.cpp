@@ -98,6 +98,10 @@ Switches ParseSwitches(Mode mode, std::string_view exePath, const std::vector<Te
   return sw;
 }
 
+InstallChoices InstallChoicesOf(const Switches& sw) {
+  return InstallChoices{sw.dir, sw.forceDir, sw.address, sw.server, sw.noGroup};
+}
+
 Text UsageText(Mode mode) {
   if (mode == Mode::Setup)
     return "Usage: setup.exe [/S [/DIR=folder [/FORCEDIR]] [/ADDRESS=text] [/SERVER=host] "

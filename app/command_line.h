@@ -5,8 +5,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/constants.h"
 #include "app/mode.h"
 #include "base/text.h"
+#include "setup/unattended_install.h"
 
 namespace pel {
 
@@ -37,13 +39,8 @@ Switches ParseSwitches(Mode mode, std::string_view exePath, const std::vector<Te
 // The usage text of the mode, lines ended by "\r\n".
 Text UsageText(Mode mode);
 
-// Exit codes of unattended runs; interactive runs always end with 0.
-enum ExitCode : int {
-  ExitDone = 0,
-  ExitUsage = 1,
-  ExitStepFailed = 2,
-  ExitNothingToRemove = 3,
-  ExitProductRunning = 4,  // Pelmora runs from its folder; nothing was changed
-};
+// What the switches ask of an unattended installation.
+InstallChoices InstallChoicesOf(const Switches& sw);
+
 
 }  // namespace pel

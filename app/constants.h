@@ -147,4 +147,16 @@ inline constexpr std::string_view MixClientConfig =
     "MAXLAT 36h\n";
 }  // namespace client
 
+// The resource number of the program's icon (IDI_PELMORA of the resource script).
+inline constexpr int ProductIconResource = 1;
+
+// Exit codes of unattended runs; interactive runs always end with 0.
+enum ExitCode : int {
+  ExitDone = 0,
+  ExitUsage = 1,
+  ExitStepFailed = 2,
+  ExitNothingToRemove = 3,
+  ExitProductRunning = 4,  // Pelmora runs from its folder; nothing was changed
+};
+
 }  // namespace pel

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/command_line.h"
 #include "app/constants.h"
 #include "setup/fake_setup_view.h"
 #include "setup/install_driver.h"
@@ -107,7 +108,7 @@ TEST(ProductRunning, UnattendedInstallExitsWithFourAndChangesNothing) {
   Machine m;
   m.mem.processes.Start(Text(kDest) + "PL.exe");
   Switches sw = ParseSwitches(Mode::Setup, "C:\\Dist\\setup.exe", {"/S", "/SERVER=h2"});
-  EXPECT_EQ(RunUnattendedInstall(sw, "C:\\Dist\\", m.s), ExitProductRunning);
+  EXPECT_EQ(RunUnattendedInstall(InstallChoicesOf(sw), "C:\\Dist\\", m.s), ExitProductRunning);
   EXPECT_EQ(m.File(Text(kDest) + "PL.exe"), "old PL.exe");
   StringList kept;
   EXPECT_EQ(m.store.ReadSection(kept, "notes\xFFold", Text(kDest) + "PL.dbc"), 0);
@@ -129,7 +130,7 @@ TEST(ProductRunning, TheDistributionIsTheFolderGivenNotTheCurrentOne) {
   m.store.WriteSection(SettingsRecord, &dist, "C:\\Dist\\PL.ini");
   ASSERT_TRUE(m.mem.files.ChangeDirectory("C:\\Users\\user\\Documents"));
   Switches sw = ParseSwitches(Mode::Setup, "C:\\Dist\\setup.exe", {"/S", "/SERVER=h2"});
-  ASSERT_EQ(RunUnattendedInstall(sw, "C:\\Dist\\", m.s), ExitDone);
+  ASSERT_EQ(RunUnattendedInstall(InstallChoicesOf(sw), "C:\\Dist\\", m.s), ExitDone);
   EXPECT_EQ(m.File(Text(kDest) + "PL.exe"), "new PL.exe");
   EXPECT_EQ(m.File(Text(kDest) + "UninstPL.exe"), "new setup.exe");
   EXPECT_FALSE(m.mem.files.FileExists(Text(kDest) + "letter.txt"));

@@ -34,7 +34,7 @@ bool ForeignFolderAccepted(const InstallContext& c, const Text& sourceFolder, bo
 
 }  // namespace
 
-int RunUnattendedInstall(const Switches& sw, const Text& sourceFolder, InstallServices& s) {
+int RunUnattendedInstall(const InstallChoices& sw, const Text& sourceFolder, InstallServices& s) {
   ActionLog none;
   ActionLog& log = s.log ? *s.log : none;
   try {

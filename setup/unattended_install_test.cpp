@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/command_line.h"
 #include "app/constants.h"
 #include "setup/memory_store_access.h"
 #include "sys/logging_platform.h"
@@ -40,7 +41,7 @@ struct Machine {
                      "Programs", {RegType::String, kPrograms});
   }
   int Run(std::vector<Text> args) {
-    return RunUnattendedInstall(ParseSwitches(Mode::Setup, "C:\\Dist\\setup.exe", args), "C:\\Dist", s);
+    return RunUnattendedInstall(InstallChoicesOf(ParseSwitches(Mode::Setup, "C:\\Dist\\setup.exe", args)), "C:\\Dist", s);
   }
   Text Reg(std::string_view key, std::string_view name) {
     auto v = mem.registry.Get(key, name);

@@ -1,7 +1,7 @@
 // Removal without a window: the wizard's installed state and box rules, the same steps, no pauses.
 #pragma once
 
-#include "app/command_line.h"
+#include "app/constants.h"
 #include "sys/action_log.h"
 #include "uninstall/removal_steps.h"
 

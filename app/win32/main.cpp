@@ -26,6 +26,7 @@
 
 namespace pel {
 Ui& Win32UiInstance();
+static_assert(IDI_PELMORA == ProductIconResource);
 
 namespace {
 
@@ -102,7 +103,7 @@ int RunUnattended(Mode mode, const Switches& sw, Platform& base) {
     InstallServices services{logged.platform(), DiskStore(), ui, OwnPaths().ownStorePath,
                              SystemProgramsFolder, LocalDate, &log};
     services.sleep = [](int ms) { Sleep(static_cast<DWORD>(ms)); };
-    return RunUnattendedInstall(sw, OwnFolder(), services);
+    return RunUnattendedInstall(InstallChoicesOf(sw), OwnFolder(), services);
   }
   return RunUnattendedRemoval(sw.mixmaster, logged.platform(), ui, log);
 }

@@ -70,7 +70,7 @@ double Unattended(const std::string& from, const std::string& to) {
   sw.noGroup = true;
   pel::InstallServices s{pel::RealPlatform(), pel::DiskStore(), pel::CurrentUi(), "", nullptr};
   double t0 = Now();
-  int code = pel::RunUnattendedInstall(sw, from, s);
+  int code = pel::RunUnattendedInstall(pel::InstallChoicesOf(sw), from, s);
   double t = Now() - t0;
   return code == pel::ExitDone ? t : -1;
 }

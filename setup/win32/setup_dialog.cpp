@@ -11,7 +11,6 @@
 #include "app/constants.h"
 #include "app/win32/application.h"
 #include "app/win32/deferred_controls.h"
-#include "app/win32/resource.h"
 #include "app/win32/window_helpers.h"
 #include "setup/foreign_files.h"
 #include "setup/install_driver.h"
@@ -241,7 +240,7 @@ void Construct(HWND hwnd, SetupWindow& w) {
   AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
 
   // The task bar shows the wizard's icon while it is open.
-  w.icon = LoadIconA(app::Instance(), MAKEINTRESOURCEA(IDI_PELMORA));
+  w.icon = LoadIconA(app::Instance(), MAKEINTRESOURCEA(ProductIconResource));
   SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon));
   SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(w.icon));
   w.savedAppIcon = reinterpret_cast<HICON>(

@@ -6,7 +6,8 @@
 
 A folder's sub-folders (win32/, memory/) belong to it. The product's
 vocabulary (app/constants.h, app/database_files.h) may be included from
-anywhere; everything else only from a folder whose row names it.
+anywhere; everything else only from a folder whose row names it. Tests
+(files named *_test.*) may reach any folder: they are linked on their own.
 """
 import os
 import re
@@ -75,7 +76,7 @@ def crossings(root, allowed=ALLOWED, only=ONLY, moving=MOVING):
     for folder in sorted(allowed):
         for dirpath, _, files in os.walk(os.path.join(root, folder)):
             for name in sorted(files):
-                if not name.endswith(SOURCES):
+                if not name.endswith(SOURCES) or "_test." in name:
                     continue
                 path = os.path.join(dirpath, name)
                 rel = os.path.relpath(path, root).replace(os.sep, "/")
@@ -115,6 +116,8 @@ def self_test():
         ("store/x.cpp", '#include "app/constants.h"\n#include "sys/ui.h"\n', 0),
         ("base/x.rc", '#include "app/win32/resource.h"\n', 1),
         ("app/x.cpp", '  # include "uninstall/temp_copy.h"\n', 0),
+        ("sys/x_test.cpp", '#include "uninstall/folder_guard.h"\n', 0),
+        ("sys/x.h", '#  include "setup/product_running.h"\n', 1),
     ]
     for rel, text, expected in cases:
         with tempfile.TemporaryDirectory() as root:

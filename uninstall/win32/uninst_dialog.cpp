@@ -8,7 +8,6 @@
 
 #include "app/constants.h"
 #include "app/win32/application.h"
-#include "app/win32/resource.h"
 #include "app/win32/window_helpers.h"
 #include "setup/win32/wait_dialog.h"
 #include "sys/platform.h"
@@ -116,7 +115,7 @@ void Construct(HWND hwnd, UninstWindow& w) {
   AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
   w.view->Focus(C::NextBtn);
 
-  w.icon = LoadIconA(app::Instance(), MAKEINTRESOURCEA(IDI_PELMORA));
+  w.icon = LoadIconA(app::Instance(), MAKEINTRESOURCEA(ProductIconResource));
   SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon));
   SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(w.icon));
   w.savedAppIcon = reinterpret_cast<HICON>(

@@ -5,7 +5,22 @@
 #pragma once
 
 #include "setup/win32/dialog_ids.h"
-#include "setup/win32/setup_ids.h"
+
+// The names the setup wizard uses too, with its numbers: one name, one
+// identifier (the end-to-end driver includes both lists; a number that
+// differed would be a redefinition it warns of).
+#define IDC_Panel1 1000
+#define IDC_Appname 1001
+#define IDC_RichEdit1 1011
+#define IDC_Label4 1012
+#define IDC_Label6 1020
+#define IDC_RichEdit2 1021
+#define IDC_Label3 1022
+#define IDC_Label2 1024
+#define IDC_RichEdit3 1033
+#define IDC_BackBtn 1050
+#define IDC_NextBtn 1051
+#define IDC_CancelBtn 2
 
 #define IDD_UNINST 400
 #define IDD_UNINSTDIR 410

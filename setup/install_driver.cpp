@@ -2,7 +2,7 @@
 #include "setup/install_driver.h"
 
 #include "app/constants.h"
-#include "setup/product_running.h"
+#include "sys/product_running.h"
 
 namespace pel {
 

@@ -1,5 +1,5 @@
 // Pelmora running from its folder: found by its image or its open database, and nothing replaced while it runs.
-#include "setup/product_running.h"
+#include "sys/product_running.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "setup/headless_setup_view.h"
 #include "setup/install_driver.h"
 #include "setup/previous_install.h"
-#include "setup/product_running.h"
+#include "sys/product_running.h"
 #include "setup/setup_form.h"
 #include "sys/paths.h"
 

@@ -1,5 +1,5 @@
 // Whether Pelmora runs from its folder, asked before anything there is replaced or removed.
-#include "setup/product_running.h"
+#include "sys/product_running.h"
 
 #include "app/constants.h"
 #include "sys/paths.h"

@@ -1,4 +1,4 @@
-// Whether Pelmora runs from its folder, asked before anything there is replaced or removed.
+// Whether Pelmora runs from its folder, asked by the installer and the removal before anything there is replaced or removed.
 #pragma once
 
 #include <string_view>

@@ -3,7 +3,7 @@
 
 #include <exception>
 
-#include "setup/product_running.h"
+#include "sys/product_running.h"
 #include "uninstall/headless_uninst_view.h"
 #include "uninstall/uninst_form.h"
 

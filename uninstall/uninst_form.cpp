@@ -2,7 +2,7 @@
 #include "uninstall/uninst_form.h"
 
 #include "app/constants.h"
-#include "setup/product_running.h"
+#include "sys/product_running.h"
 #include "sys/paths.h"
 
 namespace pel {

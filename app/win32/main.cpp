@@ -13,7 +13,7 @@
 #include "app/mode.h"
 #include "app/win32/application.h"
 #include "app/win32/resource.h"
-#include "app/win32/temp_copy_win32.h"
+#include "uninstall/win32/temp_copy_win32.h"
 #include "setup/store_access.h"
 #include "setup/unattended_install.h"
 #include "setup/win32/setup_dialog.h"

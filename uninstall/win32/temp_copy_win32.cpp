@@ -1,12 +1,11 @@
 // The uninstaller's temporary copy on Windows: inherited handles, a pipe for the exit code, MoveFileEx.
-#include "app/win32/temp_copy_win32.h"
+#include "uninstall/win32/temp_copy_win32.h"
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
-#include "app/command_line.h"
 #include "app/constants.h"
 #include "sys/action_log.h"
 #include "sys/logging_platform.h"

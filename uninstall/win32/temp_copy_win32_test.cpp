@@ -1,5 +1,5 @@
 // The copy's system side: folders and files told apart by what they are, not how they are spelled.
-#include "app/win32/temp_copy_win32.h"
+#include "uninstall/win32/temp_copy_win32.h"
 
 #include <windows.h>
 

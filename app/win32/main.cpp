@@ -22,6 +22,8 @@
 #include "sys/platform.h"
 #include "sys/ui.h"
 #include "sys/win32/wide_path.h"
+
+#include <shellapi.h>
 #include "uninstall/unattended_removal.h"
 #include "uninstall/win32/uninst_dialog.h"
 

@@ -148,8 +148,6 @@ class Win32Env final : public ConformanceEnv {
     for (HANDLE h : held_) CloseHandle(h);
     held_.clear();
   }
-  // Wine cannot make a link through the Win32 calls, but shows a host link
-  // as one; on Windows the system's own call makes it.
   bool MakeUnicodeEntry(const Text& folder, std::string_view utf8_name, bool is_folder) override {
     std::wstring path = win32::Wide(WithTrailingBackslash(folder));
     int n = MultiByteToWideChar(CP_UTF8, 0, utf8_name.data(), static_cast<int>(utf8_name.size()), nullptr, 0);
@@ -164,6 +162,8 @@ class Win32Env final : public ConformanceEnv {
     CloseHandle(f);
     return true;
   }
+  // Wine cannot make a link through the Win32 calls, but shows a host link
+  // as one; on Windows the system's own call makes it.
   bool MakeFolderLink(const Text& link, const Text& target) override {
     Text bare = WithoutTrailingBackslash(link);
     Text host_link = HostName(bare), host_target = HostName(WithoutTrailingBackslash(target));

@@ -7,6 +7,8 @@ foreign_users=('Łukasz Wójcik' 'Дмитрий' 'Ελένη' '王芳')
 # A file of no product's, named outside the code page; its best-fitted look-alike
 # would be "Lukasz-notes.txt".
 foreign_file='Łukasz-notes.txt'
+# The template's user, whom each new prefix starts with.
+template_user="${USER:-root}"
 
 # user_prefix NAME: a fresh prefix from the template whose one user is NAME,
 # the demo distribution unpacked in that user's Downloads folder with one
@@ -14,6 +16,8 @@ foreign_file='Łukasz-notes.txt'
 user_prefix() {
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$prefix"
+  # Started as the last user, Wine would make that user's profile in the copy.
+  export USER="$template_user"
   wine_prefix "$group"
   drive_c="$WINEPREFIX/drive_c"
   cp "$build/e2e/pldriver.exe" "$drive_c/pldriver.exe"

@@ -5,7 +5,7 @@ source "$here/foreign_users.sh"
 for user in "${foreign_users[@]}"; do
   user_prefix "$user"
   drive <<DRIVE || fail "$user: the installation"
-start $downloads_w\\setup.exe /S /ADDRESS=a@example.org /SERVER=smtp.example.org
+start "$downloads_w\\setup.exe" /S /ADDRESS=a@example.org /SERVER=smtp.example.org
 unseen 0
 DRIVE
   check_user_installation "$user"

@@ -4,7 +4,7 @@ source "$here/foreign_users.sh"
 for user in "${foreign_users[@]}"; do
   user_prefix "$user"
   drive <<DRIVE || fail "$user: the wizard's installation"
-start $downloads_w\\setup.exe
+start "$downloads_w\\setup.exe"
 window "Pelmora Setup"
 click NextBtn
 set-text EAddr a@example.org

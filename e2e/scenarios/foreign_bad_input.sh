@@ -39,7 +39,7 @@ before="$(tree_of "$dest")"
 wine reg add 'HKCU\Software\Pelmora' /v AppDir /t REG_SZ /d 'C:\Łukasz\Pelmora' /f >/dev/null 2>&1
 drive <<'DRIVE'
 start "C:\Program Files\Pelmora\UninstPL.exe"
-box "Pelmora Uninstall" "The value 'AppDir' (C:\?ukasz\Pelmora) holds characters the system's code page cannot hold"
+box "Pelmora Uninstall" "The value 'AppDir' (C:\?ukasz\Pelmora) holds characters the system's code page cannot hold."
 answer OK
 no-window "Un-Install Wizard" 500
 exit 0

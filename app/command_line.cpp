@@ -1,6 +1,8 @@
 // The switches of unattended runs, read the way the mode decision reads its argument.
 #include "app/command_line.h"
 
+#include <algorithm>
+
 #include "app/constants.h"
 
 namespace pel {
@@ -47,7 +49,8 @@ bool HasControlCharacter(std::string_view v) {
 
 }  // namespace
 
-Switches ParseSwitches(Mode mode, std::string_view exePath, const std::vector<Text>& args) {
+Switches ParseSwitches(Mode mode, std::string_view exePath, const std::vector<Text>& args,
+                       const std::vector<size_t>& inexact) {
   Switches sw;
   size_t first = 0;
   if (!args.empty() && AnsiLowerCase(ExtractFileName(exePath)) == "setup.exe" &&
@@ -62,6 +65,14 @@ Switches ParseSwitches(Mode mode, std::string_view exePath, const std::vector<Te
     size_t eq = arg.find('=');
     std::string_view name = arg.substr(0, eq);
     const Spec* spec = Find(name, mode);
+    bool exact = std::find(inexact.begin(), inexact.end(), i) == inexact.end();
+    bool honoured = spec && (sw.silent || spec->name == "/LOG" || spec->name == "/?" ||
+                             spec->name == "/HELP");
+    if (!exact && sw.error.empty() && (honoured || sw.silent)) {
+      sw.error = (spec ? Text(spec->name) + (spec->hasValue ? "=" : "") : "Argument " + Text(arg)) +
+                 " holds characters the system's code page cannot hold";
+      continue;
+    }
     if (!spec || spec->hasValue != (eq != std::string_view::npos)) {
       // The wizard always let arguments it does not know pass; only an
       // unattended run, which must not guess, refuses them.

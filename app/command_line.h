@@ -34,7 +34,13 @@ struct Switches {
 // anything else is ignored, as arguments always were. With /S every argument
 // must be a switch of the mode, each at most once, and values must be neither
 // empty nor longer than the system allows.
-Switches ParseSwitches(Mode mode, std::string_view exePath, const std::vector<Text>& args);
+//
+// inexact holds the positions in args of arguments the system's code page
+// could not hold exactly (their text has '?' for what it lacks): a switch
+// among them is a usage error naming it, in either kind of run, never a
+// value that names something else.
+Switches ParseSwitches(Mode mode, std::string_view exePath, const std::vector<Text>& args,
+                       const std::vector<size_t>& inexact = {});
 
 // The usage text of the mode, lines ended by "\r\n".
 Text UsageText(Mode mode);

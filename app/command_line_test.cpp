@@ -77,5 +77,43 @@ TEST(Switches, UsageNamesEverySwitchOfItsMode) {
     EXPECT_NE(UsageText(Mode::Uninstall).find(sw), Text::npos) << sw;
 }
 
+// An argument the code page could not hold comes as '?' where it could not:
+// a switch among such arguments is refused by its name, never taken with a
+// value that names another folder or file.
+TEST(Switches, ArgumentsOutsideTheCodePageAreUsageErrors) {
+  struct Case {
+    Mode mode;
+    std::vector<Text> args;
+    size_t inexact;
+    std::string_view error;  // empty: no error
+  };
+  const Case cases[] = {
+      {Mode::Setup, {"/S", "/DIR=C:\\Users\\?ukasz\\Pelmora"}, 1,
+       "/DIR= holds characters the system's code page cannot hold"},
+      {Mode::Setup, {"/S", "/DIR=C:\\x", "/LOG=C:\\?\\s.log"}, 2,
+       "/LOG= holds characters the system's code page cannot hold"},
+      {Mode::Setup, {"/S", "/ADDRESS=?@example.invalid"}, 1,
+       "/ADDRESS= holds characters the system's code page cannot hold"},
+      {Mode::Uninstall, {"/S", "/LOG=C:\\??\\u.log"}, 1,
+       "/LOG= holds characters the system's code page cannot hold"},
+      // The wizard refuses a log it cannot name exactly, too.
+      {Mode::Setup, {"/LOG=C:\\?\\w.log"}, 0, "/LOG= holds characters the system's code page cannot hold"},
+      // What the wizard ignores it may keep ignoring.
+      {Mode::Setup, {"/DIR=C:\\?"}, 0, ""},
+      {Mode::Setup, {"/S", "???"}, 1, "Argument ??? holds characters the system's code page cannot hold"},
+  };
+  for (const Case& c : cases) {
+    Switches s = ParseSwitches(c.mode, kSetup, c.args, {c.inexact});
+    EXPECT_EQ(s.error, c.error) << c.args[c.inexact];
+    // No value that came in inexactly is ever kept.
+    for (const std::optional<Text>* v : {&s.dir, &s.log, &s.address, &s.server})
+      if (*v) {
+        EXPECT_EQ(v->value().find('?'), Text::npos) << c.args[c.inexact];
+      }
+  }
+  // The same line, exact, is fine.
+  EXPECT_TRUE(ParseSwitches(Mode::Setup, kSetup, {"/S", "/DIR=C:\\x", "/LOG=C:\\s.log"}, {}).ok());
+}
+
 }  // namespace
 }  // namespace pel

@@ -122,14 +122,33 @@ bool ProcessRuns(const std::string& exe) {
   return found;
 }
 
+// A script's word in Unicode: UTF-8 when it is well formed (plain ASCII is),
+// else the system's code page.
+std::wstring WideOfScript(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  for (UINT cp : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
+    DWORD flags = cp == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    int n = MultiByteToWideChar(cp, flags, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    if (n <= 0) continue;
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(cp, flags, s.data(), static_cast<int>(s.size()), out.data(), n);
+    return out;
+  }
+  return std::wstring();
+}
+
 void Start(const std::string& dir, const std::vector<std::string>& w, size_t first) {
   std::string cmd = "\"" + w[first] + "\"";
   for (size_t i = first + 1; i < w.size(); ++i)
     cmd += w[i].empty() || w[i].find(' ') != std::string::npos ? " \"" + w[i] + "\"" : " " + w[i];
   std::string workDir = dir.empty() ? w[first].substr(0, w[first].find_last_of('\\')) : dir;
-  STARTUPINFOA si = {sizeof si};
-  if (!CreateProcessA(w[first].c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workDir.c_str(), &si, &g_proc))
+  // Scripts are UTF-8: a program in a folder whose name the code page cannot
+  // hold is started by its own name, as the desktop would start it.
+  std::wstring wideExe = WideOfScript(w[first]), wideCmd = WideOfScript(cmd),
+               wideDir = WideOfScript(workDir);
+  STARTUPINFOW si = {sizeof si};
+  if (!CreateProcessW(wideExe.c_str(), wideCmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      wideDir.c_str(), &si, &g_proc))
     Fail("cannot start " + cmd + " (error " + std::to_string(GetLastError()) + ")");
   QueryPerformanceCounter(&g_started);
   g_dialog = g_box = nullptr;

@@ -182,6 +182,30 @@ DRIVE
 # removal_settled: the uninstaller and its temporary copy have both ended, so
 # the copy has deleted what it deletes after its original ended.
 removal_settled() { drive <<< 'processes-end UninstPL.exe 20000' >/dev/null || fail "the uninstaller did not end"; }
+# become_user NAME: the prefix's one user is NAME (any script) instead of the
+# template's: the profile folder moves, and every folder the registry names
+# under it, the environment's profile variables and the profile list follow,
+# as a prefix made by that user would have them. Wine takes the user name from
+# USER, which stays exported for the rest of the scenario.
+become_user() {
+  local old="${USER:-root}" from esc reg
+  [ -d "$drive_c/users/$old" ] || old="$(ls "$drive_c/users" | grep -vx Public | head -n 1)"
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  mv "$drive_c/users/$old" "$drive_c/users/$1"
+  # The registry files spell characters beyond ASCII as \x and four hex digits.
+  esc="$(perl -CSA -e 'print join "", map { ord($_) < 128 ? $_ : sprintf("\\x%04x", ord) } split //, $ARGV[0]' "$1")"
+  for reg in "$WINEPREFIX"/user.reg "$WINEPREFIX"/system.reg "$WINEPREFIX"/userdef.reg; do
+    OLD="$old" NEW="$esc" perl -pi -e '
+      s/\\\\users\\\\\Q$ENV{OLD}\E(?=\\\\|")/\\\\users\\\\$ENV{NEW}/g;
+      s/^"USERNAME"="\Q$ENV{OLD}\E"/"USERNAME"="$ENV{NEW}"/' "$reg"
+  done
+  export USER="$1"
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+# user_folder SUB: a folder of the current user's profile, on this side.
+user_folder() { printf '%s/users/%s/%s' "$drive_c" "$USER" "$1"; }
 expect_eq() { [ "$1" == "$2" ] || fail "$3: got '$1', expected '$2'"; }
 
 finish() {

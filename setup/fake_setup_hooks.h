@@ -16,6 +16,7 @@ struct FakeSetupHooks final : SetupHooks {
   std::function<void()> beep;
   std::function<Text(const Text& folder)> foreignFile;
   std::function<void(const Text& folder, bool startProduct)> closing;
+  std::function<Text()> distributionRefusal;
 
   Text ReadVersion() override { return readVersion ? readVersion() : SetupHooks::ReadVersion(); }
   void ReadPrevious() override {
@@ -30,6 +31,9 @@ struct FakeSetupHooks final : SetupHooks {
   }
   Text ForeignFile(const Text& folder) override {
     return foreignFile ? foreignFile(folder) : SetupHooks::ForeignFile(folder);
+  }
+  Text DistributionRefusal() override {
+    return distributionRefusal ? distributionRefusal() : SetupHooks::DistributionRefusal();
   }
   void Closing(const Text& folder, bool startProduct) override {
     if (closing) closing(folder, startProduct);

@@ -103,8 +103,23 @@ bool PutWithRetries(InstallServices& s, FileReplacement& r, const Text& source, 
 
 }  // namespace
 
+Text MissingProgramMessage(FileSystem& fs, const Text& sourceFolder, const Text& exeName) {
+  // An empty folder would make the test below look in the current folder.
+  if (!sourceFolder.empty() && fs.FileExists(WithTrailingBackslash(sourceFolder) + exeName)) return Text();
+  Text folder = sourceFolder.empty() ? Text("(a folder whose name this system cannot spell)") : sourceFolder;
+  return "The folder\n" + folder + "\ndoes not hold " + exeName + ", the program to install.\n\n" +
+         "Nothing has been installed. Start setup.exe from the folder that holds the whole " +
+         Text(ProductName) + " distribution.";
+}
+
 bool CopyProgramFiles(const InstallContext& c, InstallServices& s) {
   FileSystem& fs = s.platform.files;
+  // Checked again here, before any folder is made, whoever runs the steps.
+  Text refusal = MissingProgramMessage(fs, c.sourceFolder, c.exeName);
+  if (!refusal.empty()) {
+    Tell(s, DistributionErrorCaption, refusal);
+    return false;
+  }
   // Installing into the distribution folder itself: everything is in place.
   Text destForm = ComparisonForm(fs, c.appDir);
   if (!destForm.empty() && destForm == ComparisonForm(fs, c.sourceFolder)) return true;
@@ -120,8 +135,13 @@ bool CopyProgramFiles(const InstallContext& c, InstallServices& s) {
 
   Text dest = WithTrailingBackslash(c.appDir);
   Text source = WithTrailingBackslash(c.sourceFolder);
-  std::vector<DirEntry> entries;
-  fs.List(source + "*.*", kAttrAll, &entries);
+  std::vector<DirEntry> entries, foreign;
+  fs.List(source + "*.*", kAttrAll, &entries, &foreign);
+  // The product ships no such name: whatever it is, it is not copied, and
+  // never under a look-alike of its name.
+  for (const DirEntry& e : foreign)
+    if (s.log && !(e.attributes & kAttrDirectory))
+      s.log->Write("Not copied: " + source + e.shown + " (its name is outside the system's code page)");
   FileReplacement replacement(fs, dest);
   auto put = [&](const Text& from, const Text& name, uint32_t attributes) {
     if (PutWithRetries(s, replacement, from, name, attributes)) return true;
@@ -229,6 +249,11 @@ bool StoreDefaultTemplates(const InstallContext& c, InstallServices& s) {
 }
 
 bool CreateProgramGroup(const InstallContext& c, InstallServices& s) {
+  return CreateProgramGroupCounted(c, s, nullptr);
+}
+
+bool CreateProgramGroupCounted(const InstallContext& c, InstallServices& s, int* failed) {
+  if (failed) *failed = 0;
   if (!c.groupWanted) return true;
   Registry& reg = s.platform.registry;
   reg.CreateKey(kExplorerKey);
@@ -250,7 +275,12 @@ bool CreateProgramGroup(const InstallContext& c, InstallServices& s) {
   Text dest = WithTrailingBackslash(c.appDir);
   for (const Shortcut& sc : kShortcuts) {
     Text target = AnsiLowerCase(dest + Text(sc.target));
-    CreateShortcut(s.platform.shell, target, group + Text(sc.link), target, sc.description, "");
+    int32_t hr = CreateShortcut(s.platform.shell, target, group + Text(sc.link), target, sc.description, "");
+    if (hr >= 0) continue;
+    if (failed) ++*failed;
+    if (s.log)
+      s.log->Write("Shortcut " + Text(sc.link).substr(Text(sc.link).find_first_not_of('\\')) + " not made in " + group + ": error 0x" +
+                   UpperHex(static_cast<uint32_t>(hr), 8));
   }
   if (!c.earlierInstall && c.showGroupWindow) StartProgram(s.platform.shell, "explorer.exe " + group, kShow);
   return true;
@@ -265,8 +295,14 @@ bool RunInstallSteps(const InstallContext& c, InstallServices& s) {
       {"Creating program group", CreateProgramGroup},
   };
   for (const auto& [name, step] : kSteps) {
-    bool ok = step(c, s);
-    if (s.log) s.log->Write(Text(name) + (ok ? ": done" : ": FAILED"));
+    int shortcutsFailed = 0;
+    bool ok = step == &CreateProgramGroup ? CreateProgramGroupCounted(c, s, &shortcutsFailed) : step(c, s);
+    Text result = !ok                  ? ": FAILED"
+                  : shortcutsFailed > 0 ? ": " + std::to_string(shortcutsFailed) + " of " +
+                                             std::to_string(std::size(kShortcuts)) +
+                                             " shortcuts FAILED"
+                                       : ": done";
+    if (s.log) s.log->Write(Text(name) + result);
     if (!ok) return false;
   }
   return true;

@@ -54,6 +54,13 @@ inline constexpr int CopyRetryPauseMs = 200;
 // The address of the mail-to-news gateway the default article is sent to.
 inline constexpr std::string_view NewsGatewayAddress = "mail2news@gateway.pelmora.invalid";
 
+// The caption and text of the box that refuses a distribution folder without
+// the product's program (or one whose name could not reach this program at
+// all, sourceFolder empty); empty text when the folder holds it. Installing
+// from such a folder would copy nothing and report success.
+inline constexpr std::string_view DistributionErrorCaption = "Setup Error";
+Text MissingProgramMessage(FileSystem& fs, const Text& sourceFolder, const Text& exeName);
+
 // All or nothing: when a file cannot be copied for good, every file already
 // replaced is put back, every new one removed, and then "Copy Failed" shown.
 bool CopyProgramFiles(const InstallContext& c, InstallServices& s);
@@ -62,7 +69,11 @@ bool WriteInstallRegistry(const InstallContext& c, InstallServices& s);
 // registry step after the product's own values; false when refused.
 bool WriteUninstallEntry(const InstallContext& c, InstallServices& s);
 bool StoreDefaultTemplates(const InstallContext& c, InstallServices& s);
+// A shortcut that cannot be made leaves the others and the installation
+// going; each failure is logged with its folder and error, and *failed (when
+// given) counts them.
 bool CreateProgramGroup(const InstallContext& c, InstallServices& s);
+bool CreateProgramGroupCounted(const InstallContext& c, InstallServices& s, int* failed);
 // All four in order, each only after the previous one succeeded.
 bool RunInstallSteps(const InstallContext& c, InstallServices& s);
 // Makes the destination the current folder and, when asked, starts the product from it.

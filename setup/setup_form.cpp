@@ -3,6 +3,7 @@
 
 #include "app/constants.h"
 #include "setup/foreign_files.h"
+#include "setup/install_steps.h"
 
 namespace pel {
 
@@ -60,6 +61,12 @@ void TSetupForm::FillReview() {
 
 void TSetupForm::NextBtnClick() {
   if (view_.GetText(SetupControl::NextBtn) == "Install") {
+    // Refused before the question: nothing would be installed.
+    Text refusal = hooks_.DistributionRefusal();
+    if (!refusal.empty()) {
+      view_.Ask(refusal, DistributionErrorCaption, MsgButtons::Ok);
+      return;
+    }
     if (view_.Ask("Install now?", ProductName, MsgButtons::OkCancel) == MsgAnswer::Cancel) return;
     if (!hooks_.RunInstall()) return;
   }

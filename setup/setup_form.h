@@ -22,6 +22,9 @@ class SetupHooks {
   // The first file of folder that a removal would take although it is not the
   // product's; empty when there is none. Start asks before going on with it.
   virtual Text ForeignFile(const Text& folder) { return {}; }
+  // Why the distribution folder cannot be installed from (MissingProgramMessage);
+  // empty when it can. Install then shows it and stays on Review.
+  virtual Text DistributionRefusal() { return {}; }
   // The window closes: make folder (the AppDIR text) the current directory,
   // then start the product from it when asked (Exit on Done with Run Pelmora).
   virtual void Closing(const Text& folder, bool startProduct) {}

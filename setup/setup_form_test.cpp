@@ -4,6 +4,7 @@
 #include "setup/fake_setup_hooks.h"
 #include "setup/fake_setup_view.h"
 #include "setup/foreign_files.h"
+#include "setup/install_steps.h"
 #include "setup/setup_form.h"
 
 namespace pel {
@@ -115,6 +116,30 @@ void WalkToReview(Wizard& w) {
   w.view.SetText(C::EAddr, "a");
   w.view.SetText(C::Host, "h");
   w.form->NextBtnClick();
+}
+
+// A distribution without the program is refused before the question: a box
+// of the wizard's own, and Review stays with Install ready for another try.
+TEST(SetupForm, ADistributionWithoutTheProgramIsRefusedOnReview) {
+  Wizard w;
+  TSetupForm& f = w.Make();
+  WalkToReview(w);
+  Text refusal;
+  w.hooks.distributionRefusal = [&] { return refusal; };
+  refusal = "The folder\nC:\\dist\ndoes not hold PL.exe";
+  f.NextBtnClick();
+  ASSERT_EQ(w.view.ui.Boxes().size(), 1u);
+  EXPECT_EQ(w.view.ui.Boxes()[0].text, refusal);
+  EXPECT_EQ(w.view.ui.Boxes()[0].caption, DistributionErrorCaption);
+  EXPECT_EQ(w.view.ui.Boxes()[0].buttons, MsgButtons::Ok);
+  EXPECT_EQ(w.installs, 0);
+  EXPECT_EQ(w.view.page, ReviewPage);
+  w.Buttons(true, true, "Install", "Cancel");
+  // Once the folder is whole, the same button installs.
+  refusal.clear();
+  w.view.ui.Answer(MsgAnswer::Ok);
+  f.NextBtnClick();
+  EXPECT_EQ(w.installs, 1);
 }
 
 TEST(SetupForm, InstallDeclinedOrFailedStaysOnReview) {

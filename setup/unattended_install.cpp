@@ -66,6 +66,14 @@ int RunUnattendedInstall(const InstallChoices& sw, const Text& sourceFolder, Ins
       log.Write("Usage error: a first installation needs /ADDRESS= and /SERVER=");
       return ExitUsage;
     }
+    Text refusal = MissingProgramMessage(s.platform.files, c.sourceFolder, c.exeName);
+    if (!refusal.empty()) {
+      Text line = refusal;
+      for (char& ch : line)
+        if (ch == '\n') ch = ' ';
+      log.Write("Not installing: " + line);
+      return ExitStepFailed;
+    }
     if (!ForeignFolderAccepted(c, sourceFolder, sw.forceDir, s)) return ExitStepFailed;
     log.Write("Installing " + Text(ProductName) + " " + c.version + " from " + sourceFolder +
               " into " + c.appDir + (c.earlierInstall ? " (over an earlier installation)" : ""));

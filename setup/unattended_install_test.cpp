@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/command_line.h"
 #include "app/constants.h"
 #include "setup/memory_store_access.h"
@@ -212,6 +214,89 @@ TEST(UnattendedInstall, LogsEveryActionOnItsOwnTimedLine) {
     EXPECT_NE(m.logText.find(line), Text::npos) << line;
   EXPECT_NE(m.logText.find("T  Shortcut c:\\users\\jane\\start menu\\programs\\Pelmora\\Pelmora.LNK"),
             Text::npos);
+}
+
+// A distribution folder without the program would install nothing and say
+// it is done: refused before anything is made, whatever the folder holds.
+TEST(UnattendedInstall, ADistributionWithoutTheProgramIsRefused) {
+  for (Text source : {Text("C:\\Dist"), Text()}) {
+    Machine m;
+    MemoryFileSystem& fs = m.mem.files;
+    ASSERT_TRUE(fs.Delete("C:\\Dist\\PL.exe"));
+    int code = RunUnattendedInstall(
+        InstallChoicesOf(ParseSwitches(Mode::Setup, "C:\\Dist\\setup.exe", {"/S", "/ADDRESS=a@x.org", "/SERVER=h"})),
+        source, m.s);
+    EXPECT_EQ(code, ExitStepFailed) << source;
+    EXPECT_NE(m.logText.find("Not installing: The folder " +
+                             (source.empty() ? Text("(a folder") : source + " does not hold PL.exe")),
+              Text::npos)
+        << m.logText;
+    EXPECT_EQ(m.logText.find("Installation complete"), Text::npos);
+    EXPECT_FALSE(fs.DirectoryExists(kDest));
+    EXPECT_FALSE(m.mem.registry.KeyExists(ProductKey));
+    EXPECT_FALSE(m.mem.registry.KeyExists(UninstallEntryKey));
+    EXPECT_TRUE(m.mem.shell.shortcuts().empty());
+    // The distribution itself is as it was.
+    Text data;
+    EXPECT_TRUE(fs.ReadWholeFile("C:\\Dist\\setup.exe", &data) && data == "bytes of setup.exe");
+  }
+}
+
+// The copy step refuses on its own too, whoever runs the steps.
+TEST(UnattendedInstall, TheCopyStepRefusesADistributionWithoutTheProgram) {
+  Machine m;
+  ASSERT_TRUE(m.mem.files.Delete("C:\\Dist\\PL.exe"));
+  InstallContext c;
+  c.appDir = "C:\\Program Files\\Pelmora";
+  c.sourceFolder = "C:\\Dist";
+  EXPECT_FALSE(RunInstallSteps(c, m.s));
+  EXPECT_NE(m.logText.find("Copying program files: FAILED"), Text::npos) << m.logText;
+  EXPECT_FALSE(m.mem.files.DirectoryExists(kDest));
+  EXPECT_FALSE(m.mem.registry.KeyExists(ProductKey));
+}
+
+// Names outside the code page are none of the product's: left behind and
+// logged, never copied under their short forms; the rest installs as ever.
+TEST(UnattendedInstall, NamesOutsideTheCodePageAreLeftOutOfTheCopy) {
+  Machine m;
+  MemoryFileSystem& fs = m.mem.files;
+  ASSERT_TRUE(fs.MakeUnicodeEntry("C:\\Dist", "Łukasz notes.txt", false, "not ours"));
+  ASSERT_TRUE(fs.MakeUnicodeEntry("C:\\Dist", "王.dll", false, "not ours"));
+  ASSERT_EQ(m.Run({"/S", "/ADDRESS=a@x.org", "/SERVER=h"}), ExitDone);
+  for (std::string_view line : {"Not copied: C:\\Dist\\?ukasz notes.txt (its name is outside the system's code page)",
+                                "Not copied: C:\\Dist\\?.dll"})
+    EXPECT_NE(m.logText.find(line), Text::npos) << m.logText;
+  std::vector<DirEntry> installed, foreign;
+  ASSERT_TRUE(fs.List(Text(kDest) + "*.*", kAttrAll, &installed, &foreign));
+  EXPECT_TRUE(foreign.empty());
+  std::vector<Text> names;
+  for (const DirEntry& e : installed) names.push_back(e.name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<Text>{"License.txt", "PL.dbc", "PL.exe", "PL.ini", "QuickStart.rtf",
+                                      "ReadMe.txt", "UninstPL.exe"}));
+  // And they are still where they were.
+  std::vector<DirEntry> mine, left;
+  fs.List("C:\\Dist\\*.*", kAttrAll, &mine, &left);
+  EXPECT_EQ(left.size(), 2u);
+}
+
+// A shortcut that cannot be made leaves the installation going, and says so:
+// which one, where, and the error; the summary does not say "done".
+TEST(UnattendedInstall, ShortcutFailuresAreLoggedNotCalledDone) {
+  Machine m;
+  // A file where the group's folder would go: no shortcut can be saved.
+  ASSERT_TRUE(m.mem.files.WriteWholeFile(Text(kPrograms) + "\\Pelmora", "in the way"));
+  ASSERT_EQ(m.Run({"/S", "/ADDRESS=a@x.org", "/SERVER=h"}), ExitDone);
+  EXPECT_NE(m.logText.find("Creating program group: 5 of 5 shortcuts FAILED"), Text::npos) << m.logText;
+  EXPECT_EQ(m.logText.find("Creating program group: done"), Text::npos);
+  EXPECT_NE(m.logText.find("Shortcut Pelmora.LNK not made in c:\\users\\jane\\start menu\\programs\\Pelmora: error 0x8007"),
+            Text::npos)
+      << m.logText;
+  // Everything else is installed.
+  EXPECT_TRUE(m.mem.files.FileExists(Text(kDest) + "UninstPL.exe"));
+  EXPECT_TRUE(m.mem.registry.KeyExists(UninstallEntryKey));
+  Text data;
+  EXPECT_TRUE(m.mem.files.ReadWholeFile(Text(kPrograms) + "\\Pelmora", &data) && data == "in the way");
 }
 
 }  // namespace

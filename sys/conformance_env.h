@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "base/text.h"
 #include "sys/platform.h"
@@ -22,6 +23,9 @@ class ConformanceEnv {
   // that the file calls follow) to target; it goes when the environment ends,
   // target untouched. False when this platform cannot make one.
   virtual bool MakeFolderLink(const Text& link, const Text& target) = 0;
+  // Makes a file (or folder) in folder whose name is given in UTF-8, as a
+  // program with the system's Unicode calls can; false when it cannot.
+  virtual bool MakeUnicodeEntry(const Text& folder, std::string_view utf8_name, bool is_folder) = 0;
   // True for the Win32 implementation, false for the in-memory one.
   virtual bool real() const = 0;
   // Puts a program that waits until it is ended at image (a path in the

@@ -42,10 +42,20 @@ inline constexpr uint32_t kErrorInvalidName = 123;
 inline constexpr uint32_t kErrorDirNotEmpty = 145;
 inline constexpr uint32_t kErrorAlreadyExists = 183;
 inline constexpr uint32_t kErrorDirectory = 267;
+// A path or name the system's code page cannot hold, and that has no short
+// form it can: it cannot reach the 8-bit core at all.
+inline constexpr uint32_t kErrorNoUnicodeTranslation = 1113;
 
 struct DirEntry {
-  Text name;  // without folder, spelled as stored
+  // Without folder, spelled as stored; for a name the code page cannot hold,
+  // its short form, or empty when the volume keeps none.
+  Text name;
   uint32_t attributes = 0;
+  // The stored name lies outside the system's code page: no file of the
+  // product's, and never to be copied, deleted or named by a look-alike.
+  bool outside_code_page = false;
+  // Such a name for messages, with '?' for what the code page cannot hold.
+  Text shown;
   bool operator==(const DirEntry&) const = default;
 };
 
@@ -75,8 +85,10 @@ class FileSystem {
   // in the order the platform yields them, without "." and "..", leaving out
   // those ExcludedByMask(attributes, mask). False, with *out empty, when the
   // search cannot start (missing folder: 3; nothing matches: 2); true otherwise,
-  // even when the mask left nothing.
-  bool List(std::string_view pattern, uint32_t mask, std::vector<DirEntry>* out);
+  // even when the mask left nothing. Entries whose names the code page cannot
+  // hold are never in *out: they go to *foreign when it is given.
+  bool List(std::string_view pattern, uint32_t mask, std::vector<DirEntry>* out,
+            std::vector<DirEntry>* foreign = nullptr);
 
   // Creates one folder; false when it exists (183) or its parent does not (3).
   virtual bool MakeDirectory(std::string_view path) = 0;

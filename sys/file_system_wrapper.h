@@ -44,8 +44,12 @@ class FileSystemWrapper : public FileSystem {
  protected:
   FileSystem& inner() const { return in_; }
   bool FindMatches(std::string_view pattern, std::vector<DirEntry>* out) override {
-    // The inner listing already drops "." and ".."; an all-bits mask keeps the rest.
-    return in_.List(pattern, 0xFFFFFFFFu, out);
+    // The inner listing already drops "." and ".."; an all-bits mask keeps the
+    // rest, and the names outside the code page go on, still marked.
+    std::vector<DirEntry> foreign;
+    if (!in_.List(pattern, 0xFFFFFFFFu, out, &foreign)) return false;
+    out->insert(out->end(), foreign.begin(), foreign.end());
+    return true;
   }
 
  private:

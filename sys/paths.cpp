@@ -10,13 +10,19 @@ bool ExcludedByMask(uint32_t attributes, uint32_t mask) {
   return (attributes & ~mask & kExcluding) != 0;
 }
 
-bool FileSystem::List(std::string_view pattern, uint32_t mask, std::vector<DirEntry>* out) {
+bool FileSystem::List(std::string_view pattern, uint32_t mask, std::vector<DirEntry>* out,
+                      std::vector<DirEntry>* foreign) {
   out->clear();
+  if (foreign) foreign->clear();
   std::vector<DirEntry> all;
   if (!FindMatches(pattern, &all)) return false;
   for (DirEntry& e : all) {
     if (e.name == "." || e.name == "..") continue;
     if (ExcludedByMask(e.attributes, mask)) continue;
+    if (e.outside_code_page) {
+      if (foreign) foreign->push_back(std::move(e));
+      continue;
+    }
     out->push_back(std::move(e));
   }
   return true;

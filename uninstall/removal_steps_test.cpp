@@ -124,6 +124,35 @@ TEST(Removal, ProductFilesGoButDatabaseSubfoldersAndFolderStay) {
   EXPECT_TRUE(r.ui.Boxes().empty());
 }
 
+// A name outside the code page is none of the product's: it is not deleted,
+// whether it has a short form the listing could name it by or not.
+TEST(Removal, NamesOutsideTheCodePageSurvive) {
+  for (bool short_names : {true, false}) {
+    RemovalRun r;
+    r.m.files.AddDrive('D', short_names);
+    const Text d = "D:\\Pelmora\\";
+    r.App(d);
+    r.File(d + "readme.txt");
+    ASSERT_TRUE(r.m.files.MakeUnicodeEntry(d, "Łukasz's letters.txt", false, "hers"));
+    ASSERT_TRUE(r.m.files.MakeUnicodeEntry(d, "Дмитрий", true));
+    r.Go();
+    EXPECT_FALSE(r.m.files.FileExists(d + "readme.txt"));
+    EXPECT_FALSE(r.m.files.FileExists(d + "PL.exe"));
+    std::vector<DirEntry> mine, foreign;
+    ASSERT_TRUE(r.m.files.List(d + "*.*", kAttrAll, &mine, &foreign));
+    EXPECT_TRUE(mine.empty());
+    ASSERT_EQ(foreign.size(), 2u) << short_names;
+    for (const DirEntry& e : foreign) {
+      if (e.attributes & kAttrDirectory) continue;
+      EXPECT_EQ(e.shown, "?ukasz's letters.txt");
+      Text data;
+      if (short_names) {
+        EXPECT_TRUE(r.m.files.ReadWholeFile(d + e.name, &data) && data == "hers");
+      }
+    }
+  }
+}
+
 TEST(Removal, AppDirWithoutBackslashIsResolvedToTheFolder) {
   RemovalRun r;
   r.App("C:\\P");

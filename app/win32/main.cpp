@@ -21,6 +21,9 @@
 #include "sys/logging_platform.h"
 #include "sys/platform.h"
 #include "sys/ui.h"
+#include "base/win32/wide_path.h"
+
+#include <shellapi.h>
 #include "uninstall/unattended_removal.h"
 #include "uninstall/win32/uninst_dialog.h"
 
@@ -32,6 +35,28 @@ namespace {
 
 INT_PTR CALLBACK MainFormProc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
 
+// The arguments after the program's name, read in Unicode and split as the
+// system splits them, each converted without best fit; *inexact gets the
+// positions of those the code page could not hold.
+std::vector<Text> UnicodeArguments(std::vector<size_t>* inexact) {
+  std::vector<Text> args;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) return args;
+  for (int i = 1; i < count; ++i) {
+    Text arg;
+    if (!win32::NarrowText(wide[i], &arg)) inexact->push_back(args.size());
+    args.push_back(std::move(arg));
+  }
+  LocalFree(wide);
+  return args;
+}
+
+std::vector<Text>& Arguments() {
+  static std::vector<Text> args;
+  return args;
+}
+
 // The main window's whole life happens in its construction: it decides the
 // mode, runs that wizard modally as the wizard's owner, and posts the quit
 // message that ends the message loop as soon as it starts.
@@ -42,7 +67,7 @@ class TMainForm {
     if (!hwnd_) throw std::runtime_error("Cannot create the main window");
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(LoadIconA(app::Instance(), MAKEINTRESOURCEA(IDI_PELMORA))));
-    const char* firstArg = __argc > 1 ? __argv[1] : "";
+    Text firstArg = Arguments().empty() ? Text() : Arguments()[0];
     if (DecideMode(OwnModulePath(), firstArg) == Mode::Setup) {
       app::SetTitle(SetupTitle);
       RunSetupWizard(hwnd_);
@@ -115,7 +140,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace pel;
   app::SetInstance(instance);
   SetCurrentUi(&Win32UiInstance());
-  std::vector<Text> args(__argv + (__argc > 0 ? 1 : 0), __argv + __argc);
+  std::vector<size_t> inexact;
+  std::vector<Text>& args = Arguments();
+  args = UnicodeArguments(&inexact);
+  // The program's own path names the distribution folder: one that cannot
+  // come in exactly or by a short form would be another folder, or none.
+  if (OwnModulePath().empty()) {
+    std::wstring own(32768, L'\0');
+    own.resize(GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size())));
+    std::wstring text = L"This program cannot work from the folder\n" + own +
+                        L"\nbecause the system's code page cannot hold its name and the volume "
+                        L"gives it no short name. Copy it to another folder and start it there.";
+    bool silent = false;
+    for (const Text& a : args) silent = silent || AnsiUpperCase(a) == "/S";
+    if (!silent) MessageBoxW(nullptr, text.c_str(), L"Pelmora", MB_OK | MB_ICONERROR);
+    return ExitStepFailed;
+  }
   // A temporary copy of the uninstaller: the marker is its original's word, no switch.
   std::optional<CopyMarker> asCopy = TakeCopyMarker(args);
   Win32CopyHost copyHost(asCopy ? &*asCopy : nullptr);
@@ -130,8 +170,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return result;
   };
   Mode mode = DecideMode(OwnModulePath(), args.empty() ? "" : args[0]);
-  Switches sw = ParseSwitches(mode, OwnModulePath(), args);
+  Switches sw = ParseSwitches(mode, OwnModulePath(), args, inexact);
   int code = ExitDone;
+  // The wizard ignores what it does not know, but names no log by a look-alike.
+  if (!sw.silent && !sw.ok() && !inexact.empty()) {
+    CurrentUi().ShowMessage("Usage error: " + sw.error, mode == Mode::Setup ? SetupTitle : UninstallTitle,
+                            MsgButtons::Ok, MsgIcon::Error);
+    return finish(ExitDone);
+  }
   try {
     app::SetTitle(ProductName);
     if (sw.help) {

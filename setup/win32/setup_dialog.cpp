@@ -167,6 +167,7 @@ class WindowHooks final : public SetupHooks {
   Text BrowseForFolder(const Text&) override;
   void Beep() override;
   Text ForeignFile(const Text& folder) override;
+  Text DistributionRefusal() override;
   void Closing(const Text& folder, bool start) override;
 
  private:
@@ -217,6 +218,10 @@ void WindowHooks::Beep() { SystemBeep(w_.services.platform.shell, 0); }
 Text WindowHooks::ForeignFile(const Text& folder) {
   return FindForeignFile(w_.services.platform.files, w_.services.platform.registry, folder,
                          w_.form->SourceFolder());
+}
+
+Text WindowHooks::DistributionRefusal() {
+  return MissingProgramMessage(w_.services.platform.files, w_.form->SourceFolder(), w_.form->ExeName());
 }
 
 void WindowHooks::Closing(const Text& folder, bool start) {

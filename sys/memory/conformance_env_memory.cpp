@@ -40,6 +40,9 @@ class MemoryEnv final : public ConformanceEnv {
     for (const Text& p : held_) memory_.processes.Release(p);
     held_.clear();
   }
+  bool MakeUnicodeEntry(const Text& folder, std::string_view utf8_name, bool is_folder) override {
+    return memory_.files.MakeUnicodeEntry(folder, utf8_name, is_folder, "made elsewhere");
+  }
   bool MakeFolderLink(const Text& link, const Text& target) override {
     return memory_.files.MakeLink(WithoutTrailingBackslash(link), target, true);
   }

@@ -231,7 +231,7 @@ Text MemoryFileSystem::FinalPathName(std::string_view path) {
   Node* node = Resolve(path);
   if (node) node = Follow(node);
   if (!node) return Text();
-  return StoredSpelling(Path(node));
+  return Outgoing(node);
 }
 
 std::vector<Text> MemoryFileSystem::KnownFolders() { return known_folders_; }
@@ -249,7 +249,22 @@ Text MemoryFileSystem::Path(Node* node) {
 
 Text MemoryFileSystem::StoredSpelling(std::string_view path) {
   Node* node = Resolve(path);
-  return node ? Path(node) : Text();
+  return node ? Outgoing(node) : Text();
+}
+
+Text MemoryFileSystem::Outgoing(Node* node) {
+  bool foreign = false;
+  for (Node* n = node; n->parent; n = n->parent) foreign = foreign || !n->unicode_name.empty();
+  if (!foreign) return Path(node);
+  // As GetShortPathNameW gives it: every name that has a short form by it.
+  Text out;
+  for (Node* n = node; n->parent; n = n->parent) {
+    if (!n->unicode_name.empty() && n->short_name.empty()) return Fail(kErrorNoUnicodeTranslation), Text();
+    out = "\\" + (n->short_name.empty() ? n->name : n->short_name) + out;
+  }
+  Node* top = node;
+  while (top->parent) top = top->parent;
+  return Text(1, top->name[0]) + ":" + out;
 }
 
 MemoryFileSystem::Node* MemoryFileSystem::Follow(Node* node, int depth) {

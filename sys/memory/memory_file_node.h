@@ -17,6 +17,11 @@ struct MemoryFileSystem::Node {
   uint32_t attributes = 0;
   Text data;
   Text link_target;  // set only on a reparse point
+  // The name in UTF-8 when the code page cannot hold it; name is then this
+  // with a leading 0x01, which no 8-bit path can spell: only the short
+  // form reaches such an entry, as only it reaches one on Windows.
+  Text unicode_name;
+  bool no_short_names = false;  // on a drive root: the volume makes none
   int held = 0;      // opened elsewhere without sharing
   int running = 0;   // a program runs from it
   Node* parent = nullptr;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/narrow_path.h"
 #include "sys/paths.h"
 
 namespace pel {
@@ -39,12 +40,13 @@ bool MemoryFileSystem::Fail(uint32_t code) {
   return false;
 }
 
-bool MemoryFileSystem::AddDrive(char letter) {
+bool MemoryFileSystem::AddDrive(char letter, bool short_names) {
   letter = UpperAscii(letter);
   if (!IsLetter(letter) || drives_.count(letter)) return false;
   auto root = std::make_unique<Node>();
   root->name = Text(1, letter) + ":";
   root->attributes = kAttrDirectory;
+  root->no_short_names = !short_names;
   drives_[letter] = std::move(root);
   return true;
 }
@@ -55,7 +57,9 @@ MemoryFileSystem::Node* MemoryFileSystem::NewChild(Node* parent, std::string_vie
   node->name = Text(name);
   node->attributes = attributes;
   node->parent = parent;
-  if (!IsShortName(name)) {
+  const Node* root = parent;
+  while (root->parent) root = root->parent;
+  if (!IsShortName(name) && !root->no_short_names) {
     size_t dot = name.find_last_of('.');
     std::string_view base = dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
     std::string_view ext =
@@ -121,6 +125,16 @@ bool MemoryFileSystem::FindMatches(std::string_view pattern, std::vector<DirEntr
     }
   }
   for (auto& [key, child] : dir->children) {
+    if (!child->unicode_name.empty()) {
+      // Named by its short form, or by nothing; marked, and shown with '?'.
+      if (mask == "*" || mask == "*.*" ||
+          (!child->short_name.empty() && MatchesMask(child->short_name, mask))) {
+        DirEntry e{child->short_name, child->Reported(), true, Text()};
+        WesternCodePage().Narrow(Utf16FromUtf8(child->unicode_name), &e.shown);
+        out->push_back(std::move(e));
+      }
+      continue;
+    }
     if (MatchesMask(child->name, mask) ||
         (!child->short_name.empty() && MatchesMask(child->short_name, mask))) {
       out->push_back({child->name, child->Reported()});
@@ -280,8 +294,55 @@ bool MemoryFileSystem::MakeLink(std::string_view link, std::string_view target, 
 Text MemoryFileSystem::CurrentDirectory() {
   Text out = Text(1, current_drive_) + ":";
   if (current_.empty()) return out + "\\";
-  for (const Text& name : current_) out += "\\" + name;
-  return out;
+  bool foreign = false;
+  for (const Text& name : current_) {
+    out += "\\" + name;
+    foreign = foreign || name.starts_with('\x01');
+  }
+  if (!foreign) return out;
+  Node* node = Resolve(".");
+  return node ? Outgoing(node) : Text();
+}
+
+bool MemoryFileSystem::MakeUnicodeEntry(std::string_view folder, std::string_view utf8_name,
+                                        bool is_folder, std::string_view data) {
+  Node* parent = Resolve(folder);
+  if (parent) parent = Follow(parent);
+  if (!parent || !parent->IsFolder()) return Fail(kErrorPathNotFound);
+  WesternCodePage code_page;
+  Text narrow;
+  if (code_page.Narrow(Utf16FromUtf8(utf8_name), &narrow)) {
+    Node* node = NewChild(parent, narrow, is_folder ? kAttrDirectory : kAttrArchive);
+    node->data = Text(data);
+    return true;
+  }
+  // The short form keeps what it can of the name and '_' for each
+  // character outside ASCII, as the volume would.
+  Text ascii;
+  for (char16_t c : Utf16FromUtf8(utf8_name)) {
+    if (c >= 0xDC00 && c < 0xE000) continue;
+    ascii += c < 0x80 ? static_cast<char>(c) : '_';
+  }
+  Node* node = NewChild(parent, "\x01" + Text(utf8_name), is_folder ? kAttrDirectory : kAttrArchive);
+  node->unicode_name = Text(utf8_name);
+  node->data = Text(data);
+  node->short_name.clear();
+  const Node* root = parent;
+  while (root->parent) root = root->parent;
+  if (!root->no_short_names) {
+    size_t dot = ascii.find_last_of('.');
+    Text stem = ShortPart(dot == Text::npos ? ascii : ascii.substr(0, dot), 6);
+    Text ext = dot == Text::npos ? Text() : ShortPart(ascii.substr(dot + 1), 3);
+    if (stem.empty()) stem = "_";
+    for (int n = 1;; ++n) {
+      Text candidate = stem + "~" + std::to_string(n) + (ext.empty() ? "" : "." + ext);
+      if (!parent->Child(candidate)) {
+        node->short_name = candidate;
+        break;
+      }
+    }
+  }
+  return true;
 }
 
 bool MemoryFileSystem::ChangeDirectory(std::string_view path) {

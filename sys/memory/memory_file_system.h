@@ -54,8 +54,17 @@ class MemoryFileSystem final : public FileSystem {
   int64_t FileSize(std::string_view path) override;
   uint32_t LastError() const override { return last_error_; }
 
-  // Adds an empty drive (letter A to Z); false when it exists.
-  bool AddDrive(char letter);
+  // Adds an empty drive (letter A to Z); false when it exists. A volume
+  // without short names gives none to its long names, as NTFS can be set to.
+  bool AddDrive(char letter, bool short_names = true);
+  // Another program makes a file (or folder) in folder under a name given in
+  // UTF-8, as the system's Unicode calls can. A name the code page holds
+  // becomes an ordinary entry; any other can be reached only by its short
+  // form (none on a volume without short names), is listed as outside the
+  // code page, and makes every path through it come out by its short form
+  // or, without one, not at all (error 1113). False when folder is missing.
+  bool MakeUnicodeEntry(std::string_view folder, std::string_view utf8_name, bool is_folder,
+                        std::string_view data = {});
   // Creates path and every missing folder above it; false when a file is in the way.
   bool MakeDirectories(std::string_view path);
   // Makes link a reparse point naming target (which need not exist): a
@@ -93,6 +102,10 @@ class MemoryFileSystem final : public FileSystem {
   bool ParseVerbatim(std::string_view path, Parsed* parsed);
   // The full path of a node, names as stored, drive letter upper-case.
   Text Path(Node* node);
+  // The path of a node as the 8-bit calls give it: as stored when the code
+  // page holds every name, else its short form; empty, error 1113, when a
+  // name outside the code page has no short form.
+  Text Outgoing(Node* node);
   // The root of the drive path names, with path parsed into *parsed; nullptr
   // with the error recorded when it does not parse or the drive is missing.
   Node* ParsedRoot(std::string_view path, Parsed* parsed);

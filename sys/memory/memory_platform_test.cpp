@@ -247,5 +247,39 @@ TEST_F(MemoryPlatformTest, DdeRefusedTransactionReportsNotStarted) {
   EXPECT_TRUE(m.dde.commands().empty());
 }
 
+// The twin's own volume without short names: a name outside the code page
+// can then not reach the core at all, and says so rather than turn into another.
+TEST(MemoryFileSystem, AVolumeWithoutShortNamesGivesForeignNamesNoWayIn) {
+  MemoryFileSystem fs;
+  ASSERT_TRUE(fs.AddDrive('D', false));
+  ASSERT_TRUE(fs.MakeDirectories("D:\\Users"));
+  ASSERT_TRUE(fs.MakeUnicodeEntry("D:\\Users", "Łukasz", true));
+  ASSERT_TRUE(fs.MakeDirectories("D:\\Users\\A long plain name"));
+  std::vector<DirEntry> mine, foreign;
+  ASSERT_TRUE(fs.List("D:\\Users\\*", kAttrAll, &mine, &foreign));
+  ASSERT_EQ(foreign.size(), 1u);
+  EXPECT_EQ(foreign[0].name, "");
+  EXPECT_EQ(foreign[0].shown, "?ukasz");
+  // Plain long names keep no short form there either.
+  ASSERT_EQ(mine.size(), 1u);
+  EXPECT_EQ(fs.ShortPathName("D:\\Users\\A long plain name"), "D:\\Users\\A long plain name");
+  // No 8-bit spelling reaches it: not the best-fitted one, not the '?' one.
+  for (std::string_view p : {"D:\\Users\\Lukasz", "D:\\Users\\?ukasz", "D:\\Users\\_UKASZ~1"})
+    EXPECT_FALSE(fs.DirectoryExists(p)) << p;
+
+  // On the system drive the same name has a short form, and every path
+  // through it comes out by that form.
+  ASSERT_TRUE(fs.MakeDirectories("C:\\Users"));
+  ASSERT_TRUE(fs.MakeUnicodeEntry("C:\\Users", "Łukasz", true));
+  ASSERT_TRUE(fs.List("C:\\Users\\*", kAttrAll, &mine, &foreign));
+  ASSERT_EQ(foreign.size(), 1u);
+  EXPECT_EQ(foreign[0].name, "_UKASZ~1");
+  ASSERT_TRUE(fs.WriteWholeFile("C:\\Users\\_ukasz~1\\PL.exe", "MZ"));
+  EXPECT_EQ(fs.FinalPathName("C:\\Users\\_UKASZ~1\\PL.exe"), "C:\\Users\\_UKASZ~1\\PL.exe");
+  ASSERT_TRUE(fs.ChangeDirectory("C:\\Users\\_UKASZ~1"));
+  EXPECT_EQ(fs.CurrentDirectory(), "C:\\Users\\_UKASZ~1");
+  EXPECT_TRUE(fs.FileExists("PL.exe"));
+}
+
 }  // namespace
 }  // namespace pel

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sys/conformance_env.h"
+#include "base/win32/wide_path.h"
 #include "sys/paths.h"
 
 namespace pel {
@@ -45,30 +46,31 @@ bool RunHost(Text command_line) {
 }
 
 // Removes a tree whatever its attributes; only for the scratch area.
-void Scrub(const Text& folder) {
-  WIN32_FIND_DATAA data;
-  HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+// In Unicode: a name outside the code page is scrubbed too.
+void ScrubWide(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
     do {
-      Text name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      Text full = folder + name;
+      std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = folder + name;
       // A link is never entered: what it names is not the scratch area's.
       if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        RemoveDirectoryA(full.c_str()) || DeleteFileA(full.c_str());
+        RemoveDirectoryW(full.c_str()) || DeleteFileW(full.c_str());
         continue;
       }
-      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        Scrub(full + "\\");
+        ScrubWide(full + L"\\");
       } else {
-        DeleteFileA(full.c_str());
+        DeleteFileW(full.c_str());
       }
-    } while (FindNextFileA(find, &data));
+    } while (FindNextFileW(find, &data));
     FindClose(find);
   }
-  SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-  RemoveDirectoryA(folder.c_str());
+  SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryW(folder.c_str());
 }
 
 class Win32Env final : public ConformanceEnv {
@@ -79,7 +81,7 @@ class Win32Env final : public ConformanceEnv {
     char temp[MAX_PATH + 1] = {};
     GetTempPathA(MAX_PATH, temp);
     scratch_ = WithTrailingBackslash(temp) + "pel-sys-" + tag + "\\";
-    Scrub(scratch_);
+    ScrubWide(win32::Wide(scratch_));
     CreateDirectoryA(scratch_.c_str(), nullptr);
     key_ = "Software\\PelmoraConformance\\" + tag;
     RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
@@ -95,7 +97,7 @@ class Win32Env final : public ConformanceEnv {
         Sleep(50);
       }
     }
-    Scrub(scratch_);
+    ScrubWide(win32::Wide(scratch_));
     RegDeleteTreeA(HKEY_CURRENT_USER, key_.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\PelmoraConformance");
   }
@@ -145,6 +147,20 @@ class Win32Env final : public ConformanceEnv {
   void ReleaseHeld() override {
     for (HANDLE h : held_) CloseHandle(h);
     held_.clear();
+  }
+  bool MakeUnicodeEntry(const Text& folder, std::string_view utf8_name, bool is_folder) override {
+    std::wstring path = win32::Wide(WithTrailingBackslash(folder));
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8_name.data(), static_cast<int>(utf8_name.size()), nullptr, 0);
+    std::wstring name(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8_name.data(), static_cast<int>(utf8_name.size()), name.data(), n);
+    path += name;
+    if (is_folder) return CreateDirectoryW(path.c_str(), nullptr) != 0;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    WriteFile(f, "made elsewhere", 14, &put, nullptr);
+    CloseHandle(f);
+    return true;
   }
   // Wine cannot make a link through the Win32 calls, but shows a host link
   // as one; on Windows the system's own call makes it.

@@ -3,6 +3,7 @@
 
 #include "sys/win32/win32_handles.h"
 #include "sys/win32/win32_platform.h"
+#include "base/win32/wide_path.h"
 
 #include <shlobj.h>
 
@@ -10,16 +11,25 @@ namespace pel::win32 {
 
 namespace {
 
-// Asks a buffer-filling call for the size it needs, then fills a buffer of that
-// size plus one byte; empty text when either call fails or the answer grew.
+// Asks a buffer-filling W call for the size it needs, then fills a buffer of
+// that size plus one; empty when either call fails or the answer grew.
 template <typename Call>
-Text TwoStepText(Call call) {
+std::wstring TwoStepWide(Call call) {
   DWORD needed = call(nullptr, 0);
-  if (needed == 0) return Text();
-  std::vector<char> buffer(needed + 1, '\0');
+  if (needed == 0) return std::wstring();
+  std::vector<wchar_t> buffer(needed + 1, L'\0');
   DWORD got = call(buffer.data(), needed + 1);
-  if (got == 0 || got > needed) return Text();
-  return Text(buffer.data(), got);
+  if (got == 0 || got > needed) return std::wstring();
+  return std::wstring(buffer.data(), got);
+}
+
+// A path the system gave in Unicode, as the core may hold it (the one rule
+// of NarrowSystemPath); empty, error 1113 recorded, when it cannot come in.
+Text Incoming(std::wstring_view wide, uint32_t* error) {
+  if (wide.empty()) return Text();
+  NarrowedPath p = NarrowSystemPath(wide);
+  if (!p.ok()) *error = kErrorNoUnicodeTranslation;
+  return p.path;
 }
 
 }  // namespace
@@ -68,12 +78,24 @@ bool Win32FileSystem::SetAttributes(std::string_view path, uint32_t attributes) 
 
 bool Win32FileSystem::FindMatches(std::string_view pattern, std::vector<DirEntry>* out) {
   out->clear();
-  WIN32_FIND_DATAA data;
-  FindHandle find(FindFirstFileA(Text(pattern).c_str(), &data));
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileW(Wide(pattern).c_str(), &data));
   if (!find.valid()) return Failed();
   do {
-    out->push_back({Text(data.cFileName), data.dwFileAttributes});
-  } while (FindNextFileA(find.get(), &data));
+    DirEntry e;
+    e.attributes = data.dwFileAttributes;
+    if (!NarrowText(data.cFileName, &e.name)) {
+      // Not the product's, whatever it is: marked, and named only by a
+      // short form the code page holds exactly.
+      e.outside_code_page = true;
+      e.shown = e.name;
+      e.name.clear();
+      Text alternate;
+      if (data.cAlternateFileName[0] && NarrowText(data.cAlternateFileName, &alternate))
+        e.name = alternate;
+    }
+    out->push_back(std::move(e));
+  } while (FindNextFileW(find.get(), &data));
   return true;
 }
 
@@ -110,11 +132,17 @@ bool Win32FileSystem::Delete(std::string_view path) {
 }
 
 Text Win32FileSystem::ShortPathName(std::string_view path) {
-  Text long_path(path);
-  Text result = TwoStepText([&](char* buffer, DWORD size) {
-    return GetShortPathNameA(long_path.c_str(), buffer, size);
+  std::wstring long_path = Wide(path);
+  std::wstring wide = TwoStepWide([&](wchar_t* buffer, DWORD size) {
+    return GetShortPathNameW(long_path.c_str(), buffer, size);
   });
-  if (result.empty()) Failed();
+  if (wide.empty()) return Failed(), Text();
+  // A short form is the short form, or nothing: never a best-fitted one.
+  Text result;
+  if (!NarrowText(wide, &result)) {
+    last_error_ = kErrorNoUnicodeTranslation;
+    return Text();
+  }
   return result;
 }
 
@@ -126,24 +154,26 @@ Text Win32FileSystem::FinalPathName(std::string_view path) {
   // No access asked for: only the identity is wanted, and a folder opens only
   // with backup semantics. Links are followed because the flag to open the
   // link itself is not given.
-  FileHandle file(CreateFileA(Text(path).c_str(), 0,
+  FileHandle file(CreateFileW(Wide(path).c_str(), 0,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.valid()) return Failed(), Text();
   // Wine's call does not answer the size it needs when given no buffer; the
   // longest path the system has fits this one.
-  std::vector<char> buffer(32768 + 1, '\0');
-  DWORD got = GetFinalPathNameByHandleA(file.get(), buffer.data(),
+  std::vector<wchar_t> buffer(32768 + 1, L'\0');
+  DWORD got = GetFinalPathNameByHandleW(file.get(), buffer.data(),
                                         static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
-  Text result = got > 0 && got < buffer.size() ? Text(buffer.data(), got) : Text();
-  if (result.empty()) return Failed(), Text();
-  if (result.starts_with("\\\\?\\UNC\\")) {
-    result = "\\\\" + result.substr(8);
-  } else if (result.starts_with("\\\\?\\")) {
-    result = result.substr(4);
+  std::wstring wide = got > 0 && got < buffer.size() ? std::wstring(buffer.data(), got) : std::wstring();
+  if (wide.empty()) return Failed(), Text();
+  if (wide.starts_with(L"\\\\?\\UNC\\")) {
+    wide = L"\\\\" + wide.substr(8);
+  } else if (wide.starts_with(L"\\\\?\\")) {
+    wide = wide.substr(4);
   }
-  if (result.size() > 3 && result.back() == '\\') result.pop_back();
-  return result;
+  if (wide.size() > 3 && wide.back() == L'\\') wide.pop_back();
+  // Outside the code page the name comes by its short form: still this
+  // file's name, though no longer every name as stored.
+  return Incoming(wide, &last_error_);
 }
 
 std::vector<Text> Win32FileSystem::KnownFolders() {
@@ -151,9 +181,10 @@ std::vector<Text> Win32FileSystem::KnownFolders() {
   // Every shell folder number there is, the user's and all users' alike; the
   // ones this system does not have fail and are left out.
   for (int csidl = 0; csidl < 0x80; ++csidl) {
-    char path[MAX_PATH + 1] = "";
-    if (SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) && *path) {
-      folders.emplace_back(path);
+    wchar_t path[MAX_PATH + 1] = L"";
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) && *path) {
+      Text folder = Incoming(path, &last_error_);
+      if (!folder.empty()) folders.push_back(std::move(folder));
     }
   }
   // Those without a number of their own.
@@ -162,10 +193,8 @@ std::vector<Text> Win32FileSystem::KnownFolders() {
                                   &FOLDERID_Links, &FOLDERID_LocalAppDataLow}) {
     PWSTR wide = nullptr;
     if (SUCCEEDED(SHGetKnownFolderPath(*id, 0, nullptr, &wide)) && wide) {
-      char path[MAX_PATH * 2 + 1] = "";
-      if (WideCharToMultiByte(CP_ACP, 0, wide, -1, path, sizeof path, nullptr, nullptr) > 1) {
-        folders.emplace_back(path);
-      }
+      Text folder = Incoming(wide, &last_error_);
+      if (!folder.empty()) folders.push_back(std::move(folder));
     }
     CoTaskMemFree(wide);
   }
@@ -173,43 +202,49 @@ std::vector<Text> Win32FileSystem::KnownFolders() {
 }
 
 Text Win32FileSystem::WindowsDirectory() {
-  Text result = TwoStepText([](char* buffer, DWORD size) {
-    return static_cast<DWORD>(GetWindowsDirectoryA(buffer, size));
+  std::wstring wide = TwoStepWide([](wchar_t* buffer, DWORD size) {
+    return static_cast<DWORD>(GetWindowsDirectoryW(buffer, size));
   });
-  if (result.empty()) Failed();
-  return result;
+  if (wide.empty()) return Failed(), Text();
+  return Incoming(wide, &last_error_);
 }
 
 Text Win32FileSystem::SystemFolderPath(SystemFolder which) {
   if (which == SystemFolder::System) {
-    return TwoStepText([](char* buffer, DWORD size) {
-      return static_cast<DWORD>(GetSystemDirectoryA(buffer, size));
-    });
+    return Incoming(TwoStepWide([](wchar_t* buffer, DWORD size) {
+                      return static_cast<DWORD>(GetSystemDirectoryW(buffer, size));
+                    }),
+                    &last_error_);
   }
   int csidl = which == SystemFolder::ProgramFiles      ? CSIDL_PROGRAM_FILES
               : which == SystemFolder::ProgramFilesX86 ? CSIDL_PROGRAM_FILESX86
                                                        : CSIDL_PROFILE;
-  char path[MAX_PATH + 1] = "";
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return Text();
-  return Text(path);
+  wchar_t path[MAX_PATH + 1] = L"";
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return Text();
+  return Incoming(path, &last_error_);
 }
 
 Text Win32FileSystem::ExpandEnvironment(std::string_view text) {
   Text source(text);
-  Text result = TwoStepText([&](char* buffer, DWORD size) {
-    return ExpandEnvironmentStringsA(source.c_str(), buffer, size);
+  std::wstring wide_source = Wide(text);
+  std::wstring wide = TwoStepWide([&](wchar_t* buffer, DWORD size) {
+    return ExpandEnvironmentStringsW(wide_source.c_str(), buffer, size);
   });
   // The count includes the terminating zero.
-  while (!result.empty() && result.back() == '\0') result.pop_back();
-  return result.empty() && !source.empty() ? source : result;
+  while (!wide.empty() && wide.back() == L'\0') wide.pop_back();
+  if (wide.empty()) return source;
+  // A value the code page cannot hold comes by its short form when it is a
+  // path; otherwise the text stays unexpanded rather than become another.
+  Text result = Incoming(wide, &last_error_);
+  return result.empty() ? source : result;
 }
 
 Text Win32FileSystem::CurrentDirectory() {
-  Text result = TwoStepText([](char* buffer, DWORD size) {
-    return GetCurrentDirectoryA(size, buffer);
+  std::wstring wide = TwoStepWide([](wchar_t* buffer, DWORD size) {
+    return GetCurrentDirectoryW(size, buffer);
   });
-  if (result.empty()) Failed();
-  return result;
+  if (wide.empty()) return Failed(), Text();
+  return Incoming(wide, &last_error_);
 }
 
 bool Win32FileSystem::ChangeDirectory(std::string_view path) {

@@ -1,5 +1,6 @@
 // The real platform of the Windows build.
 #include "sys/win32/win32_platform.h"
+#include "base/win32/wide_path.h"
 
 #include <shlobj.h>
 
@@ -23,10 +24,9 @@ Platform& ActivePlatform() { return g_active ? *g_active : RealPlatform(); }
 void SetActivePlatform(Platform* platform) { g_active = platform; }
 
 Text SystemProgramsFolder() {
-  char path[MAX_PATH] = "";
-  return SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path))
-             ? Text(path)
-             : Text();
+  wchar_t path[MAX_PATH] = L"";
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, path))) return Text();
+  return win32::NarrowSystemPath(path).path;
 }
 
 }  // namespace pel

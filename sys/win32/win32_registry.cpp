@@ -3,6 +3,7 @@
 
 #include "sys/win32/win32_handles.h"
 #include "sys/win32/win32_platform.h"
+#include "base/win32/wide_path.h"
 
 namespace pel::win32 {
 
@@ -26,28 +27,44 @@ Text SystemText(LONG code) {
   return text;
 }
 
+Text NotInCodePageError(std::string_view name, std::string_view shown) {
+  return "The value '" + Text(name) + "' (" + Text(shown) +
+         ") holds characters the system's code page cannot hold";
+}
+
 class Win32Key final : public RegistryKey {
  public:
   explicit Win32Key(KeyHandle key) : key_(std::move(key)) {}
 
   RegText ReadString(std::string_view name) override {
-    Text n(name);
+    std::wstring n = Wide(name);
     DWORD type = 0;
     DWORD size = 0;
-    LONG r = RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type, nullptr, &size);
+    LONG r = RegQueryValueExW(key_.get(), n.c_str(), nullptr, &type, nullptr, &size);
     if (r == ERROR_FILE_NOT_FOUND) return {};
     if (r != ERROR_SUCCESS) return {Text(), SystemText(r)};
     if (type != REG_SZ && type != REG_EXPAND_SZ) return {Text(), InvalidDataTypeError(name)};
-    std::vector<char> buffer(size + 1, '\0');
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
     DWORD got = size;
-    r = RegQueryValueExA(key_.get(), n.c_str(), nullptr, &type,
+    r = RegQueryValueExW(key_.get(), n.c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(buffer.data()), &got);
     if (r != ERROR_SUCCESS) return {Text(), SystemText(r)};
     if (type != REG_SZ && type != REG_EXPAND_SZ) return {Text(), InvalidDataTypeError(name)};
     // A stored string may or may not carry its terminating zero.
-    Text value(buffer.data(), got);
-    while (!value.empty() && value.back() == '\0') value.pop_back();
-    return {value, Text()};
+    std::wstring wide(buffer.data(), got / sizeof(wchar_t));
+    while (!wide.empty() && wide.back() == L'\0') wide.pop_back();
+    Text value;
+    if (NarrowText(wide, &value)) return {value, Text()};
+    // A folder the code page cannot hold comes by its short form, as every
+    // path from the system does; any other such text is an error, never a
+    // best-fitted look-alike.
+    bool absolute = (wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\') ||
+                    wide.starts_with(L"\\\\");
+    if (absolute) {
+      NarrowedPath path = NarrowSystemPath(wide);
+      if (path.ok()) return {path.path, Text()};
+    }
+    return {Text(), NotInCodePageError(name, value)};
   }
 
   std::vector<Text> ValueNames() override {

@@ -11,6 +11,7 @@
 #include "sys/logging_platform.h"
 #include "sys/paths.h"
 #include "sys/platform.h"
+#include "base/win32/wide_path.h"
 
 namespace pel {
 namespace {
@@ -40,9 +41,11 @@ void ReopenLog(const std::optional<Text>& logPath) {
 }  // namespace
 
 Text Win32CopyHost::TempFolder() {
-  char buf[MAX_PATH + 1] = "";
-  DWORD n = GetTempPathA(sizeof buf, buf);
-  return n > 0 && n < sizeof buf ? Text(buf, n) : Text();
+  wchar_t buf[MAX_PATH + 1] = L"";
+  DWORD n = GetTempPathW(MAX_PATH + 1, buf);
+  if (n == 0 || n > MAX_PATH) return Text();
+  // Outside the code page: its short form, or no temporary copy at all.
+  return win32::NarrowSystemPath(std::wstring_view(buf, n)).path;
 }
 
 bool Win32CopyHost::SameEntry(std::string_view a, std::string_view b) {

@@ -237,8 +237,10 @@ TEST(CopyAllOrNothing, AKillBeforeAnyChangeIsPutRightByTheNextRunWhateverItsEnd)
       EXPECT_EQ(CopyProgramFiles(m.c, m.s), how == Rerun::Succeeds);
       // The earlier installation whole, byte for byte and bit for bit, or the new one.
       EXPECT_EQ(m.Dest(), how == Rerun::Succeeds || committed ? whole : earlier);
-      ASSERT_FALSE(m.ui.Boxes().empty() && how != Rerun::Succeeds);
-      if (how != Rerun::Succeeds) EXPECT_EQ(m.ui.Boxes().back().caption, "Copy Failed");
+      if (how != Rerun::Succeeds) {
+        ASSERT_FALSE(m.ui.Boxes().empty());
+        EXPECT_EQ(m.ui.Boxes().back().caption, "Copy Failed");
+      }
     }
   }
 }

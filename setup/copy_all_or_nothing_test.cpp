@@ -6,7 +6,7 @@
 #include <map>
 
 #include "app/constants.h"
-#include "setup/file_replacement.h"
+#include "sys/file_replacement.h"
 #include "setup/install_steps.h"
 #include "setup/memory_store_access.h"
 #include "sys/file_system_wrapper.h"
@@ -53,6 +53,9 @@ class FaultFiles final : public FileSystemWrapper {
   }
   bool WriteWholeFile(std::string_view p, std::string_view d) override {
     return Change("write", p) && in_.WriteWholeFile(p, d);
+  }
+  bool WriteFileDurably(std::string_view p, std::string_view d) override {
+    return Change("record", p) && in_.WriteFileDurably(p, d);
   }
   uint32_t LastError() const override { return own_error_ ? own_error_ : in_.LastError(); }
 
@@ -143,41 +146,217 @@ TEST(CopyAllOrNothing, AFileThatCannotBeCopiedOrPutInPlaceLeavesTheEarlierFolder
   }
 }
 
-TEST(CopyAllOrNothing, AStopAtAnyChangeLeavesNoFileCutShortAndTheNextRunCleansUp) {
-  Machine probe(true);
-  ASSERT_TRUE(CopyProgramFiles(probe.c, probe.s));
-  const int total = probe.faults.changes;
-  ASSERT_GT(total, 8);
-  for (int stop = 0; stop < total; ++stop) {
-    SCOPED_TRACE("stopped at change " + std::to_string(stop));
-    Machine m(true);
-    m.faults.stopAt = stop;
-    CopyProgramFiles(m.c, m.s);
-    const std::map<Text, std::vector<Text>> whole = {
-        {"uninstpl.exe", {"old bytes of UninstPL.exe", "new bytes of setup.exe"}},
-        {"pl.exe", {"old bytes of PL.exe", "new bytes of PL.exe"}},
-        {"license.txt", {"old bytes of License.txt", "new bytes of License.txt"}},
-        {"new.dll", {"new bytes of New.dll"}},
-        {"pl.ini", {"old bytes of PL.ini", "new template"}},
-        {"pl.dbc", {"old bytes of PL.dbc"}},
-        {"old.txt", {"old bytes of Old.txt"}}};
-    const Tree after = m.Dest();
-    int missing = 0;
-    for (const auto& [name, bytes] : after) {
-      if (IsTemp(name)) continue;
-      Text data = bytes.substr(0, bytes.rfind('|'));
-      ASSERT_TRUE(whole.count(name)) << name;
-      const std::vector<Text>& ok = whole.at(name);
-      EXPECT_NE(std::find(ok.begin(), ok.end(), data), ok.end()) << name << " holds " << data;
-    }
-    for (const char* name : {"uninstpl.exe", "pl.exe", "license.txt", "pl.ini", "pl.dbc"})
-      missing += after.count(name) ? 0 : 1;
-    EXPECT_LE(missing, 1);  // one file between its two moves, its old bytes under a temporary name
+const Text kWork = Text(kDest) + Text(FileReplacement::WorkFolder) + "\\";
+const Text kRecord = kWork + Text(FileReplacement::RecordName);
 
-    m.faults.stopAt = -1;
-    ASSERT_TRUE(CopyProgramFiles(m.c, m.s));
-    for (const auto& [name, bytes] : m.Dest()) EXPECT_FALSE(IsTemp(name)) << name;
-    EXPECT_EQ(m.Dest()["pl.exe"].substr(0, 19), "new bytes of PL.exe");
+// Every file's bytes in the product folder and its work folder, sorted: an
+// earlier file set aside is still one of them.
+std::vector<Text> AllBytes(MemoryFileSystem& fs) {
+  std::vector<Text> all;
+  for (const Text& where : {Text(kDest), kWork}) {
+    std::vector<DirEntry> entries;
+    fs.List(where + "*.*", kAttrAll, &entries);
+    for (const DirEntry& e : entries) {
+      Text data;
+      if (!(e.attributes & kAttrDirectory) && fs.ReadWholeFile(where + e.name, &data)) all.push_back(data);
+    }
+  }
+  std::sort(all.begin(), all.end());
+  return all;
+}
+
+bool HoldsEveryEarlierFile(MemoryFileSystem& fs) {
+  std::vector<Text> all = AllBytes(fs);
+  for (const char* name : {"UninstPL.exe", "PL.exe", "License.txt", "PL.ini", "PL.dbc", "Old.txt"})
+    if (!std::binary_search(all.begin(), all.end(), Text("old bytes of ") + name)) return false;
+  return true;
+}
+
+// How the run after a killed one ends.
+enum class Rerun { Succeeds, FailsOnLastFile, Cancelled };
+
+// The last file the copy takes from the distribution, as a reinstall lists it.
+Text LastSource() {
+  Machine probe(true);
+  Text last;
+  probe.faults.fail = [&](const Text& op, std::string_view path, std::string_view) {
+    if (op == "copy") last = AnsiLowerCase(ExtractFileName(path));
+    return false;
+  };
+  EXPECT_TRUE(CopyProgramFiles(probe.c, probe.s));
+  return last;
+}
+
+void FailLastFile(Machine& m, const Text& last, Rerun how) {
+  m.faults.fail = [last](const Text& op, std::string_view path, std::string_view) {
+    return op == "copy" && AnsiLowerCase(ExtractFileName(path)) == last;
+  };
+  if (how == Rerun::Cancelled) {
+    m.s.askRetry = true;
+    m.ui.Answer(MsgAnswer::Cancel);
+  }
+}
+
+TEST(CopyAllOrNothing, AKillBeforeAnyChangeIsPutRightByTheNextRunWhateverItsEnd) {
+  Machine probe(true);
+  const Tree earlier = probe.Dest();
+  // An earlier file leaves its place only once the record names where it goes.
+  int setAside = 0, commitAt = -1;
+  probe.faults.fail = [&](const Text& op, std::string_view to, std::string_view from) {
+    if (op == "delete" && AnsiSameText(to, kRecord)) commitAt = probe.faults.changes - 1;
+    if (op == "move" && AnsiSameText(FolderPart(from), kDest) && AnsiSameText(FolderPart(to), kWork)) {
+      ++setAside;
+      Text record;
+      EXPECT_TRUE(probe.mem.files.ReadWholeFile(kRecord, &record)) << from;
+      EXPECT_NE(record.find("|" + ExtractFileName(to) + "|" + ExtractFileName(from) + "\r\n"),
+                Text::npos)
+          << record;
+    }
+    return false;
+  };
+  ASSERT_TRUE(CopyProgramFiles(probe.c, probe.s));
+  EXPECT_EQ(setAside, 4);
+  ASSERT_GT(commitAt, 0);
+  const Tree whole = probe.Dest();
+  const int total = probe.faults.changes;
+  const Text last = LastSource();
+  ASSERT_GT(total, 12);
+  for (int stop = 0; stop <= total; ++stop) {
+    for (Rerun how : {Rerun::Succeeds, Rerun::FailsOnLastFile, Rerun::Cancelled}) {
+      SCOPED_TRACE("killed before change " + std::to_string(stop) + ", rerun " +
+                   std::to_string(static_cast<int>(how)));
+      Machine m(true);
+      m.faults.stopAt = stop;
+      CopyProgramFiles(m.c, m.s);
+      // Until the record goes, the earlier installation is the installation.
+      const bool committed = stop > commitAt;
+      ASSERT_TRUE(HoldsEveryEarlierFile(m.mem.files) || committed);
+      m.faults.stopAt = -1;
+      m.ui = ScriptedUi();
+      if (how != Rerun::Succeeds) FailLastFile(m, last, how);
+      EXPECT_EQ(CopyProgramFiles(m.c, m.s), how == Rerun::Succeeds);
+      // The earlier installation whole, byte for byte and bit for bit, or the new one.
+      EXPECT_EQ(m.Dest(), how == Rerun::Succeeds || committed ? whole : earlier);
+      if (how != Rerun::Succeeds) {
+        ASSERT_FALSE(m.ui.Boxes().empty());
+        EXPECT_EQ(m.ui.Boxes().back().caption, "Copy Failed");
+      }
+    }
+  }
+}
+
+TEST(CopyAllOrNothing, AnEarlierFileThatCannotGoBackStaysRecordedUntilARunCanPutItBack) {
+  const Text last = LastSource();
+  Machine probe(true);
+  const Tree earlier = probe.Dest();
+  int commitAt = -1;
+  probe.faults.fail = [&](const Text& op, std::string_view to, std::string_view) {
+    if (op == "delete" && AnsiSameText(to, kRecord)) commitAt = probe.faults.changes - 1;
+    return false;
+  };
+  ASSERT_TRUE(CopyProgramFiles(probe.c, probe.s));
+  const Tree whole = probe.Dest();
+  const int total = probe.faults.changes;
+  // Each earlier file in turn is held at its place (a scanner on the new
+  // file) whenever it is to go back: in the run's own roll-back, and in the
+  // next run after a kill at any change.
+  for (const char* held : {"UninstPL.exe", "PL.exe", "License.txt", "PL.ini"}) {
+    for (int stop = -1; stop <= total; ++stop) {
+      SCOPED_TRACE(Text(held) + (stop < 0 ? ", the run fails on its last file"
+                                          : ", killed before change " + std::to_string(stop)));
+      Machine m(true);
+      if (stop >= 0) {
+        m.faults.stopAt = stop;
+        CopyProgramFiles(m.c, m.s);
+        m.faults.stopAt = -1;
+      }
+      FailLastFile(m, last, Rerun::FailsOnLastFile);
+      auto lastFails = m.faults.fail;
+      bool refused = false;
+      m.faults.fail = [&](const Text& op, std::string_view to, std::string_view from) {
+        if (op == "move" && AnsiSameText(FolderPart(from), kWork) && AnsiSameText(ExtractFileName(to), held)) {
+          refused = true;
+          return true;
+        }
+        return lastFails(op, to, from);
+      };
+      m.sleeps = 0;
+      m.ui = ScriptedUi();
+      EXPECT_FALSE(CopyProgramFiles(m.c, m.s));
+      // Nothing is lost, and what could not go back is named and recorded.
+      const bool committed = stop > commitAt;
+      EXPECT_TRUE(HoldsEveryEarlierFile(m.mem.files) || committed);
+      if (refused) {
+        Text record;
+        ASSERT_TRUE(m.mem.files.ReadWholeFile(kRecord, &record));
+        EXPECT_NE(record.find("|" + Text(held) + "\r\n"), Text::npos) << record;
+        ASSERT_FALSE(m.ui.Boxes().empty());
+        EXPECT_EQ(m.ui.Boxes().back().caption, "Copy Failed");
+        EXPECT_NE(m.ui.Boxes().back().text.find("File: " + Text(kDest) + held), Text::npos)
+            << m.ui.Boxes().back().text;
+        EXPECT_GE(m.sleeps, FileReplacement::RestoreTries - 1);
+      }
+      // The next clean run puts everything back, then goes its own way.
+      for (Rerun how : {Rerun::FailsOnLastFile, Rerun::Succeeds}) {
+        m.faults.fail = nullptr;
+        m.ui = ScriptedUi();
+        if (how == Rerun::FailsOnLastFile) FailLastFile(m, last, how);
+        EXPECT_EQ(CopyProgramFiles(m.c, m.s), how == Rerun::Succeeds);
+        EXPECT_EQ(m.Dest(), how == Rerun::Succeeds || committed ? whole : earlier);
+      }
+    }
+  }
+}
+
+TEST(CopyAllOrNothing, ARecordThatCannotBeTrustedIsNeverApplied) {
+  struct Case {
+    const char* what;
+    const char* record;  // %s: the product folder
+  };
+  const Case cases[] = {
+      {"cut short", "Pelmora set-aside record 1\r\nfolder=%s\r\nset|~PLset1.tmp|PL.exe\r\n"},
+      {"not a record", "MZ\x90\x00 something else entirely"},
+      {"a damaged line", "Pelmora set-aside record 1\r\nfolder=%s\r\nset ~PLset1.tmp PL.exe\r\nend\r\n"},
+      {"a target outside the folder",
+       "Pelmora set-aside record 1\r\nfolder=%s\r\nset|~PLset1.tmp|..\\..\\Windows\\win.ini\r\nend\r\n"},
+      {"an added file outside the folder",
+       "Pelmora set-aside record 1\r\nfolder=%s\r\nnew|C:\\Windows\\win.ini\r\nend\r\n"},
+      {"a set-aside file outside its folder",
+       "Pelmora set-aside record 1\r\nfolder=%s\r\nset|..\\..\\..\\Windows\\win.ini|PL.exe\r\nend\r\n"},
+      {"a set-aside file it did not make",
+       "Pelmora set-aside record 1\r\nfolder=%s\r\nset|notes.txt|PL.exe\r\nend\r\n"},
+      {"another product folder",
+       "Pelmora set-aside record 1\r\nfolder=C:\\Other\\\r\nset|~PLset1.tmp|PL.exe\r\nend\r\n"},
+      {"a folder that is gone",
+       "Pelmora set-aside record 1\r\nfolder=C:\\Gone\\\r\nset|~PLset1.tmp|PL.exe\r\nend\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Machine m(true);
+    m.mem.files.MakeDirectories("C:\\Other");
+    m.mem.files.WriteWholeFile("C:\\Windows\\win.ini", "the system's own");
+    m.mem.files.MakeDirectories(kWork);
+    m.mem.files.WriteWholeFile(kWork + "~PLset1.tmp", "set aside");
+    m.mem.files.WriteWholeFile(kWork + "notes.txt", "a note");
+    Text record = c.record;
+    size_t at = record.find("%s");
+    if (at != Text::npos) record.replace(at, 2, kDest);
+    m.mem.files.WriteWholeFile(kRecord, record);
+    const Tree before = m.Dest();
+    const std::vector<Text> bytes = AllBytes(m.mem.files);
+    EXPECT_FALSE(CopyProgramFiles(m.c, m.s));
+    ASSERT_EQ(m.ui.Boxes().size(), 1u);
+    EXPECT_EQ(m.ui.Boxes()[0].caption, "Copy Failed");
+    EXPECT_NE(m.ui.Boxes()[0].text.find("cannot be used"), Text::npos);
+    EXPECT_NE(m.ui.Boxes()[0].text.find("File: " + kRecord), Text::npos) << m.ui.Boxes()[0].text;
+    // Not one byte moved, inside the folder or out; the record stays.
+    EXPECT_EQ(m.Dest(), before);
+    EXPECT_EQ(AllBytes(m.mem.files), bytes);
+    Text data;
+    EXPECT_TRUE(m.mem.files.ReadWholeFile(kRecord, &data));
+    EXPECT_EQ(data, record);
+    m.mem.files.ReadWholeFile("C:\\Windows\\win.ini", &data);
+    EXPECT_EQ(data, "the system's own");
   }
 }
 

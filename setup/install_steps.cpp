@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "app/constants.h"
-#include "setup/file_replacement.h"
+#include "sys/file_replacement.h"
 #include "sys/paths.h"
 #include "sys/services.h"
 
@@ -135,6 +135,22 @@ bool CopyProgramFiles(const InstallContext& c, InstallServices& s) {
 
   Text dest = WithTrailingBackslash(c.appDir);
   Text source = WithTrailingBackslash(c.sourceFolder);
+  auto copyFailed = [&](uint32_t code, const Text& file) {
+    Tell(s, "Copy Failed", "System Error: " + SystemErrorText(s.platform.shell, code) + "File: " + file);
+    return false;
+  };
+  // A run that was killed before it committed is put right before this one
+  // changes anything; what cannot be put right stays, and so does its record.
+  FileReplacement::Recovery earlier = FileReplacement::FinishInterrupted(fs, dest, s.sleep);
+  if (earlier.outcome == FileReplacement::Recovery::Outcome::Stuck)
+    return copyFailed(earlier.error, earlier.file);
+  if (!earlier.ok()) {
+    Tell(s, "Copy Failed",
+         "An interrupted installation left a record that cannot be used: " + earlier.why +
+             ".\nNothing has been changed.\nFile: " + earlier.record);
+    return false;
+  }
+
   std::vector<DirEntry> entries, foreign;
   fs.List(source + "*.*", kAttrAll, &entries, &foreign);
   // The product ships no such name: whatever it is, it is not copied, and
@@ -142,13 +158,15 @@ bool CopyProgramFiles(const InstallContext& c, InstallServices& s) {
   for (const DirEntry& e : foreign)
     if (s.log && !(e.attributes & kAttrDirectory))
       s.log->Write("Not copied: " + source + e.shown + " (its name is outside the system's code page)");
-  FileReplacement replacement(fs, dest);
+  FileReplacement replacement(fs, dest, s.sleep);
   auto put = [&](const Text& from, const Text& name, uint32_t attributes) {
     if (PutWithRetries(s, replacement, from, name, attributes)) return true;
     uint32_t code = replacement.LastError();
     // The earlier installation comes back whole before the user is told.
-    replacement.RollBack();
-    Tell(s, "Copy Failed", "System Error: " + SystemErrorText(s.platform.shell, code) + "File: " + from);
+    bool back = replacement.RollBack();
+    copyFailed(code, from);
+    // What could not be put back waits, recorded, for the next run.
+    if (!back) copyFailed(replacement.LastError(), replacement.StuckFile());
     return false;
   };
   for (const DirEntry& e : entries) {
@@ -163,14 +181,15 @@ bool CopyProgramFiles(const InstallContext& c, InstallServices& s) {
   if (fs.FileExists(ini) && !fs.FileExists(dbc) && !fs.FileExists(ChangeFileExt(dbc, PgpExt)) &&
       !put(ini, c.storeName, kNoAttributes))
     return false;
-  replacement.Commit();
+  if (!replacement.Commit()) return copyFailed(replacement.LastError(), replacement.StuckFile());
   return true;
 }
 
 bool WriteInstallRegistry(const InstallContext& c, InstallServices& s) {
   std::unique_ptr<RegistryKey> key = s.platform.registry.CreateKey(ProductKey);
-  if (!key) return true;
-  bool ok = key->WriteString(RegAppDir, WithoutTrailingBackslash(c.appDir)) &&
+  // A key that cannot be made is no installation: the removal would later
+  // find nothing installed. It fails as a refused value does.
+  bool ok = key && key->WriteString(RegAppDir, WithoutTrailingBackslash(c.appDir)) &&
             key->WriteString(RegVersion, c.version) &&
             (!c.groupWanted || key->WriteString(RegProgramGroup, ProductName)) &&
             (c.earlierInstall || (key->WriteInteger(RegWindowState, 0) &&

@@ -210,10 +210,35 @@ TEST_F(Install, RegistryRefusalStopsBeforeTheTemplates) {
   EXPECT_TRUE(Record(DefaultMessageKey, "C:\\Program Files\\Pelmora\\PL.dbc").Empty());
 }
 
-TEST_F(Install, UnopenableKeyWritesNothingAndGoesOn) {
-  mem.registry.RefuseOpen(ProductKey);
-  EXPECT_TRUE(WriteInstallRegistry(c, s));
-  EXPECT_TRUE(ui.Boxes().empty());
+TEST_F(Install, AProductKeyThatCannotBeOpenedOrCreatedIsARegistryError) {
+  // The key there but refused, or never made: either way nothing is
+  // recorded, so the installation must not say it is complete.
+  for (bool exists : {true, false}) {
+    SCOPED_TRACE(exists ? "key exists, refused" : "key cannot be created");
+    MemoryPlatform fresh;
+    ScriptedUi box;
+    MemoryStoreAccess st{fresh.files};
+    InstallServices svc{fresh.platform(), st, box, "C:\\DIST\\SETUP.dbc", [] { return Text(); }};
+    fresh.files.MakeDirectories("C:\\Dist");
+    fresh.files.WriteWholeFile("C:\\Dist\\PL.exe", "bytes");
+    fresh.registry.Put("Software\\Other", "Kept", {RegType::String, "other bytes"});
+    if (exists) fresh.registry.CreateKey(ProductKey);
+    fresh.registry.RefuseOpen(ProductKey);
+    EXPECT_FALSE(RunInstallSteps(c, svc));
+    ASSERT_EQ(box.Boxes().size(), 1u);
+    EXPECT_EQ(box.Boxes()[0].caption, "Registry Error");
+    EXPECT_EQ(box.Boxes()[0].text, "Unable to write to Win95 registry!\n\nEntries NOT saved!");
+    // The steps after it did not run: no database templates, no group.
+    StringList msg;
+    st.ReadSection(msg, DefaultMessageKey, "C:\\Program Files\\Pelmora\\PL.dbc");
+    EXPECT_TRUE(msg.Empty());
+    EXPECT_TRUE(fresh.shell.shortcuts().empty());
+    EXPECT_FALSE(fresh.registry.Get(UninstallEntryKey, "DisplayName"));
+    // What the copy put in place stays, as after any failed step, and the
+    // registry's other keys are untouched.
+    EXPECT_TRUE(fresh.files.FileExists("C:\\Program Files\\Pelmora\\PL.exe"));
+    EXPECT_EQ(fresh.registry.Get("Software\\Other", "Kept")->text, "other bytes");
+  }
 }
 
 TEST_F(Install, LockedDatabaseThrowsAfterTheRegistry) {

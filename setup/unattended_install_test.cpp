@@ -299,5 +299,33 @@ TEST(UnattendedInstall, ShortcutFailuresAreLoggedNotCalledDone) {
   EXPECT_TRUE(m.mem.files.ReadWholeFile(Text(kPrograms) + "\\Pelmora", &data) && data == "in the way");
 }
 
+TEST(UnattendedInstall, AnUnusableRecordOrAProductKeyThatCannotBeMadeEndsWithExit2) {
+  // A killed run's record of another folder: nothing moves, the log says why.
+  {
+    Machine m;
+    const Text work = Text(kDest) + "~PLset.tmp\\";
+    m.mem.files.MakeDirectories(work);
+    m.mem.files.WriteWholeFile(Text(kDest) + "PL.exe", "the earlier PL.exe");
+    m.mem.files.WriteWholeFile(work + "~PLset1.tmp", "set aside");
+    const Text record = "Pelmora set-aside record 1\r\nfolder=C:\\Dist\\\r\nnew|PL.exe\r\nend\r\n";
+    m.mem.files.WriteWholeFile(work + "~PLset.rec", record);
+    EXPECT_EQ(m.Run({"/S", "/ADDRESS=a@x.org", "/SERVER=s"}), ExitStepFailed);
+    Text data;
+    m.mem.files.ReadWholeFile(Text(kDest) + "PL.exe", &data);
+    EXPECT_EQ(data, "the earlier PL.exe");
+    m.mem.files.ReadWholeFile(work + "~PLset.rec", &data);
+    EXPECT_EQ(data, record);
+    EXPECT_NE(m.logText.find("it belongs to the folder C:\\Dist\\"), Text::npos) << m.logText;
+    EXPECT_EQ(m.Reg(ProductKey, "AppDir"), "<none>");
+  }
+  {
+    Machine m;
+    m.mem.registry.RefuseOpen(ProductKey);
+    EXPECT_EQ(m.Run({"/S", "/ADDRESS=a@x.org", "/SERVER=s"}), ExitStepFailed);
+    EXPECT_NE(m.logText.find("Registry Error"), Text::npos) << m.logText;
+    EXPECT_TRUE(m.mem.shell.shortcuts().empty());
+  }
+}
+
 }  // namespace
 }  // namespace pel

@@ -115,3 +115,68 @@ TEST_F(Replace, AProgramRunsFromItsImageByAnySpelling) {
 
 }  // namespace
 }  // namespace pel
+
+namespace pel {
+namespace {
+
+TEST_F(Replace, ADurableWriteReplacesWholeOrFailsLeavingTheFileAlone) {
+  ASSERT_TRUE(fs().WriteFileDurably(S("record.txt"), "first"));
+  EXPECT_EQ(Read("record.txt"), "first");
+  ASSERT_TRUE(fs().WriteFileDurably(S("record.txt"), "second, longer"));
+  EXPECT_EQ(Read("record.txt"), "second, longer");
+
+  ASSERT_TRUE(fs().SetAttributes(S("record.txt"), kAttrReadOnly));
+  EXPECT_FALSE(fs().WriteFileDurably(S("record.txt"), "third"));
+  EXPECT_EQ(fs().LastError(), kErrorAccessDenied);
+  EXPECT_EQ(Read("record.txt"), "second, longer");
+  ASSERT_TRUE(fs().SetAttributes(S("record.txt"), 0));
+  ASSERT_TRUE(fs().MakeDirectory(S("Folder")));
+  EXPECT_FALSE(fs().WriteFileDurably(S("Folder"), "x"));
+  EXPECT_TRUE(fs().DirectoryExists(S("Folder")));
+  EXPECT_FALSE(fs().WriteFileDurably(S("Missing\\record.txt"), "x"));
+  EXPECT_EQ(fs().LastError(), kErrorPathNotFound);
+  // Nothing is left beside it, whether it went through or not.
+  std::vector<DirEntry> entries;
+  fs().List(S("*.*"), kAttrAll, &entries);
+  EXPECT_EQ(entries.size(), 2u);
+}
+
+TEST_F(Replace, AFileIsKnownByItsIdentityNotByItsName) {
+  ASSERT_TRUE(fs().MakeDirectory(S("Long Folder Name")));
+  const Text file = S("Long Folder Name\\UninstPL.exe");
+  ASSERT_TRUE(fs().WriteWholeFile(file, "the original"));
+  FileIdentity original, again, other;
+  ASSERT_TRUE(fs().Identify(file, &original));
+  // Another spelling of the same file is the same file.
+  ASSERT_TRUE(fs().Identify(ShortPathName(fs(), file), &again));
+  EXPECT_EQ(again, original);
+  // A copy is another file; a rename keeps the file.
+  ASSERT_TRUE(fs().Copy(file, S("copy.exe"), true));
+  ASSERT_TRUE(fs().Identify(S("copy.exe"), &other));
+  EXPECT_NE(other.index, original.index);
+  EXPECT_EQ(other.volume, original.volume);
+  ASSERT_TRUE(fs().Move(file, S("moved.exe"), false));
+  ASSERT_TRUE(fs().Identify(S("moved.exe"), &again));
+  EXPECT_EQ(again, original);
+  EXPECT_FALSE(fs().Identify(file, &again));
+
+  // A new file at the old name is not deleted for the old one's identity.
+  ASSERT_TRUE(fs().WriteWholeFile(file, "a newer uninstaller"));
+  EXPECT_FALSE(fs().DeleteIdentified(file, original));
+  EXPECT_EQ(fs().LastError(), kErrorNotSameFile);
+  EXPECT_EQ(Read("Long Folder Name\\UninstPL.exe"), "a newer uninstaller");
+  // Nor is the same file once written to since.
+  ASSERT_TRUE(fs().WriteWholeFile(S("moved.exe"), "the original, rewritten"));
+  EXPECT_FALSE(fs().DeleteIdentified(S("moved.exe"), original));
+  EXPECT_EQ(Read("moved.exe"), "the original, rewritten");
+  // The very file, unchanged, goes, by any spelling.
+  ASSERT_TRUE(fs().Identify(S("moved.exe"), &again));
+  EXPECT_TRUE(fs().DeleteIdentified(ShortPathName(fs(), S("moved.exe")), again));
+  EXPECT_FALSE(fs().FileExists(S("moved.exe")));
+  EXPECT_FALSE(fs().DeleteIdentified(S("moved.exe"), again));
+  EXPECT_EQ(fs().LastError(), kErrorFileNotFound);
+  EXPECT_EQ(Read("copy.exe"), "the original");
+}
+
+}  // namespace
+}  // namespace pel

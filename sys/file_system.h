@@ -20,6 +20,9 @@ inline constexpr uint32_t kAttrNormal = 128;  // a file with no other bit set
 // A junction, symbolic link or other reparse point: what it names lies
 // elsewhere, possibly outside the tree being walked.
 inline constexpr uint32_t kAttrReparsePoint = 0x400;
+// Bits a folder often carries besides the folder bit on a Windows volume.
+inline constexpr uint32_t kAttrCompressed = 0x800;
+inline constexpr uint32_t kAttrNotContentIndexed = 0x2000;
 inline constexpr uint32_t kAttrAll = 63;      // the listing mask that excludes nothing
 inline constexpr uint32_t kNoAttributes = 0xFFFFFFFFu;
 
@@ -45,6 +48,19 @@ inline constexpr uint32_t kErrorDirectory = 267;
 // A path or name the system's code page cannot hold, and that has no short
 // form it can: it cannot reach the 8-bit core at all.
 inline constexpr uint32_t kErrorNoUnicodeTranslation = 1113;
+// The file at a path is not the one a call was given the identity of.
+inline constexpr uint32_t kErrorNotSameFile = 1006;
+
+// Which file a path opens, and whether it has changed: the volume and the
+// file's number on it, which no other file shares while it exists and which
+// a rename keeps, with its size and last write.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  int64_t size = -1;
+  uint64_t written = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
 
 struct DirEntry {
   // Without folder, spelled as stored; for a name the code page cannot hold,
@@ -63,6 +79,13 @@ struct DirEntry {
 // mask: the hidden, system, volume and folder bits exclude unless the mask has
 // them; read-only and archive never exclude.
 bool ExcludedByMask(uint32_t attributes, uint32_t mask);
+
+// A folder to walk: the folder bit, whatever else is set (read-only, not
+// content indexed, compressed), but no link, which leads elsewhere.
+inline bool IsPlainFolder(uint32_t attributes) {
+  return attributes != kNoAttributes && (attributes & kAttrDirectory) &&
+         !(attributes & kAttrReparsePoint);
+}
 
 // Paths are 8-bit ANSI in the Windows form; names compare without regard to
 // case and keep their spelling. No method throws or shows anything; a failing
@@ -139,10 +162,23 @@ class FileSystem {
   // Creates or replaces a file with these bytes; false when its folder is
   // missing (3) or it is read-only or a folder (5).
   virtual bool WriteWholeFile(std::string_view path, std::string_view data) = 0;
+  // Replaces or creates a file with these bytes in one step, on the disk
+  // before it returns: after a power cut or a kill at any moment the path
+  // holds its earlier bytes or these, never a part. Fails as WriteWholeFile.
+  virtual bool WriteFileDurably(std::string_view path, std::string_view data) = 0;
   // Reads a whole file; false (and *data empty) when it cannot be read.
   virtual bool ReadWholeFile(std::string_view path, Text* data) = 0;
   // The size of a file in bytes; -1 when it is missing or a folder.
   virtual int64_t FileSize(std::string_view path) = 0;
+
+  // The identity of the existing file path opens (links followed); false
+  // when it cannot be opened.
+  virtual bool Identify(std::string_view path, FileIdentity* out) = 0;
+  // Deletes the file at path only while it is the file of that identity,
+  // unchanged: checked on the handle that deletes it, so a file put there
+  // since, or the same one written since, stays (kErrorNotSameFile). Fails
+  // otherwise as Delete.
+  virtual bool DeleteIdentified(std::string_view path, const FileIdentity& identity) = 0;
 
   // The Windows error code of the most recent failed operation on this object.
   virtual uint32_t LastError() const = 0;

@@ -37,7 +37,14 @@ class FileSystemWrapper : public FileSystem {
   bool WriteWholeFile(std::string_view p, std::string_view data) override {
     return in_.WriteWholeFile(p, data);
   }
+  bool WriteFileDurably(std::string_view p, std::string_view data) override {
+    return in_.WriteFileDurably(p, data);
+  }
   bool ReadWholeFile(std::string_view p, Text* data) override { return in_.ReadWholeFile(p, data); }
+  bool Identify(std::string_view p, FileIdentity* out) override { return in_.Identify(p, out); }
+  bool DeleteIdentified(std::string_view p, const FileIdentity& id) override {
+    return in_.DeleteIdentified(p, id);
+  }
   int64_t FileSize(std::string_view p) override { return in_.FileSize(p); }
   uint32_t LastError() const override { return in_.LastError(); }
 

@@ -35,6 +35,12 @@ class LoggingFiles final : public FileSystemWrapper {
   bool WriteWholeFile(std::string_view p, std::string_view data) override {
     return Note(in_.WriteWholeFile(p, data), "Wrote " + Text(p));
   }
+  bool WriteFileDurably(std::string_view p, std::string_view data) override {
+    return Note(in_.WriteFileDurably(p, data), "Wrote " + Text(p));
+  }
+  bool DeleteIdentified(std::string_view p, const FileIdentity& id) override {
+    return Note(in_.DeleteIdentified(p, id), "Deleted " + Text(p));
+  }
 
  private:
   bool Note(bool ok, const Text& what) {

@@ -75,10 +75,10 @@ bool DeleteTreeAt(FileSystem& fs, Text path) {
     // and a file system that keeps it (Wine's) then finds each entry without
     // searching the folder for it, which made large folders quadratic.
     Text full = path + e.name;
-    // Exactly the folder bit: a folder that is also read-only, hidden, a
-    // junction and so on is never entered, only "deleted" as a file (which
-    // fails). A folder link is removed as the link it is, never walked.
-    if (e.attributes == kAttrDirectory) {
+    // A folder by its folder bit: read-only, hidden, compressed or not
+    // indexed, it is still a folder. A folder link is removed as the link it
+    // is, never walked.
+    if (IsPlainFolder(e.attributes)) {
       folders.push_back(std::move(full));
     } else if ((e.attributes & kAttrReparsePoint) && (e.attributes & kAttrDirectory)) {
       folderLinks.push_back(std::move(full));

@@ -8,6 +8,7 @@
 
 #include "app/constants.h"
 #include "app/database_files.h"
+#include "sys/file_replacement.h"
 #include "sys/paths.h"
 #include "sys/services.h"
 #include "uninstall/folder_guard.h"
@@ -35,7 +36,7 @@ void Pause(TUninstWiz& wiz, RemovalServices& s) {
 }
 
 struct Listing {
-  std::vector<Text> folders;  // exactly the folder attribute
+  std::vector<Text> folders;  // the folder bit, no link
   std::vector<DirEntry> files;  // everything else, name as a full path
 };
 
@@ -50,7 +51,7 @@ Listing ListFolder(FileSystem& fs, const Text& folder) {
     // but a file system that keeps case (Wine's) finds the listed spelling
     // without searching the folder for every file.
     Text full = folder + e.name;
-    if (e.attributes == kAttrDirectory) {
+    if (IsPlainFolder(e.attributes)) {
       l.folders.push_back(std::move(full));
     } else {
       l.files.push_back({std::move(full), e.attributes});
@@ -76,6 +77,22 @@ const ResolvedFolder* Deletable(RemovalServices& s, std::string_view component,
                      MsgButtons::Ok, MsgIcon::Warning);
   }
   return nullptr;
+}
+
+// A setup run killed before it committed left earlier files set aside in the
+// product folder: they come back before anything goes. When they cannot,
+// nothing goes, and the next run of either program finishes the job.
+bool EarlierCopyFinished(RemovalServices& s, const ResolvedFolder& folder) {
+  FileReplacement::Recovery r =
+      FileReplacement::FinishInterrupted(s.platform.files, folder.Path(), s.sleep);
+  if (r.ok()) return true;
+  Text what = r.outcome == FileReplacement::Recovery::Outcome::Stuck
+                  ? "the file " + r.file + " cannot be put back"
+                  : "its record " + r.record + " cannot be used: " + r.why;
+  s.ui.ShowMessage("An interrupted installation left files set aside in " + folder.Path() + ", and " +
+                       what + ".\nThe program files are left as they are.",
+                   UninstallTitle, MsgButtons::Ok, MsgIcon::Warning);
+  return false;
 }
 
 }  // namespace
@@ -196,6 +213,7 @@ void RemovePelmora(TUninstWiz& wiz, RemovalServices& s) {
   RemoveProgramGroup(wiz, s);
   const ResolvedFolder* folder = Deletable(s, ProductName, wiz.AppDir(), wiz.Folders().app,
                                            PelmoraPrograms, wiz.Folders().appProgram);
+  if (folder && !EarlierCopyFinished(s, *folder)) folder = nullptr;
   if (folder) DeleteAppFiles(s.platform.files, *folder);
   Log(wiz, "   program files...done");
   Pause(wiz, s);

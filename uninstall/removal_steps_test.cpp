@@ -201,7 +201,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(MixCase{"PoolAndKeys", {"pool", "keys"}, true, true},
                       MixCase{"OnlyUpperCasePool", {"POOL"}, false, true},
                       MixCase{"NoSubfolders", {}, false, true},
-                      MixCase{"OddSubfolderAttributes", {"pool", "odd"}, true, false}),
+                      // A read-only folder is a folder: it stays, and so does the Mix folder.
+                      MixCase{"OddSubfolderAttributes", {"pool", "odd"}, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Removal, PoolLinksGoAsLinksNeverFollowed) {

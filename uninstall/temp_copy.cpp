@@ -86,7 +86,7 @@ int RemoveStaleCopies(FileSystem& fs, std::string_view temp) {
   int removed = 0;
   for (const DirEntry& f : folders) {
     // A link is not followed: what it leads to is not ours.
-    if (f.attributes != kAttrDirectory || !IsCopyFolderName(f.name)) continue;
+    if (!IsPlainFolder(f.attributes) || !IsCopyFolderName(f.name)) continue;
     Text folder = base + f.name + "\\";
     std::vector<DirEntry> inside;
     fs.List(folder + "*.*", kAttrAll, &inside);
@@ -145,7 +145,12 @@ void DiscardTempCopy(FileSystem& fs, const TempCopy& copy) {
 class OriginalWatch::Files final : public FileSystemWrapper {
  public:
   Files(FileSystem& inner, CopyHost& host, Text original)
-      : FileSystemWrapper(inner), in_(inner), host_(host), original_(std::move(original)) {}
+      : FileSystemWrapper(inner), in_(inner), host_(host), original_(std::move(original)) {
+    // The original still runs and waits for the copy: no one can have put
+    // another file at its path yet.
+    FileIdentity id;
+    if (in_.Identify(original_, &id)) identity = id;
+  }
 
   bool Delete(std::string_view p) override {
     bool ok = in_.Delete(p);
@@ -156,6 +161,7 @@ class OriginalWatch::Files final : public FileSystemWrapper {
   }
 
   bool wanted = false;
+  std::optional<FileIdentity> identity;
 
  private:
   FileSystem& in_;
@@ -169,20 +175,32 @@ OriginalWatch::OriginalWatch(Platform& inner, CopyHost& host, Text original)
                                                                 inner.processes})) {}
 OriginalWatch::~OriginalWatch() = default;
 bool OriginalWatch::originalWanted() const { return files_->wanted; }
+const std::optional<FileIdentity>& OriginalWatch::originalIdentity() const {
+  return files_->identity;
+}
 
 void FinishTempCopy(FileSystem& fs, CopyHost& host, const CopyMarker& marker, bool deleteOriginal,
-                    std::string_view ownExe, int code, ActionLog& log) {
+                    const std::optional<FileIdentity>& identity, std::string_view ownExe, int code,
+                    ActionLog& log) {
   // The original waits for the code before it ends, and only then can its
   // file be deleted: the order is the point.
   host.ReportToParent(code);
   if (!host.WaitForParent(ParentWaitMs)) log.Write("The uninstaller " + marker.original + " has not ended");
-  if (deleteOriginal) {
+  if (deleteOriginal && !identity) {
+    log.Write("Deleted " + marker.original +
+              " FAILED: it could not be opened when the removal began; it stays");
+  } else if (deleteOriginal) {
     for (int waited = 0;; waited += RetryStepMs) {
-      if (fs.Delete(marker.original)) {
+      if (fs.DeleteIdentified(marker.original, *identity)) {
         log.Write("Deleted " + marker.original);
         break;
       }
       if (fs.LastError() == kErrorFileNotFound || fs.LastError() == kErrorPathNotFound) break;
+      if (fs.LastError() == kErrorNotSameFile) {
+        log.Write("Deleted " + marker.original +
+                  " FAILED: another file stands there since the removal began; it stays");
+        break;
+      }
       // Still held: a virus scanner, or the original still ending.
       if (waited >= OriginalRetryMs) {
         log.Write("Deleted " + marker.original + " FAILED" + Error(fs) + "; it stays");

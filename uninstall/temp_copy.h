@@ -104,6 +104,9 @@ class OriginalWatch {
   Platform& platform() { return *platform_; }
   // True once the removal tried to delete the original and could not.
   bool originalWanted() const;
+  // The original as it was when the copy started: the only file the copy
+  // will delete at its path. nullopt when it could not be opened then.
+  const std::optional<FileIdentity>& originalIdentity() const;
 
  private:
   class Files;
@@ -114,8 +117,11 @@ class OriginalWatch {
 // The copy's end: hands code to the original, waits for it to end, deletes
 // it (when wanted) retrying for a few seconds, and leaves its own folder to
 // the next start or restart, since the copy cannot delete itself. Lines go to log.
+// Only the very file of identity goes, unchanged: one put at its path since
+// (a setup run at once after the removal) stays, and the log says why.
 void FinishTempCopy(FileSystem& fs, CopyHost& host, const CopyMarker& marker, bool deleteOriginal,
-                    std::string_view ownExe, int code, ActionLog& log);
+                    const std::optional<FileIdentity>& identity, std::string_view ownExe, int code,
+                    ActionLog& log);
 
 inline constexpr uint32_t ParentWaitMs = 10000;
 inline constexpr int OriginalRetryMs = 5000;

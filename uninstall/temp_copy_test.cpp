@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/constants.h"
 #include "sys/logging_platform.h"
 #include "sys/memory/memory_platform.h"
@@ -33,6 +35,7 @@ struct Host final : CopyHost {
   bool WaitForParent(uint32_t) override {
     events.push_back("wait");
     if (heldUntil == 0) files.SetAttributes(kOriginal, kAttrArchive);
+    if (onParentEnd) onParentEnd();
     return true;
   }
   bool RemoveAtRestart(std::string_view path) override {
@@ -44,6 +47,7 @@ struct Host final : CopyHost {
   Text temp = Text(kTemp);
   int slept = 0;
   int heldUntil = 0;  // ms of retries after the parent's end until the original is free; -1 never
+  std::function<void()> onParentEnd;  // what another program does the moment the original ends
   std::vector<Text> events, atRestart;
 };
 
@@ -168,6 +172,7 @@ struct CopyRun {
   ActionLog log{std::make_unique<TextLogSink>(&logText), [] { return Text("T"); }};
   LoggingUi ui{silent, log};
   CopyMarker marker{7, 9, Text(kOriginal)};
+  std::function<void()> beforeFinish;  // what happens while the copy waits for its original
 
   // The copy's whole run: the removal through the watch, then its end.
   int Run(std::string_view original) {
@@ -175,7 +180,8 @@ struct CopyRun {
     w.m.files.SetAttributes(kOriginal, kAttrReadOnly);
     OriginalWatch watch(w.m.platform(), w.host, Text(original));
     int code = RunUnattendedRemoval(false, watch.platform(), ui, log);
-    FinishTempCopy(w.m.files, w.host, marker, watch.originalWanted(),
+    if (beforeFinish) beforeFinish();
+    FinishTempCopy(w.m.files, w.host, marker, watch.originalWanted(), watch.originalIdentity(),
                    Text(kTemp) + "\\PelmoraUninstall-1\\UninstPL.exe", code, log);
     return code;
   }
@@ -219,6 +225,57 @@ TEST(TempCopy, TheOriginalGoesOnceItHasEndedAndOnlyWhenTheRemovalWantedIt) {
     EXPECT_EQ(r.w.host.atRestart,
               (std::vector<Text>{Text(kTemp) + "\\PelmoraUninstall-1\\UninstPL.exe",
                                  Text(kTemp) + "\\PelmoraUninstall-1"}));
+  }
+}
+
+TEST(TempCopy, AFilePutAtTheOriginalsPathSinceItStartedIsNeverDeleted) {
+  // A script runs the removal and then setup at once: by the time the copy
+  // deletes its original, a new uninstaller may stand at that path.
+  struct Case {
+    const char* name;
+    std::function<void(MemoryFileSystem&)> meanwhile;
+    const char* atPath;     // the bytes at the original's path afterwards; nullptr: nothing
+    const char* elsewhere;  // where the original went, when it was moved; its bytes stay
+  };
+  const Text aside = Text(kApp) + "\\old-uninstaller.exe";
+  const Case cases[] = {
+      {"deleted and put anew",
+       [](MemoryFileSystem& f) {
+         f.Delete(kOriginal);
+         f.WriteWholeFile(kOriginal, "the new UninstPL.exe");
+       },
+       "the new UninstPL.exe", nullptr},
+      {"moved aside, a new one in its place",
+       [&](MemoryFileSystem& f) {
+         f.Move(kOriginal, aside, false);
+         f.WriteWholeFile(kOriginal, "the new UninstPL.exe");
+       },
+       "the new UninstPL.exe", "UninstPL.exe"},
+      {"overwritten where it stands",
+       [](MemoryFileSystem& f) { f.WriteWholeFile(kOriginal, "the new UninstPL.exe, longer"); },
+       "the new UninstPL.exe, longer", nullptr},
+      {"left as it was", [](MemoryFileSystem&) {}, nullptr, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CopyRun r;
+    r.w.host.onParentEnd = [&] { c.meanwhile(r.w.m.files); };
+    EXPECT_EQ(r.Run(kOriginal), ExitDone) << r.logText;
+    Text data;
+    EXPECT_EQ(r.w.m.files.ReadWholeFile(kOriginal, &data), c.atPath != nullptr) << r.logText;
+    if (c.atPath) {
+      EXPECT_EQ(data, c.atPath);
+      EXPECT_NE(r.logText.find("another file stands there since the removal began; it stays"),
+                Text::npos)
+          << r.logText;
+    }
+    if (c.elsewhere) {
+      ASSERT_TRUE(r.w.m.files.ReadWholeFile(aside, &data));
+      EXPECT_EQ(data, c.elsewhere);
+    }
+    // Only program files went: the database and the user's folder stay.
+    EXPECT_TRUE(r.w.m.files.FileExists(Text(kApp) + "\\PL.dbc"));
+    EXPECT_TRUE(r.w.m.files.DirectoryExists(Text(kApp) + "\\Mail"));
   }
 }
 

@@ -166,7 +166,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   auto finish = [&](int result) {
     if (asCopy)
       FinishTempCopy(RealPlatform().files, copyHost, *asCopy, watch->originalWanted(),
-                     OwnModulePath(), result, ProcessLog());
+                     watch->originalIdentity(), OwnModulePath(), result, ProcessLog());
     return result;
   };
   Mode mode = DecideMode(OwnModulePath(), args.empty() ? "" : args[0]);

@@ -24,6 +24,8 @@ struct MemoryFileSystem::Node {
   bool no_short_names = false;  // on a drive root: the volume makes none
   int held = 0;      // opened elsewhere without sharing
   int running = 0;   // a program runs from it
+  uint64_t index = 0;    // the file's number on its volume; a move keeps it
+  uint64_t written = 0;  // counts the writes, as a last-write time would
   Node* parent = nullptr;
   std::map<Text, std::unique_ptr<Node>> children;  // by lower-cased name
 

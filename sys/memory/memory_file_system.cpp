@@ -47,6 +47,7 @@ bool MemoryFileSystem::AddDrive(char letter, bool short_names) {
   root->name = Text(1, letter) + ":";
   root->attributes = kAttrDirectory;
   root->no_short_names = !short_names;
+  root->index = next_index_++;  // the volume's serial number
   drives_[letter] = std::move(root);
   return true;
 }
@@ -56,6 +57,7 @@ MemoryFileSystem::Node* MemoryFileSystem::NewChild(Node* parent, std::string_vie
   auto node = std::make_unique<Node>();
   node->name = Text(name);
   node->attributes = attributes;
+  node->index = next_index_++;
   node->parent = parent;
   const Node* root = parent;
   while (root->parent) root = root->parent;
@@ -101,8 +103,18 @@ uint32_t MemoryFileSystem::Attributes(std::string_view path) {
 bool MemoryFileSystem::SetAttributes(std::string_view path, uint32_t attributes) {
   Node* node = Resolve(path);
   if (!node) return false;
-  constexpr uint32_t kSettable = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
-  node->attributes = (attributes & kSettable) | (node->attributes & kAttrDirectory);
+  // As SetFileAttributes takes them: compression is no attribute one sets.
+  constexpr uint32_t kSettable =
+      kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrNotContentIndexed;
+  constexpr uint32_t kKept = kAttrDirectory | kAttrReparsePoint | kAttrCompressed;
+  node->attributes = (attributes & kSettable) | (node->attributes & kKept);
+  return true;
+}
+
+bool MemoryFileSystem::MarkCompressed(std::string_view path) {
+  Node* node = Resolve(path);
+  if (!node) return false;
+  node->attributes |= kAttrCompressed;
   return true;
 }
 
@@ -203,6 +215,7 @@ bool MemoryFileSystem::Copy(std::string_view from, std::string_view to, bool fai
   }
   target->data = source->data;
   target->attributes = source->attributes | kAttrArchive;
+  ++target->written;
   return true;
 }
 
@@ -251,6 +264,8 @@ bool MemoryFileSystem::Move(std::string_view from, std::string_view to, bool rep
   moved->data = std::move(source->data);
   moved->link_target = source->link_target;
   moved->running = source->running;
+  moved->index = source->index;
+  moved->written = source->written;
   moved->children = std::move(source->children);
   for (auto& [key, child] : moved->children) child->parent = moved;
   source->parent->children.erase(AnsiLowerCase(source->name));
@@ -375,7 +390,36 @@ bool MemoryFileSystem::WriteWholeFile(std::string_view path, std::string_view da
     node = NewChild(parent, name, kAttrArchive);
   }
   node->data = Text(data);
+  ++node->written;
   return true;
+}
+
+// Every call here is whole at once, so a durable write is an ordinary one.
+bool MemoryFileSystem::WriteFileDurably(std::string_view path, std::string_view data) {
+  return WriteWholeFile(path, data);
+}
+
+bool MemoryFileSystem::Identify(std::string_view path, FileIdentity* out) {
+  Node* node = Resolve(path);
+  if (node) node = Follow(node);
+  if (!node) return false;
+  if (node->held) return Fail(kErrorSharingViolation);
+  Node* root = node;
+  while (root->parent) root = root->parent;
+  *out = {root->index, node->index, node->IsFolder() ? 0 : static_cast<int64_t>(node->data.size()),
+          node->written};
+  return true;
+}
+
+bool MemoryFileSystem::DeleteIdentified(std::string_view path, const FileIdentity& identity) {
+  // A link is never the file it names: it is what the handle would open.
+  Node* node = Resolve(path);
+  if (!node) return false;
+  if (node->held) return Fail(kErrorSharingViolation);
+  FileIdentity now;
+  if (!node->link_target.empty() || !Identify(path, &now) || !(now == identity))
+    return Fail(kErrorNotSameFile);
+  return Delete(path);
 }
 
 bool MemoryFileSystem::ReadWholeFile(std::string_view path, Text* data) {

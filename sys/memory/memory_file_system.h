@@ -50,7 +50,10 @@ class MemoryFileSystem final : public FileSystem {
   Text CurrentDirectory() override;
   bool ChangeDirectory(std::string_view path) override;
   bool WriteWholeFile(std::string_view path, std::string_view data) override;
+  bool WriteFileDurably(std::string_view path, std::string_view data) override;
   bool ReadWholeFile(std::string_view path, Text* data) override;
+  bool Identify(std::string_view path, FileIdentity* out) override;
+  bool DeleteIdentified(std::string_view path, const FileIdentity& identity) override;
   int64_t FileSize(std::string_view path) override;
   uint32_t LastError() const override { return last_error_; }
 
@@ -85,6 +88,9 @@ class MemoryFileSystem final : public FileSystem {
   bool SetHeld(std::string_view path, bool on);
   bool SetRunning(std::string_view path, bool on);
   bool IsHeld(std::string_view path);
+  // Compresses a file or folder, as the volume's own compression does: the
+  // entry then reports the compressed bit, which SetAttributes keeps.
+  bool MarkCompressed(std::string_view path);
   // The full path of an existing entry with every name spelled as stored
   // (drive letter upper-case); empty when missing.
   Text StoredSpelling(std::string_view path);
@@ -127,6 +133,7 @@ class MemoryFileSystem final : public FileSystem {
   std::map<SystemFolder, Text> system_folders_;
   std::map<Text, Text> environment_;  // by lower-cased name
   std::vector<Text> known_folders_;
+  uint64_t next_index_ = 1;
 };
 
 // True when a name is a valid 8.3 name, which keeps its own spelling as its short form.

@@ -60,13 +60,20 @@ TEST_F(MemoryPlatformTest, DeleteTreeEntersLongFoldersThroughShortNames) {
   EXPECT_TRUE(m.files.DirectoryExists("C:\\Mix"));
 }
 
-TEST_F(MemoryPlatformTest, DeleteTreeLeavesAJunctionLikeFolderAlone) {
-  // Any bit besides the folder bit keeps DeleteTree from entering an entry.
+TEST_F(MemoryPlatformTest, DeleteTreeEntersAMarkedFolderButNeverAJunction) {
+  // Other bits besides the folder bit leave a folder a folder; only a link
+  // is left as what it is, its target untouched.
   ASSERT_TRUE(m.files.MakeDirectories("C:\\T\\Hidden"));
-  ASSERT_TRUE(m.files.WriteWholeFile("C:\\T\\Hidden\\keep", "k"));
-  ASSERT_TRUE(m.files.SetAttributes("C:\\T\\Hidden", kAttrHidden));
-  EXPECT_FALSE(DeleteTree(m.files, *ResolveFolder(m.files, "C:\\T").folder));
-  EXPECT_TRUE(m.files.FileExists("C:\\T\\Hidden\\keep"));
+  ASSERT_TRUE(m.files.MakeDirectories("C:\\Elsewhere"));
+  ASSERT_TRUE(m.files.WriteWholeFile("C:\\T\\Hidden\\gone", "g"));
+  ASSERT_TRUE(m.files.WriteWholeFile("C:\\Elsewhere\\keep", "k"));
+  ASSERT_TRUE(m.files.SetAttributes("C:\\T\\Hidden", kAttrHidden | kAttrNotContentIndexed));
+  ASSERT_TRUE(m.files.MakeLink("C:\\T\\Link", "C:\\Elsewhere", true));
+  ASSERT_TRUE(m.files.SetAttributes("C:\\T\\Link", kAttrHidden));
+  EXPECT_EQ(m.files.Attributes("C:\\T\\Link"), kAttrDirectory | kAttrReparsePoint | kAttrHidden);
+  EXPECT_TRUE(DeleteTree(m.files, *ResolveFolder(m.files, "C:\\T").folder));
+  EXPECT_FALSE(m.files.DirectoryExists("C:\\T"));
+  EXPECT_TRUE(m.files.FileExists("C:\\Elsewhere\\keep"));
 }
 
 TEST_F(MemoryPlatformTest, DrivesRootsAndRelativePaths) {

@@ -271,6 +271,79 @@ bool Win32FileSystem::WriteWholeFile(std::string_view path, std::string_view dat
   return true;
 }
 
+bool Win32FileSystem::WriteFileDurably(std::string_view path, std::string_view data) {
+  if (ReadOnlyTarget(path)) return false;
+  // The bytes go to a name beside it and reach the disk; one rename that
+  // itself reaches the disk then puts them in place whole.
+  Text side = Text(path) + ".new";
+  {
+    FileHandle file(CreateFileA(side.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    if (!file.valid()) return Failed();
+    while (!data.empty()) {
+      DWORD chunk = data.size() > 0x10000000u ? 0x10000000u : static_cast<DWORD>(data.size());
+      DWORD written = 0;
+      if (!WriteFile(file.get(), data.data(), chunk, &written, nullptr) || written == 0) {
+        Failed();
+        file = FileHandle();
+        DeleteFileA(side.c_str());
+        return false;
+      }
+      data.remove_prefix(written);
+    }
+    if (!FlushFileBuffers(file.get())) {
+      Failed();
+      file = FileHandle();
+      DeleteFileA(side.c_str());
+      return false;
+    }
+  }
+  if (MoveFileExA(side.c_str(), Text(path).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  Failed();
+  DeleteFileA(side.c_str());
+  return false;
+}
+
+namespace {
+
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& i) {
+  return {i.dwVolumeSerialNumber, (uint64_t{i.nFileIndexHigh} << 32) | i.nFileIndexLow,
+          static_cast<int64_t>((uint64_t{i.nFileSizeHigh} << 32) | i.nFileSizeLow),
+          (uint64_t{i.ftLastWriteTime.dwHighDateTime} << 32) | i.ftLastWriteTime.dwLowDateTime};
+}
+
+}  // namespace
+
+bool Win32FileSystem::Identify(std::string_view path, FileIdentity* out) {
+  FileHandle h(CreateFileA(Text(path).c_str(), 0,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) return Failed();
+  *out = IdentityOf(info);
+  return true;
+}
+
+bool Win32FileSystem::DeleteIdentified(std::string_view path, const FileIdentity& identity) {
+  if (ReadOnlyTarget(path)) return false;
+  // The link itself is opened, never what it names: a link is not the file.
+  FileHandle h(CreateFileA(Text(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!h.valid()) return Failed();
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h.get(), &info)) return Failed();
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+      !(IdentityOf(info) == identity)) {
+    last_error_ = kErrorNotSameFile;
+    return false;
+  }
+  FILE_DISPOSITION_INFO gone{TRUE};
+  return SetFileInformationByHandle(h.get(), FileDispositionInfo, &gone, sizeof gone) || Failed();
+}
+
 bool Win32FileSystem::ReadWholeFile(std::string_view path, Text* data) {
   data->clear();
   FileHandle file(CreateFileA(Text(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

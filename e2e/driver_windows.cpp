@@ -38,16 +38,28 @@ int ControlId(const std::string& name) {
   Fail("unknown control " + name);
 }
 
+// A control of the window itself, or of one of its pages (child dialogs).
+HWND ControlIn(HWND dialog, int id) {
+  if (HWND h = GetDlgItem(dialog, id)) return h;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char cls[8] = "";
+    GetClassNameA(c, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") == 0)
+      if (HWND h = GetDlgItem(c, id)) return h;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 HWND Control(const std::string& name) {
   if (!g_dialog) Fail("no current window");
   // A wizard makes a page's controls after its first page is drawn: wait
   // for them as a person would wait for the window to settle.
-  HWND h = GetDlgItem(g_dialog, ControlId(name));
+  HWND h = ControlIn(g_dialog, ControlId(name));
   for (int waited = 0; !h && waited < 3000 && IsWindow(g_dialog); waited += 20) {
     Sleep(20);
-    h = GetDlgItem(g_dialog, ControlId(name));
+    h = ControlIn(g_dialog, ControlId(name));
   }
   if (!h) Fail("no control " + name);
   return h;

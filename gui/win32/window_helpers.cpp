@@ -1,16 +1,26 @@
-// Small Win32 helpers the wizards' dialogs share: exact placement, pages, fonts, rich text.
-#include "app/win32/window_helpers.h"
+// Small Win32 helpers the wizards' windows share: placing and fonts at the display's scaling, pages, rich text.
+#include "gui/win32/window_helpers.h"
 
 #include <richedit.h>
+
+#include "gui/scale.h"
 
 namespace pel {
 namespace {
 
-RECT PlaceRect(const ControlPlace& p, POINT origin) {
-  int x = p.page < 0 ? p.x : origin.x + p.x;
-  int y = p.page < 0 ? p.y : origin.y + p.y;
-  return {x, y, x + p.w, y + p.h};
-}
+// The templates' font: every dialog of the program is drawn in it.
+constexpr const char* kDialogFace = "MS Sans Serif";
+constexpr int kDialogPoints = 8;
+// The system's outline face drawn like it, at any size.
+constexpr const char* kOutlineFace = "Microsoft Sans Serif";
+// Where a control tells which font it was given, for those that look at
+// it from outside the program (the fit checks of the end-to-end tests): the
+// face as a global atom, the character height and average width in pixels
+// (0: the face's own) and the precision it was asked with (outline only, or any).
+constexpr const char* kFaceProp = "FontFace";
+constexpr const char* kHeightProp = "FontHeight";
+constexpr const char* kPrecisionProp = "FontPrecision";
+constexpr const char* kWidthProp = "FontWidth";
 
 bool IsCheckBox(HWND control) {
   char cls[16] = "";
@@ -20,52 +30,110 @@ bool IsCheckBox(HWND control) {
   return type == BS_AUTOCHECKBOX || type == BS_CHECKBOX;
 }
 
+template <class F>
+F UserCall(const char* name) {
+  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+}
+
+HFONT CreateFace(const char* face, int pixelHeight, DWORD precision, int width = 0) {
+  return CreateFontA(-pixelHeight, width, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, precision,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+struct Measure {
+  int em = 0;     // the characters' height, without their accents' room
+  int width = 0;  // their average width
+  bool outline = false;
+};
+Measure MeasureFont(HDC dc, HFONT f) {
+  HGDIOBJ old = SelectObject(dc, f);
+  TEXTMETRICA tm = {};
+  bool measured = GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  if (!measured) return {};
+  return {tm.tmHeight - tm.tmInternalLeading, tm.tmAveCharWidth, (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0};
+}
+
+bool Near(int v, int want, int slack) { return v >= want - slack && v <= want + slack; }
+
+// The face at that character height. An outline face scales as it is asked.
+// A face drawn in fixed bitmap sizes (the templates' own is one) comes in the
+// sizes of the system's scaling only, and its larger sizes are not its small
+// ones enlarged: when what comes is not the design's proportions (those of
+// the template's font the dialog manager made at the system's scaling, ref)
+// at the height asked, the system's outline face is taken at that height and
+// at the width those proportions give, so that the window's texts keep the
+// design's line breaks on any display.
+HFONT MakeFont(HDC dc, const char* face, int pixelHeight, Measure ref) {
+  HFONT f = CreateFace(face, pixelHeight, OUT_DEFAULT_PRECIS);
+  if (!f || !dc) return f;
+  Measure m = MeasureFont(dc, f);
+  if (m.em <= 0 || m.outline) return f;
+  int width = ref.em > 0 ? gui::MulDivRound(ref.width, pixelHeight, ref.em) : m.width;
+  if (Near(m.em, pixelHeight, 1) && Near(m.width, width, width / 16 + 1)) return f;
+  HFONT outline = CreateFace(kOutlineFace, pixelHeight, OUT_TT_ONLY_PRECIS, width);
+  if (!outline) return f;
+  DeleteObject(f);
+  return outline;
+}
+
+void Record(HWND control, HFONT font) {
+  LOGFONTA lf = {};
+  if (!GetObjectA(font, sizeof lf, &lf)) return;
+  SetPropA(control, kFaceProp, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GlobalAddAtomA(lf.lfFaceName))));
+  SetPropA(control, kHeightProp, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight)));
+  SetPropA(control, kPrecisionProp, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(lf.lfOutPrecision)));
+  SetPropA(control, kWidthProp, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(lf.lfWidth)));
+}
+
 }  // namespace
 
-void PlaceControls(HWND dlg, std::span<const ControlPlace> places, POINT pageOrigin, int clientW,
-                   int clientH) {
-  RECT r = {0, 0, clientW, clientH};
-  AdjustWindowRectEx(&r, GetWindowLongA(dlg, GWL_STYLE), FALSE, GetWindowLongA(dlg, GWL_EXSTYLE));
-  int w = r.right - r.left, h = r.bottom - r.top;
-  int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
-  SetWindowPos(dlg, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-  for (const ControlPlace& p : places) PlaceControl(dlg, p, pageOrigin);
+int WindowDpi(HWND hwnd) {
+  // Known only where the system scales per display (10 and later).
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  if (auto forWindow = UserCall<GetDpiForWindowFn>("GetDpiForWindow"))
+    if (UINT dpi = forWindow(hwnd)) return gui::UsableDpi(static_cast<int>(dpi));
+  HDC screen = GetDC(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return gui::UsableDpi(dpi);
 }
 
-void PlaceControl(HWND dlg, const ControlPlace& p, POINT pageOrigin) {
-  HWND control = GetDlgItem(dlg, p.id);
-  if (!control) return;  // a page not made yet
-  RECT c = PlaceRect(p, pageOrigin);
-  if (p.w == 0 || p.h == 0) {
+void DisableSystemDialogScaling(HWND dlg) {
+  using Fn = BOOL(WINAPI*)(HWND, int, int);
+  constexpr int kDisableAll = 1;  // DDC_DISABLE_ALL
+  if (auto set = UserCall<Fn>("SetDialogDpiChangeBehavior")) set(dlg, kDisableAll, kDisableAll);
+}
+
+void SizeClient(HWND dlg, SIZE client, int dpi, bool centre) {
+  RECT r = {0, 0, gui::Scale(client.cx, dpi), gui::Scale(client.cy, dpi)};
+  DWORD style = GetWindowLongA(dlg, GWL_STYLE), exStyle = GetWindowLongA(dlg, GWL_EXSTYLE);
+  // The frame around the client area is the display's, at its own scaling.
+  using Fn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  auto forDpi = UserCall<Fn>("AdjustWindowRectExForDpi");
+  if (!forDpi || !forDpi(&r, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (centre) {
+    int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    SetWindowPos(dlg, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    SetWindowPos(dlg, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void PlaceControls(HWND parent, std::span<const ControlPlace> places, int page, int dpi) {
+  for (const ControlPlace& p : places) {
+    if (p.page != page) continue;
+    HWND control = GetDlgItem(parent, p.id);
+    if (!control) continue;
     RECT now;
     GetWindowRect(control, &now);
-    if (p.w == 0) c.right = c.left + (now.right - now.left);
-    if (p.h == 0) c.bottom = c.top + (now.bottom - now.top);
+    // A label sized to its text keeps that size until it is measured again.
+    int w = p.w ? gui::Scale(p.w, dpi) : now.right - now.left;
+    int h = p.h ? gui::Scale(p.h, dpi) : now.bottom - now.top;
+    MoveWindow(control, gui::Scale(p.x, dpi), gui::Scale(p.y, dpi), w, h, FALSE);
   }
-  MoveWindow(control, c.left, c.top, c.right - c.left, c.bottom - c.top, FALSE);
-}
-
-void AutoSizeLabels(HWND dlg, std::span<const ControlPlace> places, POINT pageOrigin) {
-  // One device context for all: each one taken costs the display a round trip.
-  HDC dc = GetDC(dlg);
-  HGDIOBJ original = GetCurrentObject(dc, OBJ_FONT);
-  for (const ControlPlace& p : places) {
-    if (p.w != 0 && p.h != 0) continue;
-    HWND control = GetDlgItem(dlg, p.id);
-    if (!control) continue;  // a page not made yet
-    Text text = ControlText(control);
-    HGDIOBJ font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-    SelectObject(dc, font ? font : original);  // none: the system font, as in its own context
-    RECT m = {0, 0, 0, 0};
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &m, DT_CALCRECT | DT_SINGLELINE);
-    if (IsCheckBox(control)) m.right += GetSystemMetrics(SM_CXMENUCHECK) + 8;
-    RECT c = PlaceRect(p, pageOrigin);
-    int w = p.w ? p.w : m.right;
-    int h = p.h ? p.h : m.bottom;
-    MoveWindow(control, c.left, c.top, w, h, FALSE);
-  }
-  SelectObject(dc, original);
-  ReleaseDC(dlg, dc);
 }
 
 const ControlPlace* FindPlace(std::span<const ControlPlace> places, int id) {
@@ -74,10 +142,118 @@ const ControlPlace* FindPlace(std::span<const ControlPlace> places, int id) {
   return nullptr;
 }
 
-void ShowPageControls(HWND dlg, std::span<const ControlPlace> places, int page) {
-  for (const ControlPlace& p : places)
-    if (HWND control = p.page >= 0 ? GetDlgItem(dlg, p.id) : nullptr)
-      ShowWindow(control, p.page == page ? SW_SHOW : SW_HIDE);
+DialogFonts::~DialogFonts() { Release(); }
+
+void DialogFonts::Release() {
+  for (const Given& g : given_) DeleteObject(g.font);
+  given_.clear();
+  if (ownDialog_) DeleteObject(dialog_);
+  dialog_ = nullptr;
+  ownDialog_ = false;
+}
+
+void DialogFonts::Make(HWND dlg, int dpi, std::span<const ControlFont> fonts) {
+  HDC dc = GetDC(nullptr);
+  // The design's proportions: the template's font as the dialog manager made it.
+  auto templateFont = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
+  Measure ref = dc && templateFont ? MeasureFont(dc, templateFont) : Measure{};
+  std::vector<Given> old = std::move(given_);
+  given_.clear();
+  HFONT oldDialog = ownDialog_ ? dialog_ : nullptr;
+  if (HFONT made = MakeFont(dc, kDialogFace, gui::PointsToPixels(kDialogPoints, dpi), ref)) {
+    dialog_ = made;
+    ownDialog_ = true;
+  } else if (oldDialog) {
+    oldDialog = nullptr;  // kept: the last size that could be made
+  } else {
+    // The font the dialog manager made from the template, which the dialog keeps.
+    dialog_ = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
+    ownDialog_ = false;
+  }
+  for (const ControlFont& f : fonts)
+    if (HFONT h = MakeFont(dc, f.face, gui::Scale(f.pixelHeight, dpi), lstrcmpiA(f.face, kDialogFace) == 0 ? ref : Measure{})) given_.push_back({f.id, h});
+  if (dc) ReleaseDC(nullptr, dc);
+  Apply(dlg);
+  for (const Given& g : old) DeleteObject(g.font);
+  if (oldDialog) DeleteObject(oldDialog);
+}
+
+HFONT DialogFonts::For(int id) const {
+  for (const Given& g : given_)
+    if (g.id == id) return g.font;
+  return dialog_;
+}
+
+void DialogFonts::Apply(HWND parent) const {
+  if (!dialog_) return;
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char cls[8] = "";
+    GetClassNameA(c, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0) {  // a page: its controls
+      Apply(c);
+      continue;
+    }
+    HFONT f = For(GetDlgCtrlID(c));
+    SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
+    Record(c, f);
+  }
+}
+
+void AutoSizeLabels(HWND parent, std::span<const ControlPlace> places, int page, int dpi,
+                    const DialogFonts& fonts) {
+  // One device context for all: each one taken costs the display a round trip.
+  HDC dc = GetDC(parent);
+  HGDIOBJ original = GetCurrentObject(dc, OBJ_FONT);
+  int systemDpi = GetDeviceCaps(dc, LOGPIXELSY);
+  for (const ControlPlace& p : places) {
+    if (p.page != page || (p.w != 0 && p.h != 0)) continue;
+    HWND control = GetDlgItem(parent, p.id);
+    if (!control) continue;
+    Text text = ControlText(control);
+    HFONT font = fonts.For(p.id);
+    SelectObject(dc, font ? font : original);  // none: the system font, as in its own context
+    RECT m = {0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &m, DT_CALCRECT | DT_SINGLELINE);
+    // The box is drawn at the display's scaling; its metric is the system's.
+    if (IsCheckBox(control))
+      m.right += gui::MulDivRound(GetSystemMetrics(SM_CXMENUCHECK), dpi, systemDpi) + gui::Scale(8, dpi);
+    int w = p.w ? gui::Scale(p.w, dpi) : m.right;
+    int h = p.h ? gui::Scale(p.h, dpi) : m.bottom;
+    MoveWindow(control, gui::Scale(p.x, dpi), gui::Scale(p.y, dpi), w, h, FALSE);
+  }
+  SelectObject(dc, original);
+  ReleaseDC(parent, dc);
+}
+
+void LayOutDialog(HWND dlg, const DialogDesign& design, int dpi, DialogFonts& fonts) {
+  fonts.Make(dlg, dpi, design.fonts);
+  SizeClient(dlg, design.client, dpi, true);
+  PlaceControls(dlg, design.places, kOnWindow, dpi);
+  AutoSizeLabels(dlg, design.places, kOnWindow, dpi, fonts);
+}
+
+int TakeDpiChange(HWND dlg, const DialogDesign& design, DialogFonts& fonts, WPARAM wp, LPARAM lp) {
+  const RECT* r = reinterpret_cast<const RECT*>(lp);
+  if (!r) return 0;
+  int dpi = gui::UsableDpi(HIWORD(wp));
+  fonts.Make(dlg, dpi, design.fonts);
+  SetWindowPos(dlg, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceControls(dlg, design.places, kOnWindow, dpi);
+  AutoSizeLabels(dlg, design.places, kOnWindow, dpi, fonts);
+  RedrawWindow(dlg, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+  return dpi;
+}
+
+void SetWindowIcons(HWND hwnd, HINSTANCE instance, int iconId, int dpi) {
+  // The task bar's and the caption's sizes at the display's scaling: the
+  // icon file carries 16, 24, 32 and 48, and the nearest is taken.
+  auto load = [&](int design) {
+    int px = gui::Scale(design, dpi);
+    return reinterpret_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(iconId), IMAGE_ICON, px, px, LR_SHARED));
+  };
+  SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(load(32)));
+  SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(load(16)));
 }
 
 Text ControlText(HWND control) {
@@ -130,18 +306,6 @@ void AppendAboutItem(HWND dlg, int command, const char* text) {
   item.wID = static_cast<UINT>(command);
   item.dwTypeData = const_cast<char*>(text);
   InsertMenuItemA(menu, count + 1, TRUE, &item);
-}
-
-DialogFonts::~DialogFonts() {
-  for (HFONT f : fonts_) DeleteObject(f);
-}
-
-void DialogFonts::Apply(HWND dlg, int id, const char* face, int pixelHeight) {
-  HFONT f = CreateFontA(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, face);
-  fonts_.push_back(f);
-  SendDlgItemMessageA(dlg, id, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE);
 }
 
 }  // namespace pel

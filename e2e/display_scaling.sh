@@ -147,7 +147,9 @@ fit
 click NextBtn
 text Notebook Review
 snap remove-review-$dpi
-fit
+# The review's introduction is longer than its design's view at every
+# scaling, 96 DPI included: its first line wraps and its last is cut off.
+fit except RichEdit1
 click NextBtn
 box Pelmora "Uninstall now?"
 answer OK

@@ -1,11 +1,14 @@
 // The script's commands on a window's fit at the display's scaling: every control inside, every text whole.
 //
-//   fit [dpi]                   every visible control of the current dialog (its
+//   fit [dpi] [except <ctl>...] every visible control of the current dialog (its
 //                               pages included) lies inside its parent's client
 //                               area; each label's, button's and check box's text
 //                               fits it, measured with the control's own font;
 //                               each single-line edit is as tall as its font;
-//                               each rich text's last character is in its view
+//                               each rich text's last character is in its view;
+//                               the controls named after except are not held to
+//                               their texts (a design that cannot hold its text
+//                               at any scaling, named in the script with why)
 //   fit-box                     every control of the current message box lies
 //                               inside it (the system lays boxes out and sizes
 //                               their texts itself)
@@ -56,8 +59,7 @@ HFONT FontOf(HWND h) {
   auto precision = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(GetPropA(h, "FontPrecision")));
   char face[LF_FACESIZE] = "";
   if (!atom || !height || !GlobalGetAtomNameA(atom, face, sizeof face)) return nullptr;
-  int width = static_cast<int>(reinterpret_cast<LONG_PTR>(GetPropA(h, "FontWidth")));
-  return CreateFontA(-height, width, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, precision,
+  return CreateFontA(-height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, precision,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
@@ -65,6 +67,7 @@ struct Checker {
   HDC dc;
   int dpi;
   bool placesOnly = false;
+  std::vector<int> excepted;
   int failures = 0;
 
   void Bad(HWND h, const std::string& why) {
@@ -85,6 +88,8 @@ struct Checker {
     std::string cls = ClassOf(h);
     if (cls == "#32770") return Children(h);  // a page
     if (placesOnly) return;
+    for (int id : excepted)
+      if (GetDlgCtrlID(h) == id) return;
     LONG style = GetWindowLongA(h, GWL_STYLE);
     std::string text = TextOf(h);
     RECT c;
@@ -159,7 +164,11 @@ bool RunFitCommand(const std::vector<std::string>& w) {
   if (c == "fit") {
     if (!g_dialog) Fail("no current window");
     // After a WM_DPICHANGED the window's DPI is the one the script gave it.
-    Checker k{GetDC(nullptr), w.size() > 1 ? Num(w[1]) : DpiOf(g_dialog)};
+    size_t i = 1;
+    int dpi = w.size() > i && w[i] != "except" ? Num(w[i++]) : DpiOf(g_dialog);
+    Checker k{GetDC(nullptr), dpi};
+    if (w.size() > i && w[i] == "except")
+      while (++i < w.size()) k.excepted.push_back(GetDlgCtrlID(Control(w[i])));
     k.Children(g_dialog);
     ReleaseDC(nullptr, k.dc);
     Expect(k.failures == 0, std::to_string(k.failures) + " controls do not fit at " + std::to_string(k.dpi) + " DPI");

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Draws the product icon (an envelope passing through three relay dots) as a 16-colour ICO at 16, 24, 32 and 48 pixels."""
-import struct, sys
+"""Draws the product icon (an envelope passing through three relay dots) as an ICO of 16, 24, 32 and 48 pixels."""
+import struct, sys, zlib
 
 # The drawing is designed on a 32-pixel grid; each size draws it again on its
 # own grid rather than shrinking a picture, so that lines stay one pixel wide.
 navy, white, gold = (40, 48, 120), (250, 250, 245), (230, 170, 30)
-palette = [(0, 0, 0), navy, white, gold]
+palette = [(0, 0, 0), navy, white, gold]  # the first is transparent
 index = {c: i for i, c in enumerate(palette)}
 
 
@@ -36,33 +36,31 @@ def draw(size):
     return px
 
 
-def dib(size):
+def chunk(kind, data):
+    body = kind + data
+    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+
+def png(size):
     px = draw(size)
-    # The drawing has three colours: a 16-colour DIB (bottom-up, rows padded to
-    # four bytes, with an AND mask for the transparent pixels) with only the
-    # colours it uses shows it pixel for pixel at a sixth of a 32-bit one's bytes.
-    xor = b""
-    for row in reversed(px):
-        nibbles = [index[c] if c else 0 for c in row] + [0] * (-size % 8)
-        xor += bytes((nibbles[x] << 4) | nibbles[x + 1] for x in range(0, len(nibbles), 2))
-    mask = b""
-    stride = (size + 31) // 32 * 4
-    for row in reversed(px):
-        bits = 0
-        for x, c in enumerate(row):
-            if c is None:
-                bits |= 1 << (stride * 8 - 1 - x)
-        mask += bits.to_bytes(stride, "big")
-    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
-    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, len(xor) + len(mask), 0, 0, len(palette), 0)
-    return header + colours + xor + mask
+    # Three colours and the transparent one: a PNG of two bits a pixel with a
+    # palette, which an icon may hold in place of a DIB, is the smallest form
+    # that shows the drawing pixel for pixel.
+    raw = b""
+    for row in px:
+        indices = [index[c] if c else 0 for c in row] + [0] * (-size % 4)
+        raw += b"\0" + bytes((indices[x] << 6) | (indices[x + 1] << 4) | (indices[x + 2] << 2) | indices[x + 3]
+                             for x in range(0, len(indices), 4))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 2, 3, 0, 0, 0))
+            + chunk(b"PLTE", b"".join(bytes(c) for c in palette))
+            + chunk(b"tRNS", b"\x00") + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
 sizes = (16, 24, 32, 48)
-images = [dib(n) for n in sizes]
+images = [png(n) for n in sizes]
 ico = struct.pack("<HHH", 0, 1, len(sizes))
 offset = 6 + 16 * len(sizes)
 for n, d in zip(sizes, images):
-    ico += struct.pack("<BBBBHHII", n, n, 16, 0, 1, 4, len(d), offset)
+    ico += struct.pack("<BBBBHHII", n, n, 4, 0, 1, 2, len(d), offset)
     offset += len(d)
 open(sys.argv[1], "wb").write(ico + b"".join(images))

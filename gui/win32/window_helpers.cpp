@@ -15,12 +15,11 @@ constexpr int kDialogPoints = 8;
 constexpr const char* kOutlineFace = "Microsoft Sans Serif";
 // Where a control tells which font it was given, for those that look at
 // it from outside the program (the fit checks of the end-to-end tests): the
-// face as a global atom, the character height and average width in pixels
-// (0: the face's own) and the precision it was asked with (outline only, or any).
+// face as a global atom, the character height in pixels and the precision it
+// was asked with (outline only, or any).
 constexpr const char* kFaceProp = "FontFace";
 constexpr const char* kHeightProp = "FontHeight";
 constexpr const char* kPrecisionProp = "FontPrecision";
-constexpr const char* kWidthProp = "FontWidth";
 
 bool IsCheckBox(HWND control) {
   char cls[16] = "";
@@ -35,8 +34,8 @@ F UserCall(const char* name) {
   return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
 }
 
-HFONT CreateFace(const char* face, int pixelHeight, DWORD precision, int width = 0) {
-  return CreateFontA(-pixelHeight, width, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, precision,
+HFONT CreateFace(const char* face, int pixelHeight, DWORD precision) {
+  return CreateFontA(-pixelHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, precision,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
@@ -61,9 +60,9 @@ bool Near(int v, int want, int slack) { return v >= want - slack && v <= want + 
 // sizes of the system's scaling only, and its larger sizes are not its small
 // ones enlarged: when what comes is not the design's proportions (those of
 // the template's font the dialog manager made at the system's scaling, ref)
-// at the height asked, the system's outline face is taken at that height and
-// at the width those proportions give, so that the window's texts keep the
-// design's line breaks on any display.
+// at the height asked, the system's outline face is taken instead, no wider
+// than those proportions allow (a little lower, where it is a wider face),
+// so that the window's texts keep the design's line breaks on any display.
 HFONT MakeFont(HDC dc, const char* face, int pixelHeight, Measure ref) {
   HFONT f = CreateFace(face, pixelHeight, OUT_DEFAULT_PRECIS);
   if (!f || !dc) return f;
@@ -71,9 +70,18 @@ HFONT MakeFont(HDC dc, const char* face, int pixelHeight, Measure ref) {
   if (m.em <= 0 || m.outline) return f;
   int width = ref.em > 0 ? gui::MulDivRound(ref.width, pixelHeight, ref.em) : m.width;
   if (Near(m.em, pixelHeight, 1) && Near(m.width, width, width / 16 + 1)) return f;
-  HFONT outline = CreateFace(kOutlineFace, pixelHeight, OUT_TT_ONLY_PRECIS, width);
+  HFONT outline = CreateFace(kOutlineFace, pixelHeight, OUT_TT_ONLY_PRECIS);
   if (!outline) return f;
   DeleteObject(f);
+  // Rich text keeps a font's face and height only, so the outline face is
+  // fitted by its height, not squeezed.
+  int outlineWidth = MeasureFont(dc, outline).width;
+  if (outlineWidth > width && width > 0) {
+    if (HFONT lower = CreateFace(kOutlineFace, pixelHeight * width / outlineWidth, OUT_TT_ONLY_PRECIS)) {
+      DeleteObject(outline);
+      outline = lower;
+    }
+  }
   return outline;
 }
 
@@ -83,7 +91,6 @@ void Record(HWND control, HFONT font) {
   SetPropA(control, kFaceProp, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GlobalAddAtomA(lf.lfFaceName))));
   SetPropA(control, kHeightProp, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight)));
   SetPropA(control, kPrecisionProp, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(lf.lfOutPrecision)));
-  SetPropA(control, kWidthProp, reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(lf.lfWidth)));
 }
 
 }  // namespace
@@ -145,8 +152,8 @@ const ControlPlace* FindPlace(std::span<const ControlPlace> places, int id) {
 DialogFonts::~DialogFonts() { Release(); }
 
 void DialogFonts::Release() {
-  for (const Given& g : given_) DeleteObject(g.font);
-  given_.clear();
+  for (int i = 0; i < count_; ++i) DeleteObject(given_[i].font);
+  count_ = 0;
   if (ownDialog_) DeleteObject(dialog_);
   dialog_ = nullptr;
   ownDialog_ = false;
@@ -157,8 +164,10 @@ void DialogFonts::Make(HWND dlg, int dpi, std::span<const ControlFont> fonts) {
   // The design's proportions: the template's font as the dialog manager made it.
   auto templateFont = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
   Measure ref = dc && templateFont ? MeasureFont(dc, templateFont) : Measure{};
-  std::vector<Given> old = std::move(given_);
-  given_.clear();
+  Given old[kMaxFonts];
+  int oldCount = count_;
+  for (int i = 0; i < count_; ++i) old[i] = given_[i];
+  count_ = 0;
   HFONT oldDialog = ownDialog_ ? dialog_ : nullptr;
   if (HFONT made = MakeFont(dc, kDialogFace, gui::PointsToPixels(kDialogPoints, dpi), ref)) {
     dialog_ = made;
@@ -170,17 +179,21 @@ void DialogFonts::Make(HWND dlg, int dpi, std::span<const ControlFont> fonts) {
     dialog_ = reinterpret_cast<HFONT>(SendMessageA(dlg, WM_GETFONT, 0, 0));
     ownDialog_ = false;
   }
-  for (const ControlFont& f : fonts)
-    if (HFONT h = MakeFont(dc, f.face, gui::Scale(f.pixelHeight, dpi), lstrcmpiA(f.face, kDialogFace) == 0 ? ref : Measure{})) given_.push_back({f.id, h});
+  for (const ControlFont& f : fonts) {
+    if (count_ == kMaxFonts) break;
+    // Only the template's face has the template font's proportions.
+    Measure proportions = lstrcmpiA(f.face, kDialogFace) == 0 ? ref : Measure{};
+    if (HFONT h = MakeFont(dc, f.face, gui::Scale(f.pixelHeight, dpi), proportions)) given_[count_++] = {f.id, h};
+  }
   if (dc) ReleaseDC(nullptr, dc);
   Apply(dlg);
-  for (const Given& g : old) DeleteObject(g.font);
+  for (int i = 0; i < oldCount; ++i) DeleteObject(old[i].font);
   if (oldDialog) DeleteObject(oldDialog);
 }
 
 HFONT DialogFonts::For(int id) const {
-  for (const Given& g : given_)
-    if (g.id == id) return g.font;
+  for (int i = 0; i < count_; ++i)
+    if (given_[i].id == id) return given_[i].font;
   return dialog_;
 }
 

@@ -5,7 +5,6 @@
 
 #include <span>
 #include <string_view>
-#include <vector>
 
 #include "base/text.h"
 
@@ -73,9 +72,11 @@ class DialogFonts {
     int id;
     HFONT font;
   };
+  static constexpr int kMaxFonts = 16;  // the most any design gives
   HFONT dialog_ = nullptr;  // ours, or the dialog manager's when ours failed
   bool ownDialog_ = false;
-  std::vector<Given> given_;  // only fonts of our making
+  Given given_[kMaxFonts] = {};  // only fonts of our making
+  int count_ = 0;
 };
 
 // Sizes each control of page in parent placed with a zero width or height to

@@ -147,9 +147,10 @@ fit
 click NextBtn
 text Notebook Review
 snap remove-review-$dpi
-# The review's introduction is longer than its design's view at every
-# scaling, 96 DPI included: its first line wraps and its last is cut off.
-fit except RichEdit1
+# At 96 DPI the review's introduction, in the design's own 10 pt bitmap face,
+# is wider than its view, as it always was: its first line wraps and its last
+# is cut off. At every other scaling it fits and is checked.
+fit $([ "$dpi" = 96 ] && echo except RichEdit1)
 click NextBtn
 box Pelmora "Uninstall now?"
 answer OK

@@ -66,10 +66,17 @@ HWND Control(const std::string& name) {
 }
 
 std::string TextOf(HWND h) {
-  int n = static_cast<int>(SendMessageA(h, WM_GETTEXTLENGTH, 0, 0));
-  std::string t(static_cast<size_t>(n) + 1, '\0');
-  n = static_cast<int>(SendMessageA(h, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(t.data())));
-  t.resize(static_cast<size_t>(n > 0 ? n : 0));
+  std::string t;
+  // The window may change its text between the length and the text: a text
+  // cut to the old length is read again.
+  for (int tries = 0; tries < 5; ++tries) {
+    int n = static_cast<int>(SendMessageA(h, WM_GETTEXTLENGTH, 0, 0));
+    t.assign(static_cast<size_t>(n) + 1, '\0');
+    int got = static_cast<int>(
+        SendMessageA(h, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(t.data())));
+    t.resize(static_cast<size_t>(got > 0 ? got : 0));
+    if (SendMessageA(h, WM_GETTEXTLENGTH, 0, 0) == n) break;
+  }
   return t;
 }
 

@@ -106,14 +106,14 @@ INT_PTR WizardFrame::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       KillTimer(hwnd_, kMakePagesTimer);
       MakeAllPages();
       return TRUE;
-    case WM_COMMAND: pages_.Command(LOWORD(wp), HIWORD(wp)); return TRUE;
-    case WM_CLOSE: pages_.CloseRequest(); return TRUE;
+    case WM_COMMAND:
+    case WM_CLOSE:
+      pages_.Event(msg, wp, lp);
+      return TRUE;
     case WM_SYSCOMMAND:
-      if (pages_.SystemCommand(static_cast<int>(wp))) {
-        SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 0);
-        return TRUE;
-      }
-      return FALSE;
+      if (!pages_.Event(msg, wp, lp)) return FALSE;
+      SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, 0);
+      return TRUE;
     case WM_SETCURSOR:
       if (!pages_.Busy()) return FALSE;
       SetCursor(LoadCursorA(nullptr, IDC_WAIT));

@@ -34,11 +34,11 @@ class WizardPages {
   virtual bool Construct(WizardFrame& frame) = 0;
   // The window is shown for the first time. False: the run ends.
   virtual bool Shown() { return true; }
-  virtual void Command(int id, int code) = 0;
-  // The close box, Alt+F4 or another program's WM_CLOSE.
-  virtual void CloseRequest() = 0;
-  // True when the command was the wizard's own (the About item).
-  virtual bool SystemCommand(int command) = 0;
+  // What the window's controls and its frame tell: WM_COMMAND (a page's
+  // controls' too), WM_CLOSE (the close box, Alt+F4, another program) and
+  // WM_SYSCOMMAND, where true says the command was the wizard's own (the
+  // About item). One entry, so that a wizard guards its events in one place.
+  virtual bool Event(UINT msg, WPARAM wp, LPARAM lp) = 0;
   // The window is going: nothing of it may be used after this.
   virtual void Destroying() {}
   virtual bool Busy() const { return false; }

@@ -138,37 +138,32 @@ class SetupPages final : public WizardPages, public SetupHooks {
     return app::EndRunOnFailure(frame_.Window(), failure_,
                                 [&] { FormShow(*form_, services_.platform.files); });
   }
-  void Command(int id, int code) override {
-    if (!form_) return;
-    app::HandleEvent([&]() -> INT_PTR {
+  bool Event(UINT msg, WPARAM wp, LPARAM) override {
+    if (!form_) return false;
+    // An exception in an event handler ends that handler only; the wizard stays open.
+    return app::HandleEvent([&]() -> INT_PTR {
       TSetupForm& f = *form_;
-      switch (id) {
+      int code = HIWORD(wp);
+      if (msg == WM_SYSCOMMAND) return f.SystemCommand(static_cast<int>(wp));
+      if (msg == WM_CLOSE) return Close();
+      switch (LOWORD(wp)) {
         case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
         case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
         case IDC_BrowseBtn: if (code == BN_CLICKED) f.BrowseBtnClick(); break;
         case IDC_EAddr: if (code == EN_CHANGE) f.EAddrChange(); break;
         case IDC_Host: if (code == EN_CHANGE) f.HostChange(); break;
-        case IDC_CancelBtn: CloseRequest(); break;
+        case IDC_CancelBtn: Close(); break;
         default: break;
       }
       return TRUE;
-    });
-  }
-  void CloseRequest() override {
-    if (!form_) return;
-    app::HandleEvent([&]() -> INT_PTR {
-      if (form_->FormCloseQuery()) frame_.EndRun();
-      return TRUE;
-    });
-  }
-  bool SystemCommand(int command) override {
-    if (!form_) return false;
-    bool own = false;
-    app::HandleEvent([&]() -> INT_PTR { return own = form_->SystemCommand(command); });
-    return own;
+    }) != 0;
   }
   void Destroying() override { boxOwner_.reset(); }
   bool Busy() const override { return view_ && view_->Busy(); }
+  INT_PTR Close() {
+    if (form_->FormCloseQuery()) frame_.EndRun();
+    return TRUE;
+  }
 
   // SetupHooks.
   Text ReadVersion() override {

@@ -95,38 +95,33 @@ class UninstPages final : public WizardPages, public UninstHooks {
       view_->Focus(C::NextBtn);
     });
   }
-  void Command(int id, int code) override {
-    if (!form_) return;
-    app::HandleEvent([&]() -> INT_PTR {
+  bool Event(UINT msg, WPARAM wp, LPARAM) override {
+    if (!form_) return false;
+    // An exception in an event handler ends that handler only; the wizard stays open.
+    return app::HandleEvent([&]() -> INT_PTR {
       TUninstWiz& f = *form_;
-      switch (id) {
+      int code = HIWORD(wp);
+      if (msg == WM_SYSCOMMAND) return f.SystemCommand(static_cast<int>(wp));
+      if (msg == WM_CLOSE) return Close();
+      switch (LOWORD(wp)) {
         case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
         case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
         case IDC_AppEntries: if (code == BN_CLICKED) f.AppEntriesClick(); break;
         case IDC_MixEntries: if (code == BN_CLICKED) f.MixEntriesClick(); break;
         case IDC_CancelBtn:
           // Esc while the button is disabled (during the run) does nothing.
-          if (IsWindowEnabled(frame_.Control(IDC_CancelBtn))) CloseRequest();
+          if (IsWindowEnabled(frame_.Control(IDC_CancelBtn))) Close();
           break;
         default: break;
       }
       return TRUE;
-    });
-  }
-  void CloseRequest() override {
-    if (!form_) return;
-    app::HandleEvent([&]() -> INT_PTR {
-      if (form_->CloseRequest()) frame_.EndRun();
-      return TRUE;
-    });
-  }
-  bool SystemCommand(int command) override {
-    if (!form_) return false;
-    bool own = false;
-    app::HandleEvent([&]() -> INT_PTR { return own = form_->SystemCommand(command); });
-    return own;
+    }) != 0;
   }
   void Destroying() override { boxOwner_.reset(); }
+  INT_PTR Close() {
+    if (form_->CloseRequest()) frame_.EndRun();
+    return TRUE;
+  }
 
   // UninstHooks.
   bool WaitDialog(std::string_view caption, std::string_view message) override {

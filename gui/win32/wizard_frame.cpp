@@ -8,15 +8,8 @@
 namespace pel {
 namespace {
 
-// A page is a child dialog of its own template: the platform's dialog
-// manager makes its controls, in template order, the first time it is needed.
+// Makes the pages not shown yet, once the first is drawn.
 constexpr UINT_PTR kMakePagesTimer = 1;
-
-bool OneOf(std::span<const int> ids, int id) {
-  for (int i : ids)
-    if (i == id) return true;
-  return false;
-}
 
 }  // namespace
 
@@ -138,6 +131,8 @@ HWND WizardFrame::Control(int id) {
   return MakePage(p->page) ? GetDlgItem(page_[p->page], id) : nullptr;
 }
 
+// A page is a child dialog of its own template: the platform's dialog
+// manager makes its controls, in template order, the first time it is needed.
 bool WizardFrame::MakePage(int page) {
   if (page < 0 || page >= static_cast<int>(design_.pageTemplates.size()) || page >= kMaxPages) return false;
   if (page_[page]) return true;

@@ -4,6 +4,8 @@
 # the copy step against a bare CopyFileA loop, for 1,000 small
 # files and for 20 files of 5 MB, and the removal's file steps against a bare
 # DeleteFileA/RemoveDirectoryA loop. Prints the figures; asserts nothing.
+# With PEL_BASELINE_SETUP naming an earlier build's setup.exe, that one is
+# started in the same rounds, beside the same distribution, for comparison.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -17,6 +19,11 @@ rm -rf "$PEL_WINE_ROOT/prefixes/bench"
 wine_prefix bench
 c="$WINEPREFIX/drive_c"
 cp -r "$build/demo-dist" "$c/dist"
+baseline="${PEL_BASELINE_SETUP:-}"
+if [ -n "$baseline" ]; then
+  cp -r "$build/demo-dist" "$c/base"
+  cp "$baseline" "$c/base/setup.exe"
+fi
 cp "$build/e2e/pldriver.exe" "$build/bench/win32/bare_dialog.exe" "$build/bench/win32/template_dialog.exe" \
   "$build/bench/win32/copy_bench.exe" \
   "$build/bench/win32/delete_bench.exe" "$c/"
@@ -31,11 +38,12 @@ startup() {  # exe caption runs -> milliseconds to the first window, one per lin
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 # In rounds of one run each, so that the machine's drift falls on all three alike.
-bare_runs='' template_runs='' setup_runs=''
+bare_runs='' template_runs='' setup_runs='' baseline_runs=''
 for round in $(seq 15); do
   bare_runs+=" $(startup 'C:\bare_dialog.exe' 'Bare Dialog' 1)"
   template_runs+=" $(startup 'C:\template_dialog.exe' 'Pelmora Setup' 1)"
   setup_runs+=" $(startup 'C:\dist\setup.exe' 'Pelmora Setup' 1)"
+  if [ -n "$baseline" ]; then baseline_runs+=" $(startup 'C:\base\setup.exe' 'Pelmora Setup' 1)"; fi
 done
 bare=$(printf '%s\n' $bare_runs | median)
 template=$(printf '%s\n' $template_runs | median)
@@ -44,6 +52,11 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 echo "start to first window (median of 15): bare dialog ${bare} ms, the wizard's template alone ${template} ms" \
   "($(ratio "$template" "$bare")), setup wizard ${setup} ms, ratio $(ratio "$setup" "$bare")" \
   "($(ratio "$setup" "$template") of the template alone)"
+if [ -n "$baseline" ]; then
+  earlier=$(printf '%s\n' $baseline_runs | median)
+  echo "the earlier build's setup wizard (median of 15, same rounds): ${earlier} ms; this build ${setup} ms," \
+    "ratio $(ratio "$setup" "$earlier")"
+fi
 
 # The uninstaller's two-phase start: the installed UninstPL.exe copies itself to
 # the temporary folder and hands over to the copy, against the same wizard

@@ -36,3 +36,4 @@ void SaveBitmap(HWND h, const std::string& name);
 // The commands, by what they act on; each returns false for a command not its own.
 bool RunDialogCommand(const std::vector<std::string>& w);   // driver_dialog_commands.cpp
 bool RunProgramCommand(const std::vector<std::string>& w);  // driver_program_commands.cpp
+bool RunFitCommand(const std::vector<std::string>& w);      // driver_fit.cpp

@@ -38,26 +38,45 @@ int ControlId(const std::string& name) {
   Fail("unknown control " + name);
 }
 
+// A control of the window itself, or of one of its pages (child dialogs).
+HWND ControlIn(HWND dialog, int id) {
+  if (HWND h = GetDlgItem(dialog, id)) return h;
+  for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char cls[8] = "";
+    GetClassNameA(c, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") == 0)
+      if (HWND h = GetDlgItem(c, id)) return h;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 HWND Control(const std::string& name) {
   if (!g_dialog) Fail("no current window");
   // A wizard makes a page's controls after its first page is drawn: wait
   // for them as a person would wait for the window to settle.
-  HWND h = GetDlgItem(g_dialog, ControlId(name));
+  HWND h = ControlIn(g_dialog, ControlId(name));
   for (int waited = 0; !h && waited < 3000 && IsWindow(g_dialog); waited += 20) {
     Sleep(20);
-    h = GetDlgItem(g_dialog, ControlId(name));
+    h = ControlIn(g_dialog, ControlId(name));
   }
   if (!h) Fail("no control " + name);
   return h;
 }
 
 std::string TextOf(HWND h) {
-  int n = static_cast<int>(SendMessageA(h, WM_GETTEXTLENGTH, 0, 0));
-  std::string t(static_cast<size_t>(n) + 1, '\0');
-  n = static_cast<int>(SendMessageA(h, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(t.data())));
-  t.resize(static_cast<size_t>(n > 0 ? n : 0));
+  std::string t;
+  // The window may change its text between the length and the text: a text
+  // cut to the old length is read again.
+  for (int tries = 0; tries < 5; ++tries) {
+    int n = static_cast<int>(SendMessageA(h, WM_GETTEXTLENGTH, 0, 0));
+    t.assign(static_cast<size_t>(n) + 1, '\0');
+    int got = static_cast<int>(
+        SendMessageA(h, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(t.data())));
+    t.resize(static_cast<size_t>(got > 0 ? got : 0));
+    if (SendMessageA(h, WM_GETTEXTLENGTH, 0, 0) == n) break;
+  }
   return t;
 }
 

@@ -99,13 +99,16 @@ std::vector<std::string> Split(const std::string& line) {
 }
 
 void Run(const std::vector<std::string>& w) {
-  if (!RunDialogCommand(w) && !RunProgramCommand(w) && !RunFamilyCommand(w, Expect))
+  if (!RunDialogCommand(w) && !RunFitCommand(w) && !RunProgramCommand(w) && !RunFamilyCommand(w, Expect))
     Fail("unknown command " + w[0]);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The program under test is DPI aware: the driver reads its windows in the
+  // same real pixels, not in a scaled-down picture of them.
+  SetProcessDPIAware();
   FILE* in = argc > 1 ? std::fopen(argv[1], "r") : stdin;
   if (!in) {
     std::printf("FAIL: cannot read %s\n", argv[1]);

@@ -11,7 +11,7 @@
 #include "app/command_line.h"
 #include "app/constants.h"
 #include "app/mode.h"
-#include "app/win32/application.h"
+#include "gui/win32/application.h"
 #include "app/win32/resource.h"
 #include "uninstall/win32/temp_copy_win32.h"
 #include "setup/store_access.h"

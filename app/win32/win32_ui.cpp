@@ -1,7 +1,7 @@
 // Message boxes on Windows: modal, owned by the innermost dialog that asked to own them.
 #include <windows.h>
 
-#include "app/win32/application.h"
+#include "gui/win32/application.h"
 #include "sys/ui.h"
 
 namespace pel {

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "app/constants.h"
-#include "app/win32/application.h"
-#include "app/win32/window_helpers.h"
+#include "gui/win32/application.h"
+#include "gui/scale.h"
+#include "gui/win32/window_helpers.h"
 #include "setup/browse_dlg.h"
 #include "setup/win32/center_over_win32.h"
 #include "setup/win32/dialog_ids.h"
@@ -16,14 +17,14 @@
 namespace pel {
 namespace {
 
-constexpr int kClientW = 401, kClientH = 215;
 constexpr ControlPlace kPlaces[] = {
-    {IDC_DirectoryListBox1, -1, 16, 16, 177, 116},
-    {IDC_FileListBox1, -1, 208, 16, 177, 148},
-    {IDC_DriveComboBox1, -1, 16, 145, 177, 19},
-    {IDC_OkBtn, -1, 224, 178, 75, 25},
-    {IDC_BrowseCancelBtn, -1, 312, 178, 75, 25},
+    {IDC_DirectoryListBox1, kOnWindow, 16, 16, 177, 116},
+    {IDC_FileListBox1, kOnWindow, 208, 16, 177, 148},
+    {IDC_DriveComboBox1, kOnWindow, 16, 145, 177, 19},
+    {IDC_OkBtn, kOnWindow, 224, 178, 75, 25},
+    {IDC_BrowseCancelBtn, kOnWindow, 312, 178, 75, 25},
 };
+constexpr DialogDesign kDesign = {kPlaces, {401, 215}, {}};
 constexpr int kDriveHeight = 19;
 constexpr int kDriveDropHeight = 160;
 constexpr int kFolderItemHeight = 16;
@@ -60,6 +61,8 @@ struct BrowseWindow {
   FolderTree tree;
   std::exception_ptr failure;  // escaped construction or the first show
   std::optional<app::MessageOwnerScope> boxOwner;  // boxes shown while it runs are its own
+  DialogFonts fonts;
+  int dpi = 96;
 };
 
 // Subfolders the way the folder list shows them: hidden and system ones left out.
@@ -120,12 +123,14 @@ void FormShow(HWND hwnd, BrowseWindow& w) {
   OpenFolder(hwnd, w, exeFolder);
 }
 
-void Construct(HWND hwnd, BrowseWindow& w) {
-  PlaceControls(hwnd, kPlaces, POINT{0, 0}, kClientW, kClientH);
+// The drive box and the folder lines at the window's DPI.
+void SizeLists(HWND hwnd, int dpi) {
+  SendDlgItemMessageA(hwnd, IDC_DirectoryListBox1, LB_SETITEMHEIGHT, 0, gui::Scale(kFolderItemHeight, dpi));
   // A drop-down list's window height includes its list: keep the closed box at
   // its design height and give the list room below it.
   HWND drives = GetDlgItem(hwnd, IDC_DriveComboBox1);
-  SetWindowPos(drives, nullptr, 0, 0, 177, kDriveHeight + kDriveDropHeight,
+  int driveHeight = gui::Scale(kDriveHeight, dpi);
+  SetWindowPos(drives, nullptr, 0, 0, gui::Scale(177, dpi), driveHeight + gui::Scale(kDriveDropHeight, dpi),
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // The frame around the selection field, and what the item height set here
   // means, differ between systems: measure and correct until the box fits.
@@ -133,11 +138,18 @@ void Construct(HWND hwnd, BrowseWindow& w) {
   for (int tries = 0; tries < 4; ++tries) {
     RECT closed;
     GetWindowRect(drives, &closed);
-    int off = kDriveHeight - (closed.bottom - closed.top);
+    int off = driveHeight - (closed.bottom - closed.top);
     if (off == 0 || field + off <= 0) break;
     field += off;
     SendMessageA(drives, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
   }
+}
+
+void Construct(HWND hwnd, BrowseWindow& w) {
+  DisableSystemDialogScaling(hwnd);
+  w.dpi = WindowDpi(hwnd);
+  LayOutDialog(hwnd, kDesign, w.dpi, w.fonts);
+  SizeLists(hwnd, w.dpi);
 
   w.view.emplace(hwnd);
   w.dlg.emplace(*w.view);
@@ -159,7 +171,7 @@ void DrawFolderLine(const BrowseWindow& w, const DRAWITEMSTRUCT& d) {
     SetBkMode(d.hDC, TRANSPARENT);
     SetTextColor(d.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
     RECT r = d.rcItem;
-    r.left += 2 + line.level * kFolderIndent;
+    r.left += gui::Scale(2 + line.level * kFolderIndent, w.dpi);
     DrawTextA(d.hDC, line.name.c_str(), static_cast<int>(line.name.size()), &r,
               DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   }
@@ -197,7 +209,8 @@ INT_PTR CALLBACK BrowseProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto* w = reinterpret_cast<BrowseWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
   if (msg == WM_MEASUREITEM) {
     // Sent while the controls are made, before WM_INITDIALOG.
-    reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight = kFolderItemHeight;
+    reinterpret_cast<MEASUREITEMSTRUCT*>(lp)->itemHeight =
+        static_cast<UINT>(gui::Scale(kFolderItemHeight, WindowDpi(hwnd)));
     return TRUE;
   }
   if (msg == WM_INITDIALOG) {
@@ -213,6 +226,12 @@ INT_PTR CALLBACK BrowseProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
       case WM_COMMAND: Command(hwnd, *w, LOWORD(wp), HIWORD(wp)); return TRUE;
       case WM_CLOSE: TryClose(hwnd, *w, ModalResult::Cancel); return TRUE;
+      case WM_DPICHANGED:
+        if (int dpi = TakeDpiChange(hwnd, kDesign, w->fonts, wp, lp)) {
+          w->dpi = dpi;
+          SizeLists(hwnd, dpi);
+        }
+        return TRUE;
       case WM_DRAWITEM:
         if (wp == IDC_DirectoryListBox1) {
           DrawFolderLine(*w, *reinterpret_cast<DRAWITEMSTRUCT*>(lp));

@@ -1,4 +1,4 @@
-// The setup wizard's real window: places the controls, forwards events to TSetupForm.
+// The setup wizard's real window: its design in the one wizard frame, its events forwarded to TSetupForm.
 #include "setup/win32/setup_dialog.h"
 
 #include <richedit.h>
@@ -6,12 +6,10 @@
 #include <exception>
 #include <optional>
 
-#include <shlobj.h>
-
 #include "app/constants.h"
-#include "app/win32/application.h"
-#include "app/win32/deferred_controls.h"
-#include "app/win32/window_helpers.h"
+#include "gui/win32/application.h"
+#include "gui/win32/window_helpers.h"
+#include "gui/win32/wizard_frame.h"
 #include "setup/foreign_files.h"
 #include "setup/install_driver.h"
 #include "setup/previous_install.h"
@@ -41,15 +39,11 @@ PEL_CHECK_ID(RichEdit6); PEL_CHECK_ID(RunPelmoraBox); PEL_CHECK_ID(RichEdit5);
 PEL_CHECK_ID(BackBtn); PEL_CHECK_ID(NextBtn); PEL_CHECK_ID(CancelBtn);
 #undef PEL_CHECK_ID
 
-constexpr int kNoPage = -1;
-constexpr POINT kPageOrigin = {16 + 8, 16 + 36};  // Panel1, then Notebook1 inside it
-constexpr const char* kPageNames[] = {"Start", "Address", "Review", "Done"};
-
-// Pixel geometry of every control; page controls are relative to the page.
-// A width of 0 sizes a label to its text.
+// Pixel geometry of every control at 96 DPI; page controls are relative to
+// the page, which fills Notebook1's place. A width of 0 sizes a label to its text.
 constexpr ControlPlace kPlaces[] = {
-    {IDC_Panel1, kNoPage, 16, 16, 425, 241},     {IDC_Appname, kNoPage, 36, 22, 389, 31},
-    {IDC_Notebook1, kNoPage, 24, 52, 409, 195},
+    {IDC_Panel1, kOnWindow, 16, 16, 425, 241},     {IDC_Appname, kOnWindow, 36, 22, 389, 31},
+    {IDC_Notebook1, kOnWindow, 24, 52, 409, 195},
     {IDC_Copyright, 0, 16, 0, 0, 0},            {IDC_RichEdit1, 0, 16, 24, 377, 41},
     {IDC_Label4, 0, 16, 80, 0, 0},              {IDC_AppDIR, 0, 16, 96, 249, 21},
     {IDC_BrowseBtn, 0, 268, 96, 65, 22},        {IDC_GroupBox, 0, 16, 140, 0, 17},
@@ -60,14 +54,8 @@ constexpr ControlPlace kPlaces[] = {
     {IDC_Label8, 2, 16, 64, 0, 0},              {IDC_RichEdit3, 2, 16, 80, 377, 105},
     {IDC_Label5, 3, 16, 0, 0, 0},               {IDC_RichEdit6, 3, 16, 40, 377, 41},
     {IDC_RunPelmoraBox, 3, 296, 168, 0, 17},    {IDC_RichEdit5, 3, 32, 96, 313, 49},
-    {IDC_BackBtn, kNoPage, 184, 272, 75, 25},   {IDC_NextBtn, kNoPage, 272, 272, 75, 25},
-    {IDC_CancelBtn, kNoPage, 360, 272, 75, 25},
-};
-
-struct ControlFont {
-  int id;
-  const char* face;
-  int pixelHeight;
+    {IDC_BackBtn, kOnWindow, 184, 272, 75, 25},   {IDC_NextBtn, kOnWindow, 272, 272, 75, 25},
+    {IDC_CancelBtn, kOnWindow, 360, 272, 75, 25},
 };
 constexpr ControlFont kFonts[] = {{IDC_Appname, "Times New Roman", 27},
                                   {IDC_Label5, "Times New Roman", 21},
@@ -76,49 +64,20 @@ constexpr ControlFont kFonts[] = {{IDC_Appname, "Times New Roman", 27},
 constexpr int kRichEdits[] = {IDC_RichEdit1, IDC_RichEdit2, IDC_RichEdit3,
                               IDC_RichEdit4, IDC_RichEdit5, IDC_RichEdit6};
 constexpr int kCheckedBoxes[] = {IDC_GroupBox, IDC_RunPelmoraBox};
-constexpr UINT_PTR kMakePagesTimer = 1;
+constexpr int kPageTemplates[] = {IDD_SETUP_START, IDD_SETUP_ADDRESS, IDD_SETUP_REVIEW, IDD_SETUP_DONE};
+constexpr const char* kPageNames[] = {"Start", "Address", "Review", "Done"};
 
-bool OneOf(std::span<const int> ids, int id) {
-  for (int i : ids)
-    if (i == id) return true;
-  return false;
-}
-
-// What the designer set on a control beyond its template and its place:
-// font, background, check.
-void ApplyDesign(HWND hwnd, DialogFonts& fonts, std::span<const int> ids) {
-  for (const ControlFont& f : kFonts)
-    if (OneOf(ids, f.id)) fonts.Apply(hwnd, f.id, f.face, f.pixelHeight);
-  for (int id : ids) {
-    if (OneOf(kRichEdits, id)) SendDlgItemMessageA(hwnd, id, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_BTNFACE));
-    if (OneOf(kCheckedBoxes, id)) SendDlgItemMessageA(hwnd, id, BM_SETCHECK, BST_CHECKED, 0);
-  }
-}
+constexpr WizardDesign kDesign = {
+    IDD_SETUP, kPageTemplates, kPageNames, IDC_Notebook1,
+    {kPlaces, {457, 305}, kFonts}, kRichEdits, kCheckedBoxes,
+    ProductIconResource, TSetupForm::AboutCommand, "About Setup...",
+};
 
 class Win32SetupView final : public SetupView {
  public:
-  Win32SetupView(HWND hwnd, DeferredControls& controls, DialogFonts& fonts)
-      : hwnd_(hwnd), controls_(controls), fonts_(fonts) {}
+  explicit Win32SetupView(WizardFrame& frame) : frame_(frame) {}
 
-  // A page's controls come into being the first time it, or one of them, is needed.
-  void MakePage(int page) const {
-    int made[DeferredControls::kMaxItems];
-    int n = controls_.Make(hwnd_, page, made);
-    if (n == 0) return;
-    std::span<const int> ids(made, static_cast<size_t>(n));
-    for (int id : ids)
-      if (const ControlPlace* p = FindPlace(kPlaces, id)) PlaceControl(hwnd_, *p, kPageOrigin);
-    ApplyDesign(hwnd_, fonts_, ids);
-    // Sizing again the labels there were gives each the size it has: none
-    // changes its text once the wizard is built.
-    AutoSizeLabels(hwnd_, kPlaces, kPageOrigin);
-  }
-
-  void ShowPage(int index) override {
-    MakePage(index);
-    ShowPageControls(hwnd_, kPlaces, index);
-    SetDlgItemTextA(hwnd_, IDC_Notebook1, kPageNames[index]);
-  }
+  void ShowPage(int index) override { frame_.ShowPage(index); }
   Text GetText(C c) const override { return ControlText(Item(c)); }
   void SetText(C c, std::string_view text) override { SetControlText(Item(c), text); }
   bool IsChecked(C c) const override {
@@ -129,7 +88,9 @@ class Win32SetupView final : public SetupView {
   }
   bool IsEnabled(C c) const override { return IsWindowEnabled(Item(c)); }
   void SetEnabled(C c, bool on) override { EnableWindow(Item(c), on); }
-  void Focus(C c) override { SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(c)), TRUE); }
+  void Focus(C c) override {
+    SendMessageA(frame_.Window(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(c)), TRUE);
+  }
   void SelectAll(C c) override { SendMessageA(Item(c), EM_SETSEL, 0, -1); }
   void ClearLines(C c) override { SetWindowTextA(Item(c), ""); }
   void AddLine(C c, std::string_view line) override { AppendRichLine(Item(c), line); }
@@ -140,195 +101,112 @@ class Win32SetupView final : public SetupView {
   }
   bool Busy() const { return busy_; }
   MsgAnswer Ask(std::string_view text, std::string_view caption, MsgButtons buttons) override {
-    return app::ShowBox(hwnd_, text, caption, buttons);
+    return app::ShowBox(frame_.Window(), text, caption, buttons);
   }
 
  private:
-  // One call at each use: inlined there it would copy the making of pages.
-  [[gnu::noinline]] HWND Item(C c) const {
-    MakePage(controls_.PageOf(static_cast<int>(c)));
-    return GetDlgItem(hwnd_, static_cast<int>(c));
-  }
-  HWND hwnd_;
-  DeferredControls& controls_;
-  DialogFonts& fonts_;
+  HWND Item(C c) const { return frame_.Control(static_cast<int>(c)); }
+  WizardFrame& frame_;
   bool busy_ = false;
 };
 
-struct SetupWindow;
-
-// What the wizard calls outside itself, in this window.
-class WindowHooks final : public SetupHooks {
+// The setup wizard in the frame: its state machine and what it calls outside itself.
+class SetupPages final : public WizardPages, public SetupHooks {
  public:
-  explicit WindowHooks(SetupWindow& w) : w_(w) {}
-  Text ReadVersion() override;
-  void ReadPrevious() override;
-  bool RunInstall() override;
-  Text BrowseForFolder(const Text&) override;
-  void Beep() override;
-  Text ForeignFile(const Text& folder) override;
-  Text DistributionRefusal() override;
-  void Closing(const Text& folder, bool start) override;
+  SetupPages() : frame_(kDesign, *this) {}
 
- private:
-  SetupWindow& w_;
-};
-
-// Everything the dialog procedure needs for one modal run.
-struct SetupWindow {
-  // The window opens with the shared controls and Start's; the rest follow.
-  DeferredControls controls{app::Instance(), IDD_SETUP, kPlaces, StartPage};
-  DialogFonts fonts;
-  std::optional<Win32SetupView> view;
-  WindowHooks hooks{*this};  // outlives the form
-  std::optional<TSetupForm> form;
-  std::exception_ptr failure;  // escaped construction or the first show
-  // Boxes of the steps and the store, and the exception box, are the wizard's
-  // own: it stays disabled under them whatever window is active.
-  std::optional<app::MessageOwnerScope> boxOwner;
-  HICON icon = nullptr;
-  HICON savedAppIcon = nullptr;
-  HWND owner = nullptr;
-  HWND hwnd = nullptr;
-  bool shown = false;
-  InstallServices services{ActivePlatform(), DiskStore(), CurrentUi(), OwnPaths().ownStorePath,
-                           SystemProgramsFolder, LocalDate, &ProcessLog(),
-                           [](int ms) { Sleep(static_cast<DWORD>(ms)); }, true};
-};
-
-Text WindowHooks::ReadVersion() {
-  return ReadSetting("Version", "", WithTrailingBackslash(w_.form->SourceFolder()) + w_.form->SettingsName());
-}
-
-void WindowHooks::ReadPrevious() {
-  ReadPreviousInstall(*w_.form, w_.services.platform.registry);
-  ReadPreviousAddress(*w_.form, w_.services.platform.files, w_.services.store);
-}
-
-bool WindowHooks::RunInstall() {
-  return pel::RunInstall(*w_.form, w_.services, [this](std::string_view caption, std::string_view message) {
-    return ShowWaitDialog(caption, message, w_.hwnd);
-  });
-}
-
-Text WindowHooks::BrowseForFolder(const Text&) { return pel::BrowseForFolder(w_.hwnd, ""); }
-
-void WindowHooks::Beep() { SystemBeep(w_.services.platform.shell, 0); }
-
-Text WindowHooks::ForeignFile(const Text& folder) {
-  return FindForeignFile(w_.services.platform.files, w_.services.platform.registry, folder,
-                         w_.form->SourceFolder());
-}
-
-Text WindowHooks::DistributionRefusal() {
-  return MissingProgramMessage(w_.services.platform.files, w_.form->SourceFolder(), w_.form->ExeName());
-}
-
-void WindowHooks::Closing(const Text& folder, bool start) {
-  FinishAndStartProduct(w_.services, folder, w_.form->ExeName(), start);
-}
-
-void Construct(HWND hwnd, SetupWindow& w) {
-  PlaceControls(hwnd, kPlaces, kPageOrigin, 457, 305);
-  int withWindow[std::size(kPlaces)];
-  size_t n = 0;
-  for (const ControlPlace& p : kPlaces)
-    if (GetDlgItem(hwnd, p.id)) withWindow[n++] = p.id;
-  ApplyDesign(hwnd, w.fonts, std::span<const int>(withWindow, n));
-  AppendAboutItem(hwnd, TSetupForm::AboutCommand, "About Setup...");
-
-  // The distribution is the folder setup.exe lies in: a script or a prompt
-  // elsewhere must not make another folder the one installed.
-  w.view.emplace(hwnd, w.controls, w.fonts);
-  w.form.emplace(*w.view, w.hooks);
-  w.form->Construct(OwnFolder());
-  AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
-
-  // The task bar shows the wizard's icon while it is open.
-  w.icon = LoadIconA(app::Instance(), MAKEINTRESOURCEA(ProductIconResource));
-  SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon));
-  SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(w.icon));
-  w.savedAppIcon = reinterpret_cast<HICON>(
-      SendMessageA(w.owner, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon)));
-}
-
-void Close(HWND hwnd, SetupWindow& w) {
-  if (!w.form->FormCloseQuery()) return;
-  SendMessageA(w.owner, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.savedAppIcon));
-  EndDialog(hwnd, IDCANCEL);
-}
-
-void Command(HWND hwnd, SetupWindow& w, int id, int code) {
-  TSetupForm& f = *w.form;
-  switch (id) {
-    case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
-    case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
-    case IDC_BrowseBtn: if (code == BN_CLICKED) f.BrowseBtnClick(); break;
-    case IDC_EAddr: if (code == EN_CHANGE) f.EAddrChange(); break;
-    case IDC_Host: if (code == EN_CHANGE) f.HostChange(); break;
-    case IDC_CancelBtn: Close(hwnd, w); break;
-    default: break;
+  void Run(HWND owner) {
+    frame_.Run(app::Instance(), owner);
+    if (failure_) std::rethrow_exception(failure_);
   }
-}
 
-INT_PTR CALLBACK SetupProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* w = reinterpret_cast<SetupWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  if (msg == WM_INITDIALOG) {
-    w = reinterpret_cast<SetupWindow*>(lp);
-    w->hwnd = hwnd;
-    SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-    w->boxOwner.emplace(hwnd);
-    app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); });
-    return FALSE;  // focus was set by the wizard
+  bool Construct(WizardFrame&) override {
+    HWND hwnd = frame_.Window();
+    boxOwner_.emplace(hwnd);
+    // The distribution is the folder setup.exe lies in: a script or a prompt
+    // elsewhere must not make another folder the one installed.
+    return app::EndRunOnFailure(hwnd, failure_, [&] {
+      view_.emplace(frame_);
+      form_.emplace(*view_, *this);
+      form_->Construct(OwnFolder());
+    });
   }
-  if (msg == WM_DESTROY && w) w->boxOwner.reset();
-  if (!w || !w->form) return FALSE;
-  if (msg == WM_SHOWWINDOW && wp && !w->shown) {
+  bool Shown() override {
     // The show event: over an earlier installation the wizard moves on to
     // Review before anything is drawn. What it throws ends the wizard.
-    w->shown = true;
-    app::EndRunOnFailure(hwnd, w->failure, [&] { FormShow(*w->form, w->services.platform.files); });
-    // The pages not shown yet are made once the first is drawn: a timer
-    // comes after the paint. Anything that needs one sooner makes it then.
-    SetTimer(hwnd, kMakePagesTimer, USER_TIMER_MINIMUM, nullptr);
-    return FALSE;
+    return app::EndRunOnFailure(frame_.Window(), failure_,
+                                [&] { FormShow(*form_, services_.platform.files); });
   }
-  if (msg == WM_TIMER && wp == kMakePagesTimer) {
-    KillTimer(hwnd, kMakePagesTimer);
-    for (int page = 0; page < static_cast<int>(std::size(kPageNames)); ++page) w->view->MakePage(page);
+  bool Event(UINT msg, WPARAM wp, LPARAM) override {
+    if (!form_) return false;
+    // An exception in an event handler ends that handler only; the wizard stays open.
+    return app::HandleEvent([&]() -> INT_PTR {
+      TSetupForm& f = *form_;
+      int code = HIWORD(wp);
+      if (msg == WM_SYSCOMMAND) return f.SystemCommand(static_cast<int>(wp));
+      if (msg == WM_CLOSE) return Close();
+      switch (LOWORD(wp)) {
+        case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
+        case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
+        case IDC_BrowseBtn: if (code == BN_CLICKED) f.BrowseBtnClick(); break;
+        case IDC_EAddr: if (code == EN_CHANGE) f.EAddrChange(); break;
+        case IDC_Host: if (code == EN_CHANGE) f.HostChange(); break;
+        case IDC_CancelBtn: Close(); break;
+        default: break;
+      }
+      return TRUE;
+    }) != 0;
+  }
+  void Destroying() override { boxOwner_.reset(); }
+  bool Busy() const override { return view_ && view_->Busy(); }
+  INT_PTR Close() {
+    if (form_->FormCloseQuery()) frame_.EndRun();
     return TRUE;
   }
-  // An exception in an event handler ends that handler only; the wizard stays open.
-  return app::HandleEvent([&]() -> INT_PTR {
-    switch (msg) {
-      case WM_COMMAND: Command(hwnd, *w, LOWORD(wp), HIWORD(wp)); return TRUE;
-      case WM_CLOSE: Close(hwnd, *w); return TRUE;
-      case WM_SYSCOMMAND:
-        if (w->form->SystemCommand(static_cast<int>(wp))) {
-          SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
-          return TRUE;
-        }
-        return FALSE;
-      case WM_SETCURSOR:
-        if (w->view->Busy()) {
-          SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-          SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
-          return TRUE;
-        }
-        return FALSE;
-      default: return FALSE;
-    }
-  });
-}
+
+  // SetupHooks.
+  Text ReadVersion() override {
+    return ReadSetting("Version", "", WithTrailingBackslash(form_->SourceFolder()) + form_->SettingsName());
+  }
+  void ReadPrevious() override {
+    ReadPreviousInstall(*form_, services_.platform.registry);
+    ReadPreviousAddress(*form_, services_.platform.files, services_.store);
+  }
+  bool RunInstall() override {
+    return pel::RunInstall(*form_, services_, [this](std::string_view caption, std::string_view message) {
+      return ShowWaitDialog(caption, message, frame_.Window());
+    });
+  }
+  Text BrowseForFolder(const Text&) override { return pel::BrowseForFolder(frame_.Window(), ""); }
+  void Beep() override { SystemBeep(services_.platform.shell, 0); }
+  Text ForeignFile(const Text& folder) override {
+    return FindForeignFile(services_.platform.files, services_.platform.registry, folder, form_->SourceFolder());
+  }
+  Text DistributionRefusal() override {
+    return MissingProgramMessage(services_.platform.files, form_->SourceFolder(), form_->ExeName());
+  }
+  void Closing(const Text& folder, bool start) override {
+    FinishAndStartProduct(services_, folder, form_->ExeName(), start);
+  }
+
+ private:
+  WizardFrame frame_;
+  std::optional<Win32SetupView> view_;
+  std::optional<TSetupForm> form_;
+  std::exception_ptr failure_;  // escaped construction or the first show
+  // Boxes of the steps and the store, and the exception box, are the wizard's
+  // own: it stays disabled under them whatever window is active.
+  std::optional<app::MessageOwnerScope> boxOwner_;
+  InstallServices services_{ActivePlatform(), DiskStore(), CurrentUi(), OwnPaths().ownStorePath,
+                            SystemProgramsFolder, LocalDate, &ProcessLog(),
+                            [](int ms) { Sleep(static_cast<DWORD>(ms)); }, true};
+};
 
 }  // namespace
 
 void RunSetupWizard(HWND owner) {
-  SetupWindow w;
-  w.owner = owner;
-  DialogBoxIndirectParamA(app::Instance(), w.controls.Template(), owner, SetupProc,
-                          reinterpret_cast<LPARAM>(&w));
-  if (w.failure) std::rethrow_exception(w.failure);
+  SetupPages pages;
+  pages.Run(owner);
 }
 
 }  // namespace pel

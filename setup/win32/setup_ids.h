@@ -4,6 +4,11 @@
 #pragma once
 
 #define IDD_SETUP 200
+// The pages, child dialogs of the window.
+#define IDD_SETUP_START 201
+#define IDD_SETUP_ADDRESS 202
+#define IDD_SETUP_REVIEW 203
+#define IDD_SETUP_DONE 204
 
 #define IDC_Panel1 1000
 #define IDC_Appname 1001

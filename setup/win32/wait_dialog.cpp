@@ -4,8 +4,8 @@
 #include <exception>
 #include <optional>
 
-#include "app/win32/application.h"
-#include "app/win32/window_helpers.h"
+#include "gui/win32/application.h"
+#include "gui/win32/window_helpers.h"
 #include "setup/wait_form.h"
 #include "setup/win32/center_over_win32.h"
 #include "setup/win32/dialog_ids.h"
@@ -14,11 +14,12 @@ namespace pel {
 namespace {
 
 constexpr UINT_PTR kTimer1 = 1;
-constexpr int kClientW = 257, kClientH = 107;
 constexpr ControlPlace kPlaces[] = {
-    {IDC_WaitPanel1, -1, 8, 8, 241, 57},
-    {IDC_WaitCancelBtn, -1, 91, 74, 75, 25},
+    {IDC_WaitPanel1, kOnWindow, 8, 8, 241, 57},
+    {IDC_WaitCancelBtn, kOnWindow, 91, 74, 75, 25},
 };
+constexpr ControlFont kFonts[] = {{IDC_WaitPanel1, "MS Sans Serif", 13}};
+constexpr DialogDesign kDesign = {kPlaces, {257, 107}, kFonts};
 
 class Win32WaitView final : public WaitView {
  public:
@@ -55,8 +56,8 @@ struct WaitWindow {
 };
 
 void Construct(HWND hwnd, WaitWindow& w) {
-  PlaceControls(hwnd, kPlaces, POINT{0, 0}, kClientW, kClientH);
-  w.fonts.Apply(hwnd, IDC_WaitPanel1, "MS Sans Serif", 13);
+  DisableSystemDialogScaling(hwnd);
+  LayOutDialog(hwnd, kDesign, WindowDpi(hwnd), w.fonts);
   w.view.emplace(hwnd);
   w.form.emplace(*w.view);
   SetControlText(hwnd, w.caption);
@@ -89,6 +90,7 @@ INT_PTR CALLBACK WaitProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // Alt+F4 or another program closing it (there is no close box): it asks like Cancel.
         w->form->Close(ModalResult::Cancel);
         return TRUE;
+      case WM_DPICHANGED: return TakeDpiChange(hwnd, kDesign, w->fonts, wp, lp) != 0;
       case WM_CTLCOLORSTATIC:
         if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd, IDC_WaitPanel1))
           return ColorControl(wp, RGB(0, 0, 0), COLOR_BTNFACE);

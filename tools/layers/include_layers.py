@@ -35,13 +35,7 @@ ONLY = {
         "setup/win32/center_over_win32.h", "setup/win32/dialog_ids.h",
     },
 }
-# Headers that sit in an upper folder until they move to the folder the rows
-# give them; each line names where it goes. Empty once they have moved.
-MOVING = {
-    "app/win32/application.h": "gui",
-    "app/win32/window_helpers.h": "gui",
-    "app/win32/deferred_controls.h": "gui",
-}
+MOVING = {}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 SOURCES = (".h", ".cpp", ".rc")

@@ -1,4 +1,4 @@
-// The uninstall wizard's real window: places the controls, forwards events to TUninstWiz.
+// The uninstall wizard's real window: its design in the one wizard frame, its events forwarded to TUninstWiz.
 #include "uninstall/win32/uninst_dialog.h"
 
 #include <richedit.h>
@@ -7,8 +7,9 @@
 #include <optional>
 
 #include "app/constants.h"
-#include "app/win32/application.h"
-#include "app/win32/window_helpers.h"
+#include "gui/win32/application.h"
+#include "gui/win32/window_helpers.h"
+#include "gui/win32/wizard_frame.h"
 #include "setup/win32/wait_dialog.h"
 #include "sys/platform.h"
 #include "uninstall/removal_steps.h"
@@ -31,18 +32,16 @@ PEL_CHECK_ID(CancelBtn); PEL_CHECK_ID(Bevel1); PEL_CHECK_ID(OpenDirBtn); PEL_CHE
 PEL_CHECK_ID(OkBtn);
 #undef PEL_CHECK_ID
 
-constexpr int kNoPage = -1;
-constexpr POINT kPageOrigin = {16 + 8, 16 + 8};  // Panel1, then Notebook inside it
 // Fonts: headings Times New Roman 18 pt, texts MS Sans Serif 10 pt (pixels at 96 dpi).
 constexpr int kHeadingPx = 24;
 constexpr int kTextPx = 13;
 
-// Pixel geometry of every control; page controls are relative to the page.
-// A width of 0 sizes a label to its text.
+// Pixel geometry of every control at 96 DPI; page controls are relative to
+// the page, which fills Notebook's place. A width of 0 sizes a label to its text.
 constexpr ControlPlace kPlaces[] = {
-    {IDC_BackBtn, kNoPage, 184, 272, 75, 25},   {IDC_NextBtn, kNoPage, 272, 272, 75, 25},
-    {IDC_CancelBtn, kNoPage, 360, 272, 75, 25}, {IDC_Panel1, kNoPage, 16, 16, 425, 241},
-    {IDC_Notebook, kNoPage, 24, 24, 409, 225},
+    {IDC_BackBtn, kOnWindow, 184, 272, 75, 25},   {IDC_NextBtn, kOnWindow, 272, 272, 75, 25},
+    {IDC_CancelBtn, kOnWindow, 360, 272, 75, 25}, {IDC_Panel1, kOnWindow, 16, 16, 425, 241},
+    {IDC_Notebook, kOnWindow, 24, 24, 409, 225},
     {IDC_Appname, 0, 16, 8, 377, 31},           {IDC_Label23, 0, 16, 44, 0, 0},
     {IDC_RichEdit7, 0, 16, 68, 377, 89},        {IDC_Label24, 0, 224, 196, 0, 0},
     {IDC_Label25, 1, 16, 8, 377, 31},           {IDC_Label26, 1, 16, 42, 0, 0},
@@ -53,136 +52,101 @@ constexpr ControlPlace kPlaces[] = {
     {IDC_Label4, 3, 16, 8, 377, 31},            {IDC_Label6, 3, 16, 44, 0, 0},
     {IDC_RichEdit2, 3, 16, 68, 377, 145},
 };
+constexpr ControlFont kFonts[] = {
+    {IDC_Appname, "Times New Roman", kHeadingPx}, {IDC_Label25, "Times New Roman", kHeadingPx},
+    {IDC_Label1, "Times New Roman", kHeadingPx},  {IDC_Label4, "Times New Roman", kHeadingPx},
+    {IDC_Label23, "MS Sans Serif", kTextPx},      {IDC_RichEdit7, "MS Sans Serif", kTextPx},
+    {IDC_Label24, "MS Sans Serif", kTextPx},      {IDC_Label26, "MS Sans Serif", kTextPx},
+    {IDC_AppEntries, "MS Sans Serif", kTextPx},   {IDC_MixEntries, "MS Sans Serif", kTextPx},
+    {IDC_Label2, "MS Sans Serif", kTextPx},       {IDC_RichEdit1, "MS Sans Serif", kTextPx},
+    {IDC_Memo1, "MS Sans Serif", kTextPx},        {IDC_Label6, "MS Sans Serif", kTextPx},
+    {IDC_RichEdit2, "MS Sans Serif", kTextPx},
+};
+constexpr int kRichEdits[] = {IDC_RichEdit7, IDC_RichEdit3, IDC_RichEdit1};
+// Both boxes start checked, as designed; creation then sets them as installed.
+constexpr int kCheckedBoxes[] = {IDC_AppEntries, IDC_MixEntries};
+constexpr int kPageTemplates[] = {IDD_UNINST_START, IDD_UNINST_OPTIONS, IDD_UNINST_REVIEW, IDD_UNINST_FINISH};
+constexpr const char* kPageNames[] = {"Start", "Options", "Review", "Finish"};
 
-struct UninstWindow;
+constexpr WizardDesign kDesign = {
+    IDD_UNINST, kPageTemplates, kPageNames, IDC_Notebook,
+    {kPlaces, {458, 305}, kFonts}, kRichEdits, kCheckedBoxes,
+    ProductIconResource, TUninstWiz::AboutCommand, TUninstWiz::AboutItem.data(),
+};
 
-// What the wizard calls outside itself, in this window.
-class WindowHooks final : public UninstHooks {
+// The uninstall wizard in the frame: its state machine and what it calls outside itself.
+class UninstPages final : public WizardPages, public UninstHooks {
  public:
-  explicit WindowHooks(UninstWindow& w) : w_(w) {}
-  bool WaitDialog(std::string_view caption, std::string_view message) override;
-  void RunRemoval(TUninstWiz& wiz) override;
-  void CloseNow() override;
+  UninstPages() : frame_(kDesign, *this) {}
+
+  void Run(HWND owner) {
+    frame_.Run(app::Instance(), owner);
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+  bool Construct(WizardFrame&) override {
+    HWND hwnd = frame_.Window();
+    boxOwner_.emplace(hwnd);
+    return app::EndRunOnFailure(hwnd, failure_, [&] {
+      view_.emplace(hwnd, &frame_);
+      form_.emplace(*view_, platform_, *this);
+      form_->Construct();
+      view_->Focus(C::NextBtn);
+    });
+  }
+  bool Event(UINT msg, WPARAM wp, LPARAM) override {
+    if (!form_) return false;
+    // An exception in an event handler ends that handler only; the wizard stays open.
+    return app::HandleEvent([&]() -> INT_PTR {
+      TUninstWiz& f = *form_;
+      int code = HIWORD(wp);
+      if (msg == WM_SYSCOMMAND) return f.SystemCommand(static_cast<int>(wp));
+      if (msg == WM_CLOSE) return Close();
+      switch (LOWORD(wp)) {
+        case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
+        case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
+        case IDC_AppEntries: if (code == BN_CLICKED) f.AppEntriesClick(); break;
+        case IDC_MixEntries: if (code == BN_CLICKED) f.MixEntriesClick(); break;
+        case IDC_CancelBtn:
+          // Esc while the button is disabled (during the run) does nothing.
+          if (IsWindowEnabled(frame_.Control(IDC_CancelBtn))) Close();
+          break;
+        default: break;
+      }
+      return TRUE;
+    }) != 0;
+  }
+  void Destroying() override { boxOwner_.reset(); }
+  INT_PTR Close() {
+    if (form_->CloseRequest()) frame_.EndRun();
+    return TRUE;
+  }
+
+  // UninstHooks.
+  bool WaitDialog(std::string_view caption, std::string_view message) override {
+    return ShowWaitDialog(caption, message, frame_.Window());
+  }
+  void RunRemoval(TUninstWiz& wiz) override {
+    RemovalServices s{platform_, CurrentUi(), [](int ms) { Sleep(static_cast<DWORD>(ms)); },
+                      [this](const Text& folder) { ShowManualDeleteNotice(folder, frame_.Window()); }};
+    pel::RunRemoval(wiz, s);
+  }
+  void CloseNow() override { frame_.EndRun(); }
 
  private:
-  UninstWindow& w_;
+  WizardFrame frame_;
+  std::optional<Win32UninstView> view_;
+  std::optional<TUninstWiz> form_;
+  std::optional<app::MessageOwnerScope> boxOwner_;
+  std::exception_ptr failure_;  // escaped creation
+  Platform& platform_ = ActivePlatform();
 };
-
-// Everything the dialog procedure needs for one modal run.
-struct UninstWindow {
-  std::optional<Win32UninstView> view;
-  WindowHooks hooks{*this};  // outlives the form
-  std::optional<TUninstWiz> form;
-  std::optional<app::MessageOwnerScope> boxOwner;
-  std::exception_ptr failure;  // escaped creation
-  DialogFonts fonts;
-  HICON icon = nullptr;
-  HICON savedAppIcon = nullptr;
-  HWND owner = nullptr;
-  HWND hwnd = nullptr;
-  Platform& platform = ActivePlatform();
-};
-
-bool WindowHooks::WaitDialog(std::string_view caption, std::string_view message) {
-  return ShowWaitDialog(caption, message, w_.hwnd);
-}
-
-void WindowHooks::RunRemoval(TUninstWiz& wiz) {
-  RemovalServices s{w_.platform, CurrentUi(), [](int ms) { Sleep(static_cast<DWORD>(ms)); },
-                    [this](const Text& folder) { ShowManualDeleteNotice(folder, w_.hwnd); }};
-  pel::RunRemoval(wiz, s);
-}
-
-void WindowHooks::CloseNow() { EndDialog(w_.hwnd, IDCANCEL); }
-
-void Construct(HWND hwnd, UninstWindow& w) {
-  PlaceControls(hwnd, kPlaces, kPageOrigin, 458, 305);
-  for (int id : {IDC_Appname, IDC_Label25, IDC_Label1, IDC_Label4})
-    w.fonts.Apply(hwnd, id, "Times New Roman", kHeadingPx);
-  for (int id : {IDC_Label23, IDC_RichEdit7, IDC_Label24, IDC_Label26, IDC_AppEntries,
-                 IDC_MixEntries, IDC_Label2, IDC_RichEdit1, IDC_Memo1, IDC_Label6, IDC_RichEdit2})
-    w.fonts.Apply(hwnd, id, "MS Sans Serif", kTextPx);
-  for (int id : {IDC_RichEdit7, IDC_RichEdit3, IDC_RichEdit1})
-    SendDlgItemMessageA(hwnd, id, EM_SETBKGNDCOLOR, 0, GetSysColor(COLOR_BTNFACE));
-  // Both boxes start checked, as designed; creation then sets them as installed.
-  SendDlgItemMessageA(hwnd, IDC_AppEntries, BM_SETCHECK, BST_CHECKED, 0);
-  SendDlgItemMessageA(hwnd, IDC_MixEntries, BM_SETCHECK, BST_CHECKED, 0);
-  AppendAboutItem(hwnd, TUninstWiz::AboutCommand, TUninstWiz::AboutItem.data());
-
-  w.view.emplace(hwnd, kPlaces);
-  w.form.emplace(*w.view, w.platform, w.hooks);
-  w.form->Construct();
-  AutoSizeLabels(hwnd, kPlaces, kPageOrigin);
-  w.view->Focus(C::NextBtn);
-
-  w.icon = LoadIconA(app::Instance(), MAKEINTRESOURCEA(ProductIconResource));
-  SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon));
-  SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(w.icon));
-  w.savedAppIcon = reinterpret_cast<HICON>(
-      SendMessageA(w.owner, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w.icon)));
-}
-
-void Close(HWND hwnd, UninstWindow& w) {
-  if (!w.form->CloseRequest()) return;
-  EndDialog(hwnd, IDCANCEL);
-}
-
-void Command(HWND hwnd, UninstWindow& w, int id, int code) {
-  TUninstWiz& f = *w.form;
-  switch (id) {
-    case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
-    case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
-    case IDC_AppEntries: if (code == BN_CLICKED) f.AppEntriesClick(); break;
-    case IDC_MixEntries: if (code == BN_CLICKED) f.MixEntriesClick(); break;
-    case IDC_CancelBtn:
-      // Esc while the button is disabled (during the run) does nothing.
-      if (IsWindowEnabled(GetDlgItem(hwnd, IDC_CancelBtn))) Close(hwnd, w);
-      break;
-    default: break;
-  }
-}
-
-INT_PTR CALLBACK UninstProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* w = reinterpret_cast<UninstWindow*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-  if (msg == WM_INITDIALOG) {
-    w = reinterpret_cast<UninstWindow*>(lp);
-    w->hwnd = hwnd;
-    SetWindowLongPtrA(hwnd, DWLP_USER, lp);
-    w->boxOwner.emplace(hwnd);
-    app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); });
-    return FALSE;  // focus was set by the wizard
-  }
-  if (!w) return FALSE;
-  if (msg == WM_DESTROY) {
-    if (w->owner) SendMessageA(w->owner, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(w->savedAppIcon));
-    w->boxOwner.reset();
-    return FALSE;
-  }
-  if (!w->form) return FALSE;
-  // An exception in an event handler ends that handler only; the wizard stays open.
-  return app::HandleEvent([&]() -> INT_PTR {
-    switch (msg) {
-      case WM_COMMAND: Command(hwnd, *w, LOWORD(wp), HIWORD(wp)); return TRUE;
-      case WM_CLOSE: Close(hwnd, *w); return TRUE;
-      case WM_SYSCOMMAND:
-        if (w->form->SystemCommand(static_cast<int>(wp))) {
-          SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, 0);
-          return TRUE;
-        }
-        return FALSE;
-      default: return FALSE;
-    }
-  });
-}
 
 }  // namespace
 
 void RunUninstallWizard(HWND owner) {
-  UninstWindow w;
-  w.owner = owner;
-  DialogBoxParamA(app::Instance(), MAKEINTRESOURCEA(IDD_UNINST), owner, UninstProc,
-                  reinterpret_cast<LPARAM>(&w));
-  if (w.failure) std::rethrow_exception(w.failure);
+  UninstPages pages;
+  pages.Run(owner);
 }
 
 }  // namespace pel

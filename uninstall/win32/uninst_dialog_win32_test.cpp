@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "app/constants.h"
-#include "app/win32/application.h"
+#include "gui/win32/application.h"
 #include "base/text.h"
 #include "uninstall/win32/uninst_dialog.h"
 #include "uninstall/win32/uninst_ids.h"
@@ -63,8 +63,15 @@ HWND WaitForCaptionPart(const char* part, int timeoutMs) {
   return want.found;
 }
 
-void Press(HWND dlg, int id) { PostMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
-Text Item(HWND dlg, int id) { return TextOf(GetDlgItem(dlg, id)); }
+// A control of the window or of one of its pages (child dialogs).
+HWND Control(HWND dlg, int id) {
+  if (HWND h = GetDlgItem(dlg, id)) return h;
+  for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (HWND h = GetDlgItem(c, id); h && GetParent(h) == c) return h;
+  return nullptr;
+}
+void Press(HWND dlg, int id) { PostMessageA(Control(dlg, id), BM_CLICK, 0, 0); }
+Text Item(HWND dlg, int id) { return TextOf(Control(dlg, id)); }
 // Multi-line text with its line ends as CR alone, however the control gives them.
 Text Lines(HWND dlg, int id) {
   Text t = Item(dlg, id);
@@ -120,7 +127,7 @@ TEST_F(UninstDialog, OpensEmptyThenRunsARemoval) {
     GetClientRect(w, &r);
     EXPECT_EQ(r.right, 458);
     EXPECT_EQ(r.bottom, 305);
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(w, IDC_NextBtn)));
+    EXPECT_FALSE(IsWindowEnabled(Control(w, IDC_NextBtn)));
     EXPECT_EQ(Item(w, IDC_RichEdit7).find("Neither Pelmora nor Mixmaster"), 0u);
     PostMessageA(w, WM_CLOSE, 0, 0);
   });

@@ -1,8 +1,8 @@
 // The closing notice's real window: the manual-delete warning and the button that opens the home folder.
 #include <optional>
 
-#include "app/win32/application.h"
-#include "app/win32/window_helpers.h"
+#include "gui/win32/application.h"
+#include "gui/win32/window_helpers.h"
 #include "setup/win32/center_over_win32.h"
 #include "sys/platform.h"
 #include "uninstall/manual_delete_notice.h"
@@ -13,12 +13,15 @@
 namespace pel {
 namespace {
 
-constexpr int kNoPage = -1;
 constexpr ControlPlace kPlaces[] = {
-    {IDC_Bevel1, kNoPage, 8, 8, 417, 209},      {IDC_Label2, kNoPage, 16, 16, 401, 29},
-    {IDC_Label1, kNoPage, 24, 56, 385, 49},     {IDC_Label3, kNoPage, 24, 112, 385, 49},
-    {IDC_OpenDirBtn, kNoPage, 24, 176, 385, 25}, {IDC_OkBtn, kNoPage, 179, 228, 75, 25},
+    {IDC_Bevel1, kOnWindow, 8, 8, 417, 209},      {IDC_Label2, kOnWindow, 16, 16, 401, 29},
+    {IDC_Label1, kOnWindow, 24, 56, 385, 49},     {IDC_Label3, kOnWindow, 24, 112, 385, 49},
+    {IDC_OpenDirBtn, kOnWindow, 24, 176, 385, 25}, {IDC_OkBtn, kOnWindow, 179, 228, 75, 25},
 };
+constexpr ControlFont kFonts[] = {{IDC_Label2, "MS Sans Serif", 24},
+                                  {IDC_Label1, "MS Sans Serif", 13},
+                                  {IDC_Label3, "MS Sans Serif", 13}};
+constexpr DialogDesign kDesign = {kPlaces, {433, 265}, kFonts};
 
 struct DirWindow {
   std::optional<Win32UninstView> view;
@@ -36,11 +39,9 @@ INT_PTR CALLBACK DirProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
     w->boxOwner.emplace(hwnd);
     return app::HandleEvent([&]() -> INT_PTR {
-      PlaceControls(hwnd, kPlaces, {0, 0}, 433, 265);
-      w->fonts.Apply(hwnd, IDC_Label2, "MS Sans Serif", 24);
-      w->fonts.Apply(hwnd, IDC_Label1, "MS Sans Serif", 13);
-      w->fonts.Apply(hwnd, IDC_Label3, "MS Sans Serif", 13);
-      w->view.emplace(hwnd, std::span<const ControlPlace>{});
+      DisableSystemDialogScaling(hwnd);
+      LayOutDialog(hwnd, kDesign, WindowDpi(hwnd), w->fonts);
+      w->view.emplace(hwnd, nullptr);
       w->dlg.emplace(*w->view, ActivePlatform());
       w->dlg->Construct(w->folder);
       CenterOver(hwnd, w->owner);
@@ -62,6 +63,7 @@ INT_PTR CALLBACK DirProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return TRUE;
       case WM_CLOSE: EndDialog(hwnd, IDCANCEL); return TRUE;
+      case WM_DPICHANGED: return TakeDpiChange(hwnd, kDesign, w->fonts, wp, lp) != 0;
       default: return FALSE;
     }
   });

@@ -23,6 +23,11 @@
 #define IDC_CancelBtn 2
 
 #define IDD_UNINST 400
+// The wizard's pages, child dialogs of its window.
+#define IDD_UNINST_START 401
+#define IDD_UNINST_OPTIONS 402
+#define IDD_UNINST_REVIEW 403
+#define IDD_UNINST_FINISH 404
 #define IDD_UNINSTDIR 410
 
 // The wizard. Shared with the setup wizard: Panel1, Appname, RichEdit1,

@@ -6,9 +6,7 @@
 namespace pel {
 
 void Win32UninstView::ShowPage(int index) {
-  static constexpr const char* kPageNames[] = {"Start", "Options", "Review", "Finish"};
-  ShowPageControls(hwnd_, places_, index);
-  if (index >= 0 && index < 4) SetDlgItemTextA(hwnd_, IDC_Notebook, kPageNames[index]);
+  if (frame_) frame_->ShowPage(index);
 }
 
 void Win32UninstView::ProcessMessages() {

@@ -3,16 +3,18 @@
 
 #include <windows.h>
 
-#include "app/win32/application.h"
-#include "app/win32/window_helpers.h"
+#include "gui/win32/application.h"
+#include "gui/win32/window_helpers.h"
+#include "gui/win32/wizard_frame.h"
 #include "uninstall/uninst_view.h"
 
 namespace pel {
 
 class Win32UninstView final : public UninstView {
  public:
-  // pages: the pixel places, for showing one page's controls.
-  Win32UninstView(HWND hwnd, std::span<const ControlPlace> places) : hwnd_(hwnd), places_(places) {}
+  // frame: the wizard's, whose pages hold their controls; nullptr for a
+  // window whose controls are all its own (the closing notice).
+  Win32UninstView(HWND hwnd, WizardFrame* frame) : hwnd_(hwnd), frame_(frame) {}
 
   void ShowPage(int index) override;
   Text GetText(UninstControl c) const override { return ControlText(Item(c)); }
@@ -39,9 +41,11 @@ class Win32UninstView final : public UninstView {
   }
 
  private:
-  HWND Item(UninstControl c) const { return GetDlgItem(hwnd_, static_cast<int>(c)); }
+  HWND Item(UninstControl c) const {
+    return frame_ ? frame_->Control(static_cast<int>(c)) : GetDlgItem(hwnd_, static_cast<int>(c));
+  }
   HWND hwnd_;
-  std::span<const ControlPlace> places_;
+  WizardFrame* frame_;
 };
 
 }  // namespace pel

@@ -1,5 +1,5 @@
 // The application object: title, module handle, and the standard exception box.
-#include "app/win32/application.h"
+#include "gui/win32/application.h"
 
 #include <vector>
 

@@ -61,6 +61,8 @@ class TUninstWiz {
   // Fixed when the wizard is made, as the folders are.
   FolderRelations Relations() const { return relations_; }
   const InstalledFolders& Folders() const { return folders_; }
+  // The same, for the removal to let go of each folder once done with it.
+  InstalledFolders& HeldFolders() { return folders_; }
   // The product folder as resolved, else as recorded.
   Text AppFolderPath() const;
   // True when the product is installed and this run leaves it so: its box is

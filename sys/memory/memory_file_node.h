@@ -19,6 +19,8 @@ struct MemoryFileSystem::Node {
   Text link_target;  // set only on a reparse point
   int held = 0;      // opened elsewhere without sharing
   int running = 0;   // a program runs from it
+  int folder_holds = 0;  // held open as a folder without delete sharing
+  uint64_t id = 0;       // its number on its drive; kept by a rename or move
   Node* parent = nullptr;
   std::map<Text, std::unique_ptr<Node>> children;  // by lower-cased name
 

@@ -45,6 +45,7 @@ bool MemoryFileSystem::AddDrive(char letter) {
   auto root = std::make_unique<Node>();
   root->name = Text(1, letter) + ":";
   root->attributes = kAttrDirectory;
+  root->id = next_id_++;
   drives_[letter] = std::move(root);
   return true;
 }
@@ -55,6 +56,7 @@ MemoryFileSystem::Node* MemoryFileSystem::NewChild(Node* parent, std::string_vie
   node->name = Text(name);
   node->attributes = attributes;
   node->parent = parent;
+  node->id = next_id_++;
   if (!IsShortName(name)) {
     size_t dot = name.find_last_of('.');
     std::string_view base = dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
@@ -161,6 +163,7 @@ bool MemoryFileSystem::RemoveEmptyDirectory(std::string_view path) {
   if (!node->IsFolder()) return Fail(kErrorDirectory);
   if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  if (node->folder_holds) return Fail(kErrorSharingViolation);
   node->parent->children.erase(AnsiLowerCase(node->name));
   return true;
 }
@@ -209,7 +212,7 @@ bool MemoryFileSystem::Move(std::string_view from, std::string_view to, bool rep
   if (!source) return false;
   if (!source->parent) return Fail(kErrorAccessDenied);
   if (pf.drive != pt.drive) return Fail(kErrorNotSameDevice);
-  if (source->held) return Fail(kErrorSharingViolation);
+  if (source->held || source->folder_holds) return Fail(kErrorSharingViolation);
   Text name;
   Node* parent = ResolveParent(to, &name);
   if (!parent) return false;
@@ -237,6 +240,7 @@ bool MemoryFileSystem::Move(std::string_view from, std::string_view to, bool rep
   moved->data = std::move(source->data);
   moved->link_target = source->link_target;
   moved->running = source->running;
+  moved->id = source->id;
   moved->children = std::move(source->children);
   for (auto& [key, child] : moved->children) child->parent = moved;
   source->parent->children.erase(AnsiLowerCase(source->name));

@@ -30,6 +30,9 @@ class Win32FileSystem final : public FileSystem {
   bool WriteWholeFile(std::string_view path, std::string_view data) override;
   bool ReadWholeFile(std::string_view path, Text* data) override;
   int64_t FileSize(std::string_view path) override;
+  bool Identify(std::string_view path, FileIdentity* identity) override;
+  std::unique_ptr<HeldFolder> HoldFolder(std::string_view path) override;
+  bool RemoveEmptyDirectoryIf(std::string_view path, const FileIdentity& identity) override;
   uint32_t LastError() const override { return last_error_; }
 
  protected:

@@ -23,6 +23,8 @@ class UninstHooks {
   virtual void RunRemoval(TUninstWiz&) {}
   // Closes the window now, without asking (a close requested during the run).
   virtual void CloseNow() {}
+  // Waits ms milliseconds between quiet looks at a file in use.
+  virtual void Sleep(int ms) {}
 };
 
 class TUninstWiz {
@@ -82,6 +84,9 @@ class TUninstWiz {
   void UpdateNext();
   void FillReview();
   void ApplyPageButtons(int page);
+  // Until every file the removal would delete can go: quiet looks for about
+  // two seconds, then a Retry/Cancel box naming the file. False on Cancel.
+  bool AwaitFilesFree();
 
   UninstView& view_;
   Platform& platform_;

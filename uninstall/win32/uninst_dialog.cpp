@@ -63,6 +63,7 @@ class WindowHooks final : public UninstHooks {
   explicit WindowHooks(UninstWindow& w) : w_(w) {}
   bool WaitDialog(std::string_view caption, std::string_view message) override;
   void RunRemoval(TUninstWiz& wiz) override;
+  void Sleep(int ms) override { ::Sleep(static_cast<DWORD>(ms)); }
   void CloseNow() override;
 
  private:

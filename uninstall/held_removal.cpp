@@ -50,6 +50,21 @@ Text FirstEntryInUse(HeldFolder& folder, const Text& path,
   return Text();
 }
 
+void NoteStillListed(HeldFolder& folder, const Text& path, const std::vector<HeldEntry>& deleted,
+                     std::vector<Text>* left) {
+  if (deleted.empty()) return;
+  std::vector<HeldEntry> now;
+  folder.List(&now);
+  for (const HeldEntry& gone : deleted) {
+    for (const HeldEntry& e : now) {
+      if (AnsiSameText(e.name, gone.name)) {
+        left->push_back(path + gone.name);
+        break;
+      }
+    }
+  }
+}
+
 bool DeleteHeldTree(HeldFolder& parent, const HeldEntry& entry, const Text& path,
                     std::vector<Text>* left) {
   Text here = path + entry.name + "\\";
@@ -65,9 +80,16 @@ bool DeleteHeldTree(HeldFolder& parent, const HeldEntry& entry, const Text& path
     for (const HeldEntry& e : entries) {
       if (RealSubfolder(e)) DeleteHeldTree(*folder, e, here, left);
     }
+    std::vector<HeldEntry> deleted;
     for (const HeldEntry& e : entries) {
-      if (DeletedAsFile(e) && !folder->Delete(e)) left->push_back(here + e.name);
+      if (!DeletedAsFile(e)) continue;
+      if (folder->Delete(e)) {
+        deleted.push_back(e);
+      } else {
+        left->push_back(here + e.name);
+      }
     }
+    NoteStillListed(*folder, here, deleted, left);
   }
   // Let go first: a folder held without delete sharing cannot be removed,
   // not even by its holder. The parent still holds the name, and the entry

@@ -22,6 +22,12 @@ bool RealSubfolder(const HeldEntry& entry);
 Text FirstEntryInUse(HeldFolder& folder, const Text& path,
                      const std::function<bool(const HeldEntry&)>& keep, bool pool);
 
+// Adds to left each of the deleted entries that the folder still lists (a
+// deletion the system took and did not carry out, or one still pending on
+// another program's handle): only a listing tells that it has gone.
+void NoteStillListed(HeldFolder& folder, const Text& path, const std::vector<HeldEntry>& deleted,
+                     std::vector<Text>* left);
+
 // Deletes the subfolder entry of parent with everything in it, through held
 // folders only: links inside go as links, a read-only or held file stays, and
 // so does every folder above it. Full paths of what stayed go to left. True

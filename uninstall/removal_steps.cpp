@@ -132,14 +132,20 @@ bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* lef
   }
   size_t before = left->size();
   const HeldEntry* uninstaller = nullptr;
+  std::vector<HeldEntry> deleted;
   for (const HeldEntry& e : entries) {
     if (!DeletedAsFile(e) || IsDatabaseFileName(e.name)) continue;
     if (AnsiSameText(e.name, UninstallerExe) && !(e.attributes & kAttrReparsePoint)) {
       uninstaller = &e;
       continue;
     }
-    if (!folder.Delete(e)) left->push_back(path + e.name);
+    if (folder.Delete(e)) {
+      deleted.push_back(e);
+    } else {
+      left->push_back(path + e.name);
+    }
   }
+  NoteStillListed(folder, path, deleted, left);
   // The uninstaller is what the installed-programs entry starts: it stays
   // with the entry while anything else does, so the removal can finish later.
   if (uninstaller && (left->size() != before || !folder.Delete(*uninstaller))) {
@@ -167,6 +173,7 @@ bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const Res
   bool result = true;
   bool otherFolders = false;
   const HeldEntry* pool = nullptr;
+  std::vector<HeldEntry> deleted;
   for (const HeldEntry& e : entries) {
     if (AnsiSameText(e.name, kPool) && (e.attributes & kAttrDirectory)) {
       // A pool that is a link goes as the link; what it names stays.
@@ -181,9 +188,14 @@ bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const Res
     if (RealSubfolder(e)) {
       otherFolders = true;
     } else if (!IsDatabaseFileName(e.name) && !(productsOwn && product.stays)) {
-      if (!held->Delete(e)) left->push_back(path + e.name);
+      if (held->Delete(e)) {
+        deleted.push_back(e);
+      } else {
+        left->push_back(path + e.name);
+      }
     }
   }
+  NoteStillListed(*held, path, deleted, left);
   if (pool) {
     // Whether the pool is or holds the product's folder is asked of the
     // resolved pool, and only while that is the pool entry held here.

@@ -90,7 +90,7 @@ bool WindowHooks::WaitDialog(std::string_view caption, std::string_view message)
 }
 
 void WindowHooks::RunRemoval(TUninstWiz& wiz) {
-  RemovalServices s{w_.platform, CurrentUi(), [](int ms) { Sleep(static_cast<DWORD>(ms)); },
+  RemovalServices s{w_.platform, CurrentUi(), [](int ms) { ::Sleep(static_cast<DWORD>(ms)); },
                     [this](const Text& folder) { ShowManualDeleteNotice(folder, w_.hwnd); }};
   pel::RunRemoval(wiz, s);
 }

@@ -46,6 +46,7 @@ close
 box Pelmora "Quit without removing Pelmora?"
 answer Yes
 gone 5000
+exit 0
 unlock
 DRIVE
 drive <<< 'processes-end UninstPL.exe 20000' >/dev/null || fail "the uninstaller did not end"

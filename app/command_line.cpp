@@ -128,13 +128,15 @@ Text UsageText(Mode mode) {
            "  /LOG       append a line for every action to this file\r\n"
            "  setup.exe -u [/S [/MIXMASTER]] [/LOG=file] removes Pelmora\r\n"
            "Exit codes of /S runs: 0 done, 1 usage error, 2 a step failed, 3 nothing to "
-           "remove, 4 Pelmora is running (nothing changed).\r\n";
+           "remove, 4 Pelmora is running (nothing changed), 5 the removal left something (a file in "
+           "use; run it again).\r\n";
   return "Usage: UninstPL.exe [/S [/MIXMASTER]] [/LOG=file]\r\n"
          "  /S          remove Pelmora without showing anything\r\n"
          "  /MIXMASTER  remove Mixmaster too\r\n"
          "  /LOG        append a line for every action to this file\r\n"
          "Exit codes of /S runs: 0 done, 1 usage error, 2 a step failed, 3 nothing to "
-         "remove, 4 Pelmora is running (nothing changed).\r\n";
+         "remove, 4 Pelmora is running (nothing changed), 5 the removal left something (a file in "
+           "use; run it again).\r\n";
 }
 
 }  // namespace pel

@@ -157,6 +157,10 @@ enum ExitCode : int {
   ExitStepFailed = 2,
   ExitNothingToRemove = 3,
   ExitProductRunning = 4,  // Pelmora runs from its folder; nothing was changed
+  // The removal left something: a file in use before it began (nothing was
+  // changed), or one that could not be deleted, or a folder that was no
+  // longer the one checked; the key and the uninstaller stay for another run.
+  ExitRemovalLeftSomething = 5,
 };
 
 }  // namespace pel

@@ -27,7 +27,8 @@ class TextLogSink final : public LogSink {
 };
 
 // Opens path for appending, creating it when missing; nullptr when it cannot
-// be written (missing folder, read-only, a folder, in use). Defined per build.
+// be written (missing folder, read-only, a folder, in use) or when a link
+// stands at path (it is never followed). Defined per build.
 std::unique_ptr<LogSink> OpenAppendLog(const Text& path);
 // The local time as "YYYY-MM-DD hh:mm:ss.mmm", and today as "YYYYMMDD". Per build.
 Text LocalTimestamp();

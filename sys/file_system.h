@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "base/text.h"
+#include "sys/held_folder.h"
 
 namespace pel {
 
@@ -51,16 +53,9 @@ inline constexpr uint32_t kErrorNoUnicodeTranslation = 1113;
 // The file at a path is not the one a call was given the identity of.
 inline constexpr uint32_t kErrorNotSameFile = 1006;
 
-// Which file a path opens, and whether it has changed: the volume and the
-// file's number on it, which no other file shares while it exists and which
-// a rename keeps, with its size and last write.
-struct FileIdentity {
-  uint64_t volume = 0;
-  uint64_t index = 0;
-  int64_t size = -1;
-  uint64_t written = 0;
-  bool operator==(const FileIdentity&) const = default;
-};
+// An entry met where a link stands, or that is no longer the one listed or
+// resolved: nothing was done to it.
+inline constexpr uint32_t kErrorEntryChanged = 681;  // ERROR_STOPPED_ON_SYMLINK
 
 struct DirEntry {
   // Without folder, spelled as stored; for a name the code page cannot hold,
@@ -142,6 +137,17 @@ class FileSystem {
   // and no final backslash (except a drive root's). Empty when path opens
   // nothing.
   virtual Text FinalPathName(std::string_view path) = 0;
+  // The identity of the file or folder that path opens, every link on the
+  // way and at the end followed (as FinalPathName); false when nothing opens
+  // or the volume cannot tell (identity left unknown).
+  virtual bool Identify(std::string_view path, FileIdentity* identity) = 0;
+  // Holds the folder at path (see HeldFolder): a link at path itself is
+  // refused (kErrorEntryChanged), as is a file (267) or nothing (2/3);
+  // nullptr then. Links on the way to it are followed.
+  virtual std::unique_ptr<HeldFolder> HoldFolder(std::string_view path) = 0;
+  // Removes the empty folder at path, not following a link at path itself,
+  // only while it is the folder of that identity (else kErrorEntryChanged).
+  virtual bool RemoveEmptyDirectoryIf(std::string_view path, const FileIdentity& identity) = 0;
   // The Windows folder as the system gives it (no backslash added); empty on failure.
   virtual Text WindowsDirectory() = 0;
   // One of the system's own folders as the system gives it (no backslash

@@ -28,6 +28,11 @@ class FileSystemWrapper : public FileSystem {
   }
   Text ShortPathName(std::string_view p) override { return in_.ShortPathName(p); }
   Text FinalPathName(std::string_view p) override { return in_.FinalPathName(p); }
+  bool Identify(std::string_view p, FileIdentity* id) override { return in_.Identify(p, id); }
+  std::unique_ptr<HeldFolder> HoldFolder(std::string_view p) override { return in_.HoldFolder(p); }
+  bool RemoveEmptyDirectoryIf(std::string_view p, const FileIdentity& id) override {
+    return in_.RemoveEmptyDirectoryIf(p, id);
+  }
   Text WindowsDirectory() override { return in_.WindowsDirectory(); }
   Text SystemFolderPath(SystemFolder which) override { return in_.SystemFolderPath(which); }
   std::vector<Text> KnownFolders() override { return in_.KnownFolders(); }

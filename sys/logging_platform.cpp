@@ -12,6 +12,33 @@ namespace {
 Text Quoted(std::string_view s) { return "\"" + Text(s) + "\""; }
 Text Hkcu(std::string_view path) { return "HKCU\\" + Text(path); }
 
+// A held folder whose deletions are logged by their full paths.
+class LoggingHeld final : public HeldFolder {
+ public:
+  LoggingHeld(std::unique_ptr<HeldFolder> inner, Text path, ActionLog& log)
+      : in_(std::move(inner)), path_(std::move(path)), log_(log) {}
+  FileIdentity Identity() const override { return in_->Identity(); }
+  bool List(std::vector<HeldEntry>* out) override { return in_->List(out); }
+  bool CanDelete(const HeldEntry& e) override { return in_->CanDelete(e); }
+  bool Delete(const HeldEntry& e) override {
+    bool ok = in_->Delete(e);
+    Text what = "Deleted " + path_ + e.name;
+    log_.Write(ok ? what : what + " FAILED (error " + std::to_string(in_->LastError()) + ")");
+    return ok;
+  }
+  std::unique_ptr<HeldFolder> HoldChild(const HeldEntry& e) override {
+    std::unique_ptr<HeldFolder> child = in_->HoldChild(e);
+    if (!child) return nullptr;
+    return std::make_unique<LoggingHeld>(std::move(child), path_ + e.name + "\\", log_);
+  }
+  uint32_t LastError() const override { return in_->LastError(); }
+
+ private:
+  std::unique_ptr<HeldFolder> in_;
+  Text path_;  // ends in a backslash
+  ActionLog& log_;
+};
+
 class LoggingFiles final : public FileSystemWrapper {
  public:
   LoggingFiles(FileSystem& inner, ActionLog& log) : FileSystemWrapper(inner), in_(inner), log_(log) {}
@@ -40,6 +67,16 @@ class LoggingFiles final : public FileSystemWrapper {
   }
   bool DeleteIdentified(std::string_view p, const FileIdentity& id) override {
     return Note(in_.DeleteIdentified(p, id), "Deleted " + Text(p));
+  }
+  std::unique_ptr<HeldFolder> HoldFolder(std::string_view p) override {
+    std::unique_ptr<HeldFolder> held = in_.HoldFolder(p);
+    if (!held) return nullptr;
+    Text path(p);
+    if (path.empty() || path.back() != '\\') path += '\\';
+    return std::make_unique<LoggingHeld>(std::move(held), path, log_);
+  }
+  bool RemoveEmptyDirectoryIf(std::string_view p, const FileIdentity& id) override {
+    return Note(in_.RemoveEmptyDirectoryIf(p, id), "Removed folder " + Text(p));
   }
 
  private:

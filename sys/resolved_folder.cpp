@@ -58,12 +58,20 @@ FolderResolution ResolveFolder(FileSystem& fs, std::string_view spelling) {
   if (attributes == kNoAttributes || !(attributes & kAttrDirectory)) {
     return Refuse(O::Refused, "it is not a folder");
   }
+  // Who it is, asked of the spelling and of the resolved name alike: a
+  // folder swapped between the two answers is not this one, and one whose
+  // volume cannot say (a share that does not answer) cannot be held to it.
+  FileIdentity by_spelling, by_name;
+  if (!fs.Identify(spelling, &by_spelling) || !fs.Identify(final, &by_name) ||
+      !(by_spelling == by_name)) {
+    return Refuse(O::Refused, "it cannot be told which folder it is");
+  }
   Text path = WithTrailingBackslash(final);
   Text short_form = fs.ShortPathName(path);
   if (short_form.empty()) return Refuse(O::Refused, "it cannot be told which folder it is");
   FolderResolution r;
   r.outcome = O::Resolved;
-  r.folder = ResolvedFolder(path, AnsiLowerCase(WithTrailingBackslash(short_form)));
+  r.folder = ResolvedFolder(path, AnsiLowerCase(WithTrailingBackslash(short_form)), by_name);
   return r;
 }
 

@@ -21,6 +21,9 @@ class ResolvedFolder {
   // The lower-cased short form with one final backslash: what folders are
   // compared by.
   const Text& Key() const { return key_; }
+  // Which folder it was when resolved, whatever names it later: what a
+  // removal holds it by.
+  const FileIdentity& Identity() const { return identity_; }
 
   bool operator==(const ResolvedFolder& other) const { return key_ == other.key_; }
   // True when other lies somewhere below this folder.
@@ -31,11 +34,13 @@ class ResolvedFolder {
   bool IsRoot() const;
 
  private:
-  ResolvedFolder(Text path, Text key) : path_(std::move(path)), key_(std::move(key)) {}
+  ResolvedFolder(Text path, Text key, FileIdentity identity)
+      : path_(std::move(path)), key_(std::move(key)), identity_(identity) {}
   friend FolderResolution ResolveFolder(FileSystem& fs, std::string_view spelling);
 
   Text path_;
   Text key_;
+  FileIdentity identity_;
 };
 
 
@@ -56,8 +61,9 @@ struct FolderResolution {
 // and separator, or a network share) is opened as the file calls open it, and
 // the folder it reaches, every link or junction on the way followed, is
 // named as the system names it. Control characters, a relative path, more
-// than 32767 characters, a file, or a folder whose short form the system
-// cannot give are refused.
+// than 32767 characters, a file, or a folder whose short form or identity
+// the system cannot give, or that is not the same folder by its spelling and
+// by its name once resolved (it changed while it was looked at), are refused.
 FolderResolution ResolveFolder(FileSystem& fs, std::string_view spelling);
 
 }  // namespace pel

@@ -12,6 +12,7 @@ struct FakeUninstHooks final : UninstHooks {
   std::function<bool(std::string_view caption, std::string_view message)> waitDialog;
   std::function<void(TUninstWiz&)> runRemoval;
   std::function<void()> closeNow;
+  std::function<void(int ms)> sleep;
 
   bool WaitDialog(std::string_view caption, std::string_view message) override {
     return waitDialog ? waitDialog(caption, message) : UninstHooks::WaitDialog(caption, message);
@@ -21,6 +22,9 @@ struct FakeUninstHooks final : UninstHooks {
   }
   void CloseNow() override {
     if (closeNow) closeNow();
+  }
+  void Sleep(int ms) override {
+    if (sleep) sleep(ms);
   }
 };
 

@@ -69,6 +69,18 @@ bool HoldsProgram(FileSystem& fs, const FolderResolution& folder,
   return false;
 }
 
+bool HoldsProgram(HeldFolder& folder, std::span<const std::string_view> programs) {
+  std::vector<HeldEntry> entries;
+  folder.List(&entries);
+  for (const HeldEntry& e : entries) {
+    if (e.attributes & (kAttrDirectory | kAttrReparsePoint)) continue;
+    for (std::string_view program : programs) {
+      if (AnsiSameText(e.name, program)) return true;
+    }
+  }
+  return false;
+}
+
 FolderVerdict JudgeComponentFolder(Platform& platform, const FolderResolution& folder,
                                    std::span<const std::string_view> programs, bool holdsProgram) {
   using O = FolderResolution::Outcome;

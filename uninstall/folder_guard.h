@@ -40,6 +40,8 @@ inline constexpr std::string_view MixmasterPrograms[] = {"mix.exe"};
 // True when the resolved folder holds one of the programs.
 bool HoldsProgram(FileSystem& fs, const FolderResolution& folder,
                   std::span<const std::string_view> programs);
+// True when the held folder holds one of the programs as a file (no link).
+bool HoldsProgram(HeldFolder& folder, std::span<const std::string_view> programs);
 // The folder as resolved must be one the guard allows and must have held one
 // of the component's own programs (holdsProgram, found before any step ran,
 // for one component's step may take the other's program from a shared

@@ -39,9 +39,26 @@ InstalledFolders ResolveInstalledFolders(FileSystem& fs, const InstalledState& s
   InstalledFolders f;
   if (state.appInstalled) f.app = ResolveFolder(fs, state.appDir);
   if (state.mixInstalled) f.mix = ResolveFolder(fs, state.mixDir);
-  f.appProgram = HoldsProgram(fs, f.app, PelmoraPrograms);
-  f.mixProgram = HoldsProgram(fs, f.mix, MixmasterPrograms);
+  f.appHeld = HoldResolved(fs, f.app, &f.appHeldReason);
+  f.mixHeld = HoldResolved(fs, f.mix, &f.mixHeldReason);
+  f.appProgram = f.appHeld && HoldsProgram(*f.appHeld, PelmoraPrograms);
+  f.mixProgram = f.mixHeld && HoldsProgram(*f.mixHeld, MixmasterPrograms);
   return f;
+}
+
+std::shared_ptr<HeldFolder> HoldResolved(FileSystem& fs, const FolderResolution& folder, Text* reason) {
+  reason->clear();
+  if (!folder.folder) return nullptr;
+  std::shared_ptr<HeldFolder> held = fs.HoldFolder(folder.folder->Path());
+  if (held && held->Identity() == folder.folder->Identity()) return held;
+  if (!held && fs.LastError() == kErrorEntryChanged) {
+    *reason = "it has been replaced by a link since it was checked";
+  } else if (held || fs.LastError() == kErrorFileNotFound || fs.LastError() == kErrorPathNotFound) {
+    *reason = "it has been moved or replaced since it was checked";
+  } else {
+    *reason = "it cannot be told whether it is still the folder checked";
+  }
+  return nullptr;
 }
 
 FolderRelations RelateFolders(const InstalledFolders& folders) {

@@ -1,6 +1,8 @@
 // What is installed and where, as the registry tells it, and how the two folders lie to each other.
 #pragma once
 
+#include <memory>
+
 #include "base/text.h"
 #include "sys/file_system.h"
 #include "sys/registry.h"
@@ -31,8 +33,22 @@ struct InstalledFolders {
   // Whether each folder held its component's own program when resolved.
   bool appProgram = false;
   bool mixProgram = false;
+  // Each resolved folder, held from its resolution until the removal is done
+  // with it, so that the folder checked is the folder deleted in: nobody can
+  // rename, move or replace it meanwhile. Empty where the folder did not
+  // resolve, or could not be held as the folder it resolved to; the reason
+  // then says why, for the log.
+  std::shared_ptr<HeldFolder> appHeld;
+  std::shared_ptr<HeldFolder> mixHeld;
+  Text appHeldReason;
+  Text mixHeldReason;
 };
+// Resolves and holds both folders; a component's program is looked for in
+// the held folder itself.
 InstalledFolders ResolveInstalledFolders(FileSystem& fs, const InstalledState& state);
+// Holds the resolved folder, if it is still the folder resolved; otherwise
+// nullptr and *reason says why.
+std::shared_ptr<HeldFolder> HoldResolved(FileSystem& fs, const FolderResolution& folder, Text* reason);
 
 // How the folders lie, compared by their resolved keys (lower-cased short
 // paths ending in a backslash). All four are false when either folder did not

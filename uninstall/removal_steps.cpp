@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <exception>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "app/constants.h"
@@ -12,6 +13,7 @@
 #include "sys/paths.h"
 #include "sys/services.h"
 #include "uninstall/folder_guard.h"
+#include "uninstall/held_removal.h"
 #include "uninstall/uninst_form.h"
 
 namespace pel {
@@ -33,35 +35,6 @@ void Sleep300(RemovalServices& s) {
 void Pause(TUninstWiz& wiz, RemovalServices& s) {
   wiz.View().ProcessMessages();
   Sleep300(s);
-}
-
-struct Listing {
-  std::vector<Text> folders;  // the folder bit, no link
-  std::vector<DirEntry> files;  // everything else, name as a full path
-};
-
-// Every entry of folder (which ends in a backslash), hidden and system ones
-// included, as full paths spelled as listed.
-Listing ListFolder(FileSystem& fs, const Text& folder) {
-  std::vector<DirEntry> entries;
-  fs.List(folder + "*.*", kAttrAll, &entries);
-  Listing l;
-  for (const DirEntry& e : entries) {
-    // The name as listed: what is spared is decided on the lower-cased name,
-    // but a file system that keeps case (Wine's) finds the listed spelling
-    // without searching the folder for every file.
-    Text full = folder + e.name;
-    if (IsPlainFolder(e.attributes)) {
-      l.folders.push_back(std::move(full));
-    } else {
-      l.files.push_back({std::move(full), e.attributes});
-    }
-  }
-  return l;
-}
-
-bool IsFolderLink(uint32_t attributes) {
-  return (attributes & kAttrReparsePoint) && (attributes & kAttrDirectory);
 }
 
 // The resolved folder when the component's files may be deleted from it;
@@ -93,6 +66,29 @@ bool EarlierCopyFinished(RemovalServices& s, const ResolvedFolder& folder) {
                        what + ".\nThe program files are left as they are.",
                    UninstallTitle, MsgButtons::Ok, MsgIcon::Warning);
   return false;
+}
+
+// The product's files through its held folder; a folder that could not be
+// held as the one checked is left whole and logged.
+void DeleteHeldOrLeaveWhole(TUninstWiz& wiz, RemovalServices& s, std::string_view component,
+                            const ResolvedFolder& folder, std::shared_ptr<HeldFolder>& held,
+                            const Text& reason) {
+  if (held) {
+    DeleteAppFiles(*held, folder.Path(), &s.left);
+    return;
+  }
+  Log(wiz, "   " + FolderLeftAloneMessage(component, folder.Path(), reason));
+  s.left.push_back(folder.Path());
+}
+
+// When the step left something, says what and keeps the key (and with the
+// product's, its entry in the list of installed programs) for a later run.
+bool KeepKeyForWhatIsLeft(TUninstWiz& wiz, RemovalServices& s, size_t before) {
+  if (s.left.size() == before) return false;
+  for (size_t i = before; i < s.left.size(); ++i) Log(wiz, "   left: " + s.left[i]);
+  Log(wiz, "   registry key...kept, so that the removal can be run again");
+  Pause(wiz, s);
+  return true;
 }
 
 }  // namespace
@@ -145,42 +141,128 @@ bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s) {
   return result;
 }
 
-bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder) {
-  for (const DirEntry& file : ListFolder(fs, folder.Path()).files) {
-    if (!IsDatabaseFileName(file.name)) fs.Delete(file.name);
+bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* left) {
+  std::vector<HeldEntry> entries;
+  if (!folder.List(&entries)) {
+    left->push_back(path);
+    return false;
   }
+  size_t before = left->size();
+  const HeldEntry* uninstaller = nullptr;
+  std::vector<HeldEntry> deleted;
+  for (const HeldEntry& e : entries) {
+    if (!DeletedAsFile(e) || IsDatabaseFileName(e.name)) continue;
+    if (AnsiSameText(e.name, UninstallerExe) && !(e.attributes & kAttrReparsePoint)) {
+      uninstaller = &e;
+      continue;
+    }
+    if (folder.Delete(e)) {
+      deleted.push_back(e);
+    } else {
+      left->push_back(path + e.name);
+    }
+  }
+  NoteStillListed(folder, path, deleted, left);
+  // The uninstaller is what the installed-programs entry starts: it stays
+  // with the entry while anything else does, so the removal can finish later.
+  if (uninstaller && (left->size() != before || !folder.Delete(*uninstaller))) {
+    left->push_back(path + uninstaller->name);
+  }
+  return left->size() == before;
+}
+
+bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder) {
+  std::unique_ptr<HeldFolder> held = fs.HoldFolder(folder.Path());
+  std::vector<Text> left;
+  if (held && held->Identity() == folder.Identity()) DeleteAppFiles(*held, folder.Path(), &left);
   return true;
 }
 
-bool DeleteMixFiles(FileSystem& fs, const ResolvedFolder& folder, const ProductShare& product) {
+bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const ResolvedFolder& folder,
+                    const ProductShare& product, std::vector<Text>* left) {
   const Text& path = folder.Path();
-  Listing l = ListFolder(fs, path);
-  Text pool = AnsiLowerCase(path + Text(kPool));
+  std::vector<HeldEntry> entries;
+  if (!held->List(&entries)) {
+    left->push_back(path);
+    return false;
+  }
   bool productsOwn = product.folder && *product.folder == folder;
   bool result = true;
-  for (const DirEntry& file : l.files) {
-    // A pool that is a link goes as the link; what it names stays.
-    if (AnsiSameText(file.name, pool) && IsFolderLink(file.attributes)) {
-      result = fs.RemoveEmptyDirectory(file.name);
-    } else if (!IsDatabaseFileName(file.name) && !(productsOwn && product.stays)) {
-      fs.Delete(file.name);
+  bool otherFolders = false;
+  const HeldEntry* pool = nullptr;
+  std::vector<HeldEntry> deleted;
+  for (const HeldEntry& e : entries) {
+    if (AnsiSameText(e.name, kPool) && (e.attributes & kAttrDirectory)) {
+      // A pool that is a link goes as the link; what it names stays.
+      if (!(e.attributes & kAttrReparsePoint)) {
+        pool = &e;
+      } else if (!held->Delete(e)) {
+        left->push_back(path + e.name);
+        result = false;
+      }
+      continue;
+    }
+    if (RealSubfolder(e)) {
+      otherFolders = true;
+    } else if (!IsDatabaseFileName(e.name) && !(productsOwn && product.stays)) {
+      if (held->Delete(e)) {
+        deleted.push_back(e);
+      } else {
+        left->push_back(path + e.name);
+      }
     }
   }
-  for (auto it = l.folders.begin(); it != l.folders.end(); ++it) {
-    if (!AnsiSameText(*it, pool)) continue;
-    FolderResolution tree = ResolveFolder(fs, *it);
-    bool holdsProduct = tree.folder && product.folder &&
-                        (*tree.folder == *product.folder || tree.folder->Contains(*product.folder));
-    if (holdsProduct) {
-      result = false;
-    } else if (tree.folder) {
-      result = DeleteTree(fs, *tree.folder);
-    }
-    l.folders.erase(it);
-    break;
+  NoteStillListed(*held, path, deleted, left);
+  if (pool) {
+    // Whether the pool is or holds the product's folder is asked of the
+    // resolved pool, and only while that is the pool entry held here.
+    FolderResolution tree = ResolveFolder(fs, path + pool->name);
+    bool same = tree.folder && tree.folder->Identity() == pool->identity;
+    bool holdsProduct = product.folder && (!same || *tree.folder == *product.folder ||
+                                           tree.folder->Contains(*product.folder));
+    result = !holdsProduct && DeleteHeldTree(*held, *pool, path, left);
   }
-  if (result && l.folders.empty()) result = fs.RemoveEmptyDirectory(path);
+  if (result && !otherFolders) {
+    // Let go of the folder so that it can go, but only while it is the
+    // folder held: what stands at its path by then is not looked into.
+    FileIdentity identity = held->Identity();
+    held.reset();
+    result = fs.RemoveEmptyDirectoryIf(path, identity);
+  }
   return result;
+}
+
+bool DeleteMixFiles(FileSystem& fs, const ResolvedFolder& folder, const ProductShare& product) {
+  std::shared_ptr<HeldFolder> held = fs.HoldFolder(folder.Path());
+  if (!held || !(held->Identity() == folder.Identity())) return false;
+  std::vector<Text> left;
+  return DeleteMixFiles(fs, held, folder, product, &left);
+}
+
+Text RemovalFileInUse(TUninstWiz& wiz) {
+  InstalledFolders& f = wiz.HeldFolders();
+  Text busy;
+  if (wiz.View().IsChecked(C::AppEntries) && f.appHeld && f.app.folder) {
+    busy = FirstEntryInUse(*f.appHeld, f.app.folder->Path(),
+                           [](const HeldEntry& e) { return IsDatabaseFileName(e.name); }, false);
+  }
+  if (busy.empty() && wiz.View().IsChecked(C::MixEntries) && f.mixHeld && f.mix.folder) {
+    bool productsOwn = f.app.folder && *f.app.folder == *f.mix.folder && wiz.ProductStays();
+    busy = FirstEntryInUse(
+        *f.mixHeld, f.mix.folder->Path(),
+        [productsOwn](const HeldEntry& e) { return productsOwn || IsDatabaseFileName(e.name); }, true);
+  }
+  return busy;
+}
+
+Text FileInUseText(std::string_view path) {
+  return "The file\n" + Text(path) +
+         "\nis in use by another program and cannot be deleted.\n\n"
+         "Close that program, then click Retry; or click Cancel to go back. Nothing has been removed.";
+}
+
+Text FileInUseLogLine(std::string_view path) {
+  return "Nothing removed: " + Text(path) + " is in use by another program; close it and run again";
 }
 
 Text ProgramManagerPath(FileSystem& fs) {
@@ -211,12 +293,19 @@ void RemovePelmora(TUninstWiz& wiz, RemovalServices& s) {
   Log(wiz, "Removing " + Text(ProductName) + "...");
   Sleep300(s);
   RemoveProgramGroup(wiz, s);
-  const ResolvedFolder* folder = Deletable(s, ProductName, wiz.AppDir(), wiz.Folders().app,
-                                           PelmoraPrograms, wiz.Folders().appProgram);
-  if (folder && !EarlierCopyFinished(s, *folder)) folder = nullptr;
-  if (folder) DeleteAppFiles(s.platform.files, *folder);
+  InstalledFolders& f = wiz.HeldFolders();
+  const ResolvedFolder* folder =
+      Deletable(s, ProductName, wiz.AppDir(), f.app, PelmoraPrograms, f.appProgram);
+  size_t before = s.left.size();
+  if (folder && !EarlierCopyFinished(s, *folder)) {
+    s.left.push_back(folder->Path());
+    folder = nullptr;
+  }
+  if (folder) DeleteHeldOrLeaveWhole(wiz, s, ProductName, *folder, f.appHeld, f.appHeldReason);
+  f.appHeld.reset();
   Log(wiz, "   program files...done");
   Pause(wiz, s);
+  if (KeepKeyForWhatIsLeft(wiz, s, before)) return;
   RemoveAppKey(s.platform.registry);
   Log(wiz, "   registry key...done");
   Pause(wiz, s);
@@ -226,16 +315,21 @@ void RemoveMixmaster(TUninstWiz& wiz, RemovalServices& s) {
   if (!wiz.View().IsChecked(C::MixEntries)) return;
   Log(wiz, "Removing Mixmaster...");
   Sleep300(s);
-  const InstalledFolders& folders = wiz.Folders();
+  InstalledFolders& folders = wiz.HeldFolders();
   const ResolvedFolder* folder =
       Deletable(s, "Mixmaster", wiz.State().mixDir, folders.mix, MixmasterPrograms,
                 folders.mixProgram);
-  if (folder) {
+  size_t before = s.left.size();
+  if (folder && !folders.mixHeld) {
+    DeleteHeldOrLeaveWhole(wiz, s, "Mixmaster", *folder, folders.mixHeld, folders.mixHeldReason);
+  } else if (folder) {
     ProductShare product{folders.app.folder ? &*folders.app.folder : nullptr, wiz.ProductStays()};
-    DeleteMixFiles(s.platform.files, *folder, product);
+    DeleteMixFiles(s.platform.files, folders.mixHeld, *folder, product, &s.left);
   }
+  folders.mixHeld.reset();
   Log(wiz, "   program files...done");
   Pause(wiz, s);
+  if (KeepKeyForWhatIsLeft(wiz, s, before)) return;
   RemoveMixKey(s.platform.registry);
   Log(wiz, "   registry key...done");
   Pause(wiz, s);
@@ -259,8 +353,14 @@ void RunRemoval(TUninstWiz& wiz, RemovalServices& s) {
   }
   v.SetText(C::Label4, "");
   v.ProcessMessages();
-  v.SetText(C::Label4, "Un-Installation complete!");
-  Log(wiz, "Done!");
+  if (s.left.empty()) {
+    v.SetText(C::Label4, "Un-Installation complete!");
+    Log(wiz, "Done!");
+  } else {
+    v.SetText(C::Label4, "Un-Installation not complete!");
+    Log(wiz, "Not finished: " + std::to_string(s.left.size()) +
+                 " left (named above). Run the removal again once they are free.");
+  }
   v.SetText(C::Label6, "Thanks!");
   if (!s.quiet) SystemBeep(s.platform.shell, 0);
   if (s.showNotice) s.showNotice(wiz.AppDir());

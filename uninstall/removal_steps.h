@@ -2,7 +2,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 #include "base/text.h"
 #include "sys/platform.h"
@@ -23,6 +25,11 @@ struct RemovalServices {
   std::function<void(const Text& folder)> showNotice;
   // An unattended run: no beep.
   bool quiet = false;
+  // What this run could not delete, or left whole because it was not the
+  // folder checked: full paths, in the order met. Anything here keeps the
+  // component's registry key (and the product's entry in the list of
+  // installed programs), so the removal can be run again.
+  std::vector<Text> left;
 };
 
 inline constexpr int RemovalPauseMs = 300;
@@ -45,9 +52,14 @@ bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s);
 // syntax reserve, or control characters.
 bool PlainGroupName(std::string_view name);
 
-// Deletes every file of the resolved folder except the product's database
-// files (pl.dbc, pl.pgp, pl.pgp.bak in any letter case); subfolders and the
-// folder stay. Always true.
+// Deletes every file of the held folder (path is its resolved path) except
+// the product's database files (pl.dbc, pl.pgp, pl.pgp.bak in any letter
+// case), links as links; subfolders and the folder stay. The uninstaller goes
+// last and only when nothing else stayed. What stays is added to left; true
+// when nothing did.
+bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* left);
+// The same on the resolved folder, held for the call; nothing is deleted
+// when it is no longer that folder. Always true.
 bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder);
 
 // What Mixmaster's step must leave to the product when the two share a tree.
@@ -62,6 +74,21 @@ struct ProductShare {
 // the product's folder is not touched. False when the pool or the folder
 // could not be removed.
 bool DeleteMixFiles(FileSystem& fs, const ResolvedFolder& folder, const ProductShare& product = {});
+// The same through the held folder, which is let go before the folder itself
+// is removed (only while it is still that folder); what stays goes to left.
+bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const ResolvedFolder& folder,
+                    const ProductShare& product, std::vector<Text>* left);
+
+// Quiet retries over about this long before a file in use is named to the user.
+inline constexpr int FileInUseRetryMs = 2000;
+inline constexpr int FileInUseStepMs = 250;
+// The first file the checked components' steps would delete that another
+// program holds so that it cannot be deleted now, as a full path; empty when
+// every one can go.
+Text RemovalFileInUse(TUninstWiz& wiz);
+// The wizard's Retry/Cancel box and the unattended log line for it.
+Text FileInUseText(std::string_view path);
+Text FileInUseLogLine(std::string_view path);
 
 // The full path of the Program Manager's program, from the system folder or
 // else the Windows folder; empty when neither holds it.

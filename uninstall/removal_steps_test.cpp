@@ -112,16 +112,38 @@ TEST(Removal, ProductFilesGoButDatabaseSubfoldersAndFolderStay) {
   r.File(d + "data\\keep.txt");
   r.File(d + "hidden.txt");
   r.m.files.SetAttributes(d + "hidden.txt", kAttrHidden | kAttrSystem);
-  r.File(d + "locked.txt");
-  r.m.files.SetAttributes(d + "locked.txt", kAttrReadOnly);
   r.Go();
   for (const char* f : {"PL.DBC", "PL.dbc.jnl", "pl.dbc.jnl.old", "pl.pgp", "Pl.Pgp.Bak",
-                        "data\\keep.txt", "locked.txt"})
+                        "data\\keep.txt"})
     EXPECT_TRUE(r.m.files.FileExists(d + f)) << f;
   for (const char* f : {"pl.exe", "readme.txt", "UninstPL.exe", "hidden.txt"})
     EXPECT_FALSE(r.m.files.FileExists(d + f)) << f;
   EXPECT_EQ(r.m.dde.commands(), std::vector<Text>{"[DeleteGroup(Pelmora)]"});
   EXPECT_TRUE(r.ui.Boxes().empty());
+  EXPECT_TRUE(r.services.left.empty());
+  EXPECT_FALSE(r.m.registry.KeyExists(ProductKey));
+}
+
+// A file that cannot be deleted (read-only here; attributes are never
+// changed) keeps the key, the Apps entry and the uninstaller for a later run.
+TEST(Removal, AFileThatStaysKeepsKeyEntryAndUninstaller) {
+  RemovalRun r;
+  r.App("C:\\Program Files\\Pelmora");
+  const Text d = "C:\\Program Files\\Pelmora\\";
+  for (const char* f : {"pl.dbc", "readme.txt", "UninstPL.exe", "locked.txt"}) r.File(d + f);
+  r.m.files.SetAttributes(d + "locked.txt", kAttrReadOnly);
+  r.m.registry.Put(UninstallEntryKey, "UninstallString", {RegType::String, d + "UninstPL.exe"});
+  Lines log = r.Go();
+  for (const char* f : {"pl.dbc", "locked.txt", "UninstPL.exe"}) EXPECT_TRUE(r.m.files.FileExists(d + f)) << f;
+  for (const char* f : {"readme.txt", "PL.exe"}) EXPECT_FALSE(r.m.files.FileExists(d + f)) << f;
+  EXPECT_TRUE(r.m.registry.KeyExists(ProductKey));
+  EXPECT_TRUE(r.m.registry.KeyExists(UninstallEntryKey));
+  EXPECT_EQ(r.services.left, (std::vector<Text>{d + "locked.txt", d + "UninstPL.exe"}));
+  EXPECT_EQ(Lines(log.end() - 4, log.end()),
+            (Lines{"   left: " + d + "locked.txt", "   left: " + d + "UninstPL.exe",
+                   "   registry key...kept, so that the removal can be run again",
+                   "Not finished: 2 left (named above). Run the removal again once they are free."}));
+  EXPECT_EQ(r.view.GetText(C::Label4), "Un-Installation not complete!");
 }
 
 // A name outside the code page is none of the product's: it is not deleted,
@@ -201,7 +223,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(MixCase{"PoolAndKeys", {"pool", "keys"}, true, true},
                       MixCase{"OnlyUpperCasePool", {"POOL"}, false, true},
                       MixCase{"NoSubfolders", {}, false, true},
-                      // A read-only folder is a folder: it stays, and so does the Mix folder.
+                      // A folder is told by its folder bit: a read-only one is a
+                      // subfolder like any other, and keeps the folder.
                       MixCase{"OddSubfolderAttributes", {"pool", "odd"}, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 

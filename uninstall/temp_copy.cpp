@@ -149,7 +149,7 @@ class OriginalWatch::Files final : public FileSystemWrapper {
     // The original still runs and waits for the copy: no one can have put
     // another file at its path yet.
     FileIdentity id;
-    if (in_.Identify(original_, &id)) identity = id;
+    if (in_.Identify(original_, &id)) identity = originalId_ = id;
   }
 
   bool Delete(std::string_view p) override {
@@ -160,13 +160,44 @@ class OriginalWatch::Files final : public FileSystemWrapper {
     return ok;
   }
 
+  // The removal deletes through held folders: the original, which runs
+  // until this copy's run is over, is known there by its identity.
+  std::unique_ptr<HeldFolder> HoldFolder(std::string_view p) override {
+    std::unique_ptr<HeldFolder> held = in_.HoldFolder(p);
+    if (!held) return nullptr;
+    return std::make_unique<Held>(std::move(held), *this);
+  }
+
   bool wanted = false;
   std::optional<FileIdentity> identity;
 
  private:
+  class Held final : public HeldFolder {
+   public:
+    Held(std::unique_ptr<HeldFolder> inner, Files& files) : in_(std::move(inner)), files_(files) {}
+    FileIdentity Identity() const override { return in_->Identity(); }
+    bool List(std::vector<HeldEntry>* out) override { return in_->List(out); }
+    bool CanDelete(const HeldEntry& e) override { return in_->CanDelete(e); }
+    // The original cannot go while it runs; it is this copy's to delete
+    // once it has ended (FinishTempCopy), which logs how that went.
+    bool Delete(const HeldEntry& e) override {
+      if (in_->Delete(e)) return true;
+      if (!(e.identity == files_.originalId_)) return false;
+      files_.wanted = true;
+      return true;
+    }
+    std::unique_ptr<HeldFolder> HoldChild(const HeldEntry& e) override { return in_->HoldChild(e); }
+    uint32_t LastError() const override { return in_->LastError(); }
+
+   private:
+    std::unique_ptr<HeldFolder> in_;
+    Files& files_;
+  };
+
   FileSystem& in_;
   CopyHost& host_;
   Text original_;
+  FileIdentity originalId_;
 };
 
 OriginalWatch::OriginalWatch(Platform& inner, CopyHost& host, Text original)

@@ -27,7 +27,8 @@ class CountingUi final : public Ui {
 
 }  // namespace
 
-int RunUnattendedRemoval(bool mixmaster, Platform& platform, Ui& ui, ActionLog& log) {
+int RunUnattendedRemoval(bool mixmaster, Platform& platform, Ui& ui, ActionLog& log,
+                         const std::function<void(int ms)>& sleep) {
   try {
     HeadlessUninstView view;
     view.onLine = [&log](UninstControl c, std::string_view line) {
@@ -56,12 +57,22 @@ int RunUnattendedRemoval(bool mixmaster, Platform& platform, Ui& ui, ActionLog& 
       log.Write(ProductRunningLogLine(wiz.State().appDir));
       return ExitProductRunning;
     }
+    Text busy = RemovalFileInUse(wiz);
+    for (int waited = 0; !busy.empty() && waited < FileInUseRetryMs; waited += FileInUseStepMs) {
+      if (sleep) sleep(FileInUseStepMs);
+      busy = RemovalFileInUse(wiz);
+    }
+    if (!busy.empty()) {
+      log.Write(FileInUseLogLine(busy));
+      return ExitRemovalLeftSomething;
+    }
     log.Write(Text("Removing") + (app ? " Pelmora" : "") + (app && mix ? " and" : "") +
               (mix ? " Mixmaster" : ""));
     CountingUi counting(ui);
     RemovalServices s{platform, counting, nullptr, nullptr};
     s.quiet = true;
     RunRemoval(wiz, s);
+    if (!s.left.empty()) return ExitRemovalLeftSomething;
     return counting.count == 0 ? ExitDone : ExitStepFailed;
   } catch (const std::exception& e) {
     // What the wizard would have shown in the standard exception box.

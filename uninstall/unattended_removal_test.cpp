@@ -6,6 +6,7 @@
 #include "app/constants.h"
 #include "sys/logging_platform.h"
 #include "sys/memory/memory_platform.h"
+#include "uninstall/removal_steps.h"
 
 namespace pel {
 namespace {
@@ -31,7 +32,8 @@ struct Quiet {
     m.files.WriteWholeFile(Text(dir) + "\\mix.exe", "x");
     m.registry.Put(MixmasterKey, RegMixDir, {RegType::String, Text(dir)});
   }
-  int Run(bool mixmaster) { return RunUnattendedRemoval(mixmaster, m.platform(), ui, log); }
+  std::function<void(int)> sleep;
+  int Run(bool mixmaster) { return RunUnattendedRemoval(mixmaster, m.platform(), ui, log, sleep); }
 };
 
 TEST(UnattendedRemoval, MixmasterGoesOnlyWhenAskedOrTiedToPelmora) {
@@ -131,6 +133,75 @@ TEST(UnattendedRemoval, PelmoraRunningChangesNothingUntilItIsClosed) {
     EXPECT_FALSE(q.m.files.FileExists("C:\\Apps\\Pelmora\\PL.exe"));
     EXPECT_FALSE(q.m.registry.KeyExists(ProductKey));
   }
+}
+
+// A file in use before the start: exit 5, nothing deleted, key, entry and
+// uninstaller kept, the log names the file; once it is let go, the next run
+// finishes and leaves only the database. The same for Mixmaster's pool.
+TEST(UnattendedRemoval, AFileInUseKeepsEverythingUntilItIsLetGo) {
+  struct Case {
+    const char* what;
+    const char* held;
+    bool mixmaster;
+  };
+  for (const Case& c : {Case{"a product file", "C:\\P\\QuickStart.rtf", false},
+                        Case{"a file deep in Mixmaster's pool", "C:\\M\\pool\\out\\m1", true}}) {
+    SCOPED_TRACE(c.what);
+    Quiet q;
+    q.App("C:\\P");
+    q.Mix("C:\\M");
+    q.m.files.WriteWholeFile("C:\\P\\QuickStart.rtf", "rtf");
+    q.m.files.MakeDirectories("C:\\M\\pool\\out");
+    q.m.files.WriteWholeFile("C:\\M\\pool\\out\\m1", "mail");
+    ASSERT_TRUE(q.m.files.SetHeld(c.held, true));
+    int slept = 0;
+    q.sleep = [&](int ms) { slept += ms; };
+    EXPECT_EQ(q.Run(c.mixmaster), ExitRemovalLeftSomething);
+    EXPECT_EQ(slept, FileInUseRetryMs);
+    EXPECT_NE(q.logText.find(FileInUseLogLine(c.held)), Text::npos) << q.logText;
+    for (const char* f : {"C:\\P\\PL.exe", "C:\\P\\UninstPL.exe", "C:\\P\\QuickStart.rtf",
+                          "C:\\M\\mix.exe", "C:\\M\\pool\\out\\m1"})
+      EXPECT_TRUE(q.m.files.FileExists(f)) << f;
+    EXPECT_TRUE(q.m.registry.KeyExists(ProductKey));
+    EXPECT_TRUE(q.m.registry.KeyExists(UninstallEntryKey));
+    EXPECT_TRUE(q.m.registry.KeyExists(MixmasterKey));
+    EXPECT_TRUE(q.m.dde.commands().empty());
+
+    q.m.files.SetHeld(c.held, false);
+    EXPECT_EQ(q.Run(c.mixmaster), ExitDone) << q.logText;
+    EXPECT_TRUE(q.m.files.FileExists("C:\\P\\PL.dbc"));
+    for (const char* f : {"C:\\P\\PL.exe", "C:\\P\\UninstPL.exe", "C:\\P\\QuickStart.rtf"})
+      EXPECT_FALSE(q.m.files.FileExists(f)) << f;
+    EXPECT_FALSE(q.m.registry.KeyExists(ProductKey));
+    EXPECT_EQ(q.m.registry.KeyExists(MixmasterKey), !c.mixmaster);
+  }
+}
+
+// A file that cannot go during the run (taken, or read-only): exit 5, and
+// what the entry starts stays with the key, for the next run.
+TEST(UnattendedRemoval, AFileThatStaysDuringTheRunIsExitFiveWithKeyAndUninstaller) {
+  Quiet q;
+  q.App("C:\\P");
+  q.m.files.WriteWholeFile("C:\\P\\QuickStart.rtf", "rtf");
+  q.m.files.SetAttributes("C:\\P\\QuickStart.rtf", kAttrReadOnly);
+  EXPECT_EQ(q.Run(false), ExitRemovalLeftSomething);
+  EXPECT_TRUE(q.m.files.FileExists("C:\\P\\UninstPL.exe"));
+  EXPECT_FALSE(q.m.files.FileExists("C:\\P\\PL.exe"));
+  EXPECT_TRUE(q.m.registry.KeyExists(ProductKey));
+  EXPECT_TRUE(q.m.registry.KeyExists(UninstallEntryKey));
+  EXPECT_NE(q.logText.find("   left: C:\\P\\QuickStart.rtf"), Text::npos) << q.logText;
+}
+
+// A volume that cannot say who its folders are: nothing in it is deleted,
+// the reason is logged, and the run is not a success.
+TEST(UnattendedRemoval, AFolderWhoseIdentityCannotBeReadKeepsEveryFile) {
+  Quiet q;
+  q.m.files.AddDrive('N');
+  q.App("N:\\Mail");
+  q.m.files.SetIdentityUnreadable('N', true);
+  EXPECT_NE(q.Run(false), ExitDone);
+  for (const char* f : {"N:\\Mail\\PL.exe", "N:\\Mail\\UninstPL.exe"}) EXPECT_TRUE(q.m.files.FileExists(f)) << f;
+  EXPECT_NE(q.logText.find("it cannot be told which folder it is"), Text::npos) << q.logText;
 }
 
 }  // namespace

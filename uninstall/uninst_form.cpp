@@ -4,6 +4,7 @@
 #include "app/constants.h"
 #include "sys/product_running.h"
 #include "sys/paths.h"
+#include "uninstall/removal_steps.h"
 
 namespace pel {
 
@@ -135,6 +136,9 @@ void TUninstWiz::NextBtnClick() {
       return view_.Ask(text, caption, buttons);
     };
     if (view_.IsChecked(C::AppEntries) && !AwaitProductClosed(platform_, state_.appDir, ask)) return;
+    // A file held by another program would be left behind with the key gone:
+    // nothing starts until every one can go, or the user goes back.
+    if (!AwaitFilesFree()) return;
     page_ = FinishPage;
     view_.ShowPage(FinishPage);
     view_.ProcessMessages();
@@ -160,6 +164,20 @@ void TUninstWiz::NextBtnClick() {
   if (page_ == UninstReviewPage) FillReview();
   ApplyPageButtons(page_);
   if (locked) view_.UnlockUpdate();
+}
+
+bool TUninstWiz::AwaitFilesFree() {
+  for (;;) {
+    Text busy = RemovalFileInUse(*this);
+    for (int waited = 0; !busy.empty() && waited < FileInUseRetryMs; waited += FileInUseStepMs) {
+      hooks_.Sleep(FileInUseStepMs);
+      busy = RemovalFileInUse(*this);
+    }
+    if (busy.empty()) return true;
+    if (view_.Ask(FileInUseText(busy), ProductName, MsgButtons::RetryCancel) != MsgAnswer::Retry) {
+      return false;
+    }
+  }
 }
 
 void TUninstWiz::BackBtnClick() {

@@ -23,6 +23,8 @@ class UninstHooks {
   virtual void RunRemoval(TUninstWiz&) {}
   // Closes the window now, without asking (a close requested during the run).
   virtual void CloseNow() {}
+  // Waits ms milliseconds between quiet looks at a file in use.
+  virtual void Sleep(int ms) {}
 };
 
 class TUninstWiz {
@@ -61,6 +63,8 @@ class TUninstWiz {
   // Fixed when the wizard is made, as the folders are.
   FolderRelations Relations() const { return relations_; }
   const InstalledFolders& Folders() const { return folders_; }
+  // The same, for the removal to let go of each folder once done with it.
+  InstalledFolders& HeldFolders() { return folders_; }
   // The product folder as resolved, else as recorded.
   Text AppFolderPath() const;
   // True when the product is installed and this run leaves it so: its box is
@@ -80,6 +84,9 @@ class TUninstWiz {
   void UpdateNext();
   void FillReview();
   void ApplyPageButtons(int page);
+  // Until every file the removal would delete can go: quiet looks for about
+  // two seconds, then a Retry/Cancel box naming the file. False on Cancel.
+  bool AwaitFilesFree();
 
   UninstView& view_;
   Platform& platform_;

@@ -8,6 +8,7 @@
 #include "uninstall/fake_uninst_hooks.h"
 #include "uninstall/fake_uninst_view.h"
 #include "uninstall/uninst_form.h"
+#include "uninstall/removal_steps.h"
 
 namespace pel {
 namespace {
@@ -26,7 +27,11 @@ struct Wizard {
     hooks.waitDialog = [this](std::string_view, std::string_view) { return waitResult; };
     hooks.runRemoval = [this](TUninstWiz&) { ++runs; };
     hooks.closeNow = [this] { ++closes; };
+    hooks.sleep = [this](int ms) {
+      if (sleep) sleep(ms);
+    };
   }
+  std::function<void(int)> sleep;
   // Registers an installation; an empty folder registers the key without the value.
   void App(std::string_view dir, bool marker = false) {
     m.registry.CreateKey(ProductKey);
@@ -309,6 +314,55 @@ TEST(UninstForm, PelmoraRunningAsksRetryOrCancelBeforeTheRun) {
     EXPECT_EQ(w.runs, c.runs);
     EXPECT_EQ(wiz.Page(), c.page);
     EXPECT_EQ(w.view.GetText(C::NextBtn), "Finish");
+  }
+}
+
+// Another program holds QuickStart.rtf without sharing: the box names it;
+// Cancel goes back to Review with every file in place, Retry once it is let
+// go runs the removal. A file let go within the quiet looks shows no box.
+TEST(UninstForm, AFileInUseIsNamedBeforeAnythingIsDeleted) {
+  struct Case {
+    const char* what;
+    int releaseAfterSleeps;  // -1: held until the box
+    MsgAnswer answer;
+    size_t boxes;
+    int runs;
+    int page;
+  };
+  for (const Case& c : {Case{"Cancel", -1, MsgAnswer::Cancel, 2, 0, UninstReviewPage},
+                        Case{"let go, then Retry", -1, MsgAnswer::Retry, 2, 1, FinishPage},
+                        Case{"let go while looking quietly", 3, MsgAnswer::Ok, 1, 1, FinishPage}}) {
+    SCOPED_TRACE(c.what);
+    Wizard w;
+    const Text d = "C:\\Apps\\Pelmora\\";
+    w.App("C:\\Apps\\Pelmora");
+    for (const char* f : {"PL.exe", "UninstPL.exe", "QuickStart.rtf", "pl.dbc"}) w.m.files.WriteWholeFile(d + f, f);
+    ASSERT_TRUE(w.m.files.SetHeld(d + "QuickStart.rtf", true));
+    // The database held by the mail client is its own check's business, never this one's.
+    int sleeps = 0;
+    TUninstWiz& wiz = w.Make();
+    w.ToReview();
+    w.view.ui.Answer(MsgAnswer::Ok);  // Uninstall now?
+    if (c.boxes > 1) w.view.ui.Answer(c.answer);
+    w.view.ui.onBox = [&](const ScriptedUi::Box& box) {
+      if (box.buttons == MsgButtons::RetryCancel && c.answer == MsgAnswer::Retry)
+        w.m.files.SetHeld(d + "QuickStart.rtf", false);
+    };
+    w.sleep = [&](int ms) {
+      EXPECT_EQ(ms, FileInUseStepMs);
+      if (++sleeps == c.releaseAfterSleeps) w.m.files.SetHeld(d + "QuickStart.rtf", false);
+    };
+    wiz.NextBtnClick();
+    ASSERT_EQ(w.view.ui.Boxes().size(), c.boxes);
+    if (c.boxes > 1) {
+      EXPECT_EQ(w.view.ui.Boxes()[1].text, FileInUseText(d + "QuickStart.rtf"));
+      EXPECT_EQ(w.view.ui.Boxes()[1].buttons, MsgButtons::RetryCancel);
+      EXPECT_EQ(sleeps * FileInUseStepMs, FileInUseRetryMs);
+    }
+    EXPECT_EQ(w.runs, c.runs);
+    EXPECT_EQ(wiz.Page(), c.page);
+    for (const char* f : {"PL.exe", "UninstPL.exe", "QuickStart.rtf", "pl.dbc"})
+      EXPECT_TRUE(w.m.files.FileExists(d + f)) << f;
   }
 }
 

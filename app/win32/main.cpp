@@ -130,7 +130,8 @@ int RunUnattended(Mode mode, const Switches& sw, Platform& base) {
     services.sleep = [](int ms) { Sleep(static_cast<DWORD>(ms)); };
     return RunUnattendedInstall(InstallChoicesOf(sw), OwnFolder(), services);
   }
-  return RunUnattendedRemoval(sw.mixmaster, logged.platform(), ui, log);
+  return RunUnattendedRemoval(sw.mixmaster, logged.platform(), ui, log,
+                              [](int ms) { Sleep(static_cast<DWORD>(ms)); });
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ struct MemoryFileSystem::Node {
   int running = 0;   // a program runs from it
   uint64_t index = 0;    // the file's number on its volume; a move keeps it
   uint64_t written = 0;  // counts the writes, as a last-write time would
+  int folder_holds = 0;  // held open as a folder without delete sharing
   Node* parent = nullptr;
   std::map<Text, std::unique_ptr<Node>> children;  // by lower-cased name
 

@@ -187,6 +187,7 @@ bool MemoryFileSystem::RemoveEmptyDirectory(std::string_view path) {
   if (!node->IsFolder()) return Fail(kErrorDirectory);
   if (!node->children.empty()) return Fail(kErrorDirNotEmpty);
   if (node->attributes & kAttrReadOnly) return Fail(kErrorAccessDenied);
+  if (node->folder_holds) return Fail(kErrorSharingViolation);
   node->parent->children.erase(AnsiLowerCase(node->name));
   return true;
 }
@@ -236,7 +237,7 @@ bool MemoryFileSystem::Move(std::string_view from, std::string_view to, bool rep
   if (!source) return false;
   if (!source->parent) return Fail(kErrorAccessDenied);
   if (pf.drive != pt.drive) return Fail(kErrorNotSameDevice);
-  if (source->held) return Fail(kErrorSharingViolation);
+  if (source->held || source->folder_holds) return Fail(kErrorSharingViolation);
   Text name;
   Node* parent = ResolveParent(to, &name);
   if (!parent) return false;
@@ -399,25 +400,13 @@ bool MemoryFileSystem::WriteFileDurably(std::string_view path, std::string_view 
   return WriteWholeFile(path, data);
 }
 
-bool MemoryFileSystem::Identify(std::string_view path, FileIdentity* out) {
-  Node* node = Resolve(path);
-  if (node) node = Follow(node);
-  if (!node) return false;
-  if (node->held) return Fail(kErrorSharingViolation);
-  Node* root = node;
-  while (root->parent) root = root->parent;
-  *out = {root->index, node->index, node->IsFolder() ? 0 : static_cast<int64_t>(node->data.size()),
-          node->written};
-  return true;
-}
-
 bool MemoryFileSystem::DeleteIdentified(std::string_view path, const FileIdentity& identity) {
   // A link is never the file it names: it is what the handle would open.
   Node* node = Resolve(path);
   if (!node) return false;
   if (node->held) return Fail(kErrorSharingViolation);
   FileIdentity now;
-  if (!node->link_target.empty() || !Identify(path, &now) || !(now == identity))
+  if (!node->link_target.empty() || !Identify(path, &now) || !Unchanged(identity, now))
     return Fail(kErrorNotSameFile);
   return Delete(path);
 }

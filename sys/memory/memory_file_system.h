@@ -9,6 +9,10 @@
 
 namespace pel {
 
+// Every entry has an identity (the drive's serial and a number kept across
+// renames), and a folder can be held as HeldFolder says: a held folder cannot
+// be moved, renamed or removed (32), while the folders above it still can be
+// (the harsher of the platforms: Wine lets them go).
 // Drive roots, case-insensitive names that keep their spelling, attribute
 // bits, generated 8.3 short names for long names, Windows error codes, and
 // links (reparse points) as Windows has them: a path through a link goes on in
@@ -52,9 +56,11 @@ class MemoryFileSystem final : public FileSystem {
   bool WriteWholeFile(std::string_view path, std::string_view data) override;
   bool WriteFileDurably(std::string_view path, std::string_view data) override;
   bool ReadWholeFile(std::string_view path, Text* data) override;
-  bool Identify(std::string_view path, FileIdentity* out) override;
   bool DeleteIdentified(std::string_view path, const FileIdentity& identity) override;
   int64_t FileSize(std::string_view path) override;
+  bool Identify(std::string_view path, FileIdentity* identity) override;
+  std::unique_ptr<HeldFolder> HoldFolder(std::string_view path) override;
+  bool RemoveEmptyDirectoryIf(std::string_view path, const FileIdentity& identity) override;
   uint32_t LastError() const override { return last_error_; }
 
   // Adds an empty drive (letter A to Z); false when it exists. A volume
@@ -91,6 +97,9 @@ class MemoryFileSystem final : public FileSystem {
   // Compresses a file or folder, as the volume's own compression does: the
   // entry then reports the compressed bit, which SetAttributes keeps.
   bool MarkCompressed(std::string_view path);
+  // The drive stops answering who its files are (a share that does not
+  // answer): Identify fails and no folder on it can be held (59).
+  void SetIdentityUnreadable(char drive, bool on);
   // The full path of an existing entry with every name spelled as stored
   // (drive letter upper-case); empty when missing.
   Text StoredSpelling(std::string_view path);
@@ -101,6 +110,7 @@ class MemoryFileSystem final : public FileSystem {
  private:
   struct Node;
   struct Parsed;
+  class Held;  // a folder held open (memory_held_folder.cpp)
 
   bool Fail(uint32_t code);
   bool Parse(std::string_view path, Parsed* parsed);
@@ -126,7 +136,12 @@ class MemoryFileSystem final : public FileSystem {
   // error recorded, when the target is missing or links chain too deep.
   Node* Follow(Node* node, int depth = 0);
 
+  FileIdentity IdentityOf(Node* node);
+  // The drive letter a node lies on.
+  char DriveOf(Node* node);
+
   std::map<char, std::unique_ptr<Node>> drives_;
+  std::map<char, bool> unreadable_;
   char current_drive_ = 'C';
   std::vector<Text> current_;  // stored spelling of each name below the root
   uint32_t last_error_ = 0;

@@ -309,22 +309,12 @@ bool Win32FileSystem::WriteFileDurably(std::string_view path, std::string_view d
 namespace {
 
 FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& i) {
-  return {i.dwVolumeSerialNumber, (uint64_t{i.nFileIndexHigh} << 32) | i.nFileIndexLow,
+  return {i.dwVolumeSerialNumber, (uint64_t{i.nFileIndexHigh} << 32) | i.nFileIndexLow, true,
           static_cast<int64_t>((uint64_t{i.nFileSizeHigh} << 32) | i.nFileSizeLow),
           (uint64_t{i.ftLastWriteTime.dwHighDateTime} << 32) | i.ftLastWriteTime.dwLowDateTime};
 }
 
 }  // namespace
-
-bool Win32FileSystem::Identify(std::string_view path, FileIdentity* out) {
-  FileHandle h(CreateFileA(Text(path).c_str(), 0,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!h.valid() || !GetFileInformationByHandle(h.get(), &info)) return Failed();
-  *out = IdentityOf(info);
-  return true;
-}
 
 bool Win32FileSystem::DeleteIdentified(std::string_view path, const FileIdentity& identity) {
   if (ReadOnlyTarget(path)) return false;
@@ -336,7 +326,7 @@ bool Win32FileSystem::DeleteIdentified(std::string_view path, const FileIdentity
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(h.get(), &info)) return Failed();
   if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-      !(IdentityOf(info) == identity)) {
+      !Unchanged(identity, IdentityOf(info))) {
     last_error_ = kErrorNotSameFile;
     return false;
   }

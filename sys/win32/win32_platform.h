@@ -30,9 +30,11 @@ class Win32FileSystem final : public FileSystem {
   bool WriteWholeFile(std::string_view path, std::string_view data) override;
   bool WriteFileDurably(std::string_view path, std::string_view data) override;
   bool ReadWholeFile(std::string_view path, Text* data) override;
-  bool Identify(std::string_view path, FileIdentity* out) override;
   bool DeleteIdentified(std::string_view path, const FileIdentity& identity) override;
   int64_t FileSize(std::string_view path) override;
+  bool Identify(std::string_view path, FileIdentity* identity) override;
+  std::unique_ptr<HeldFolder> HoldFolder(std::string_view path) override;
+  bool RemoveEmptyDirectoryIf(std::string_view path, const FileIdentity& identity) override;
   uint32_t LastError() const override { return last_error_; }
 
  protected:

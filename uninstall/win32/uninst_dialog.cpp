@@ -127,10 +127,11 @@ class UninstPages final : public WizardPages, public UninstHooks {
     return ShowWaitDialog(caption, message, frame_.Window());
   }
   void RunRemoval(TUninstWiz& wiz) override {
-    RemovalServices s{platform_, CurrentUi(), [](int ms) { Sleep(static_cast<DWORD>(ms)); },
+    RemovalServices s{platform_, CurrentUi(), [](int ms) { ::Sleep(static_cast<DWORD>(ms)); },
                       [this](const Text& folder) { ShowManualDeleteNotice(folder, frame_.Window()); }};
     pel::RunRemoval(wiz, s);
   }
+  void Sleep(int ms) override { ::Sleep(static_cast<DWORD>(ms)); }
   void CloseNow() override { frame_.EndRun(); }
 
  private:

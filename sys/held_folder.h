@@ -1,0 +1,70 @@
+// A folder held open by identity: what is listed, checked and deleted in it goes through the folder, not its path.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "base/text.h"
+
+namespace pel {
+
+// Which file or folder an entry is, whatever its path: its volume and its
+// number on that volume. Two entries are the same exactly when both are known
+// and equal; a volume that cannot tell (a share that does not answer) gives
+// an unknown identity, which equals nothing.
+struct FileIdentity {
+  uint64_t volume = 0;
+  uint64_t index = 0;
+  bool known = false;
+  // A file's size and last write when it was identified: not who it is, but
+  // whether it has changed since (Unchanged).
+  int64_t size = -1;
+  uint64_t written = 0;
+  bool operator==(const FileIdentity& o) const {
+    return known && o.known && volume == o.volume && index == o.index;
+  }
+};
+
+// The same file, and written to by no one since.
+inline bool Unchanged(const FileIdentity& was, const FileIdentity& now) {
+  return was == now && was.size == now.size && was.written == now.written;
+}
+
+// One entry of a held folder as listed: its name, attributes and identity.
+struct HeldEntry {
+  Text name;
+  uint32_t attributes = 0;
+  FileIdentity identity;
+};
+
+// A folder opened without following a link at its own name, kept from being
+// renamed, moved, replaced or removed by anyone (no delete sharing) for as
+// long as this object lives. Everything below is opened relative to this
+// folder, by name, without following a link at that name, and acted on only
+// when it is the entry listed (same identity): an entry swapped for a link or
+// for another file since the listing is refused (kErrorEntryChanged), never
+// followed. No method throws; a failing one records the Windows error code
+// that LastError() returns.
+class HeldFolder {
+ public:
+  virtual ~HeldFolder() = default;
+  virtual FileIdentity Identity() const = 0;
+  // Every entry but "." and "..", in the platform's order; false when the
+  // folder cannot be read.
+  virtual bool List(std::vector<HeldEntry>* out) = 0;
+  // Whether the entry could be deleted now: it opens for deletion (another
+  // program holding it without delete sharing: 32) and is still the entry
+  // listed. Nothing is changed.
+  virtual bool CanDelete(const HeldEntry& entry) = 0;
+  // Deletes the entry (a file, a link as the link, or an empty folder)
+  // through a handle opened relative to this folder. A read-only file, a held
+  // file or a folder with content stays (false).
+  virtual bool Delete(const HeldEntry& entry) = 0;
+  // Holds a subfolder that is the entry listed and no link; nullptr otherwise.
+  virtual std::unique_ptr<HeldFolder> HoldChild(const HeldEntry& entry) = 0;
+  virtual uint32_t LastError() const = 0;
+};
+
+}  // namespace pel

@@ -1,0 +1,229 @@
+// Held folders on Win32: a folder handle without delete sharing, and every entry opened relative to it.
+#include <windows.h>
+#include <winternl.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sys/win32/win32_handles.h"
+#include "sys/win32/win32_platform.h"
+
+#ifndef FILE_OPEN_REPARSE_POINT
+#define FILE_OPEN_REPARSE_POINT 0x00200000
+#endif
+#ifndef FILE_OPEN_FOR_BACKUP_INTENT
+#define FILE_OPEN_FOR_BACKUP_INTENT 0x00004000
+#endif
+#ifndef FILE_DIRECTORY_FILE
+#define FILE_DIRECTORY_FILE 0x00000001
+#endif
+#ifndef FILE_SYNCHRONOUS_IO_NONALERT
+#define FILE_SYNCHRONOUS_IO_NONALERT 0x00000020
+#endif
+
+namespace pel::win32 {
+
+namespace {
+
+// What a held folder is opened with: enough to list and walk it, and no
+// delete sharing, so nobody can rename, move or remove it meanwhile. It asks
+// no delete access itself, so a process whose current folder it is (which
+// shares reading and writing only) does not keep it from being held.
+constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr DWORD kDeleteAccess = DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::wstring Wide(std::string_view text) {
+  if (text.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(n > 0 ? n : 0, L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+  return out;
+}
+
+Text Narrow(const wchar_t* text, size_t length) {
+  int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+  Text out(n > 0 ? n : 0, '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+// The identity and attributes of an open handle; false when the volume does not say.
+bool HandleInfo(HANDLE h, FileIdentity* id, uint32_t* attributes) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info)) return false;
+  id->volume = info.dwVolumeSerialNumber;
+  id->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  id->known = true;
+  id->size = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                 ? 0
+                 : static_cast<int64_t>((uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+  id->written = (uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) | info.ftLastWriteTime.dwLowDateTime;
+  if (attributes) *attributes = info.dwFileAttributes;
+  return true;
+}
+
+// A link shows as one in its folder's entry even where opening it follows it
+// (Wine opens the target whatever it is asked).
+bool NamesLink(std::string_view path) {
+  DWORD a = GetFileAttributesA(Text(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+class Win32Held final : public HeldFolder {
+ public:
+  Win32Held(FileHandle h, FileIdentity id) : h_(std::move(h)), id_(id) {}
+
+  FileIdentity Identity() const override { return id_; }
+
+  bool List(std::vector<HeldEntry>* out) override {
+    out->clear();
+    wide_.clear();
+    std::vector<char> buffer(64 * 1024);
+    FILE_INFO_BY_HANDLE_CLASS cls = FileIdBothDirectoryRestartInfo;
+    for (;;) {
+      if (!GetFileInformationByHandleEx(h_.get(), cls, buffer.data(), static_cast<DWORD>(buffer.size()))) {
+        DWORD e = GetLastError();
+        if (e == ERROR_NO_MORE_FILES) return true;
+        out->clear();
+        return Fail(e);
+      }
+      cls = FileIdBothDirectoryInfo;
+      size_t at = 0;
+      for (;;) {
+        auto* e = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
+        std::wstring name(e->FileName, e->FileNameLength / sizeof(wchar_t));
+        if (name != L"." && name != L"..") {
+          HeldEntry entry;
+          entry.name = Narrow(name.data(), name.size());
+          entry.attributes = e->FileAttributes;
+          entry.identity = {id_.volume, static_cast<uint64_t>(e->FileId.QuadPart), true};
+          // The name as the system has it, for names the code page cannot spell.
+          wide_[entry.name] = name;
+          out->push_back(std::move(entry));
+        }
+        if (e->NextEntryOffset == 0) break;
+        at += e->NextEntryOffset;
+      }
+    }
+  }
+
+  bool CanDelete(const HeldEntry& entry) override {
+    FileHandle h = Open(entry, kDeleteAccess, kShareAll, 0);
+    return h.valid();
+  }
+
+  bool Delete(const HeldEntry& entry) override {
+    FileHandle h = Open(entry, kDeleteAccess, kShareAll, 0);
+    if (!h.valid()) return false;
+    FILE_DISPOSITION_INFO gone = {TRUE};
+    if (!SetFileInformationByHandle(h.get(), FileDispositionInfo, &gone, sizeof gone)) {
+      return Fail(GetLastError());
+    }
+    return true;
+  }
+
+  std::unique_ptr<HeldFolder> HoldChild(const HeldEntry& entry) override {
+    if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Fail(kErrorEntryChanged), nullptr;
+    FileHandle h = Open(entry, kHoldAccess, kHoldShare, FILE_DIRECTORY_FILE);
+    if (!h.valid()) return nullptr;
+    return std::make_unique<Win32Held>(std::move(h), entry.identity);
+  }
+
+  uint32_t LastError() const override { return last_error_; }
+
+ private:
+  bool Fail(DWORD code) {
+    last_error_ = code;
+    return false;
+  }
+
+  // The entry by its name relative to this folder, not following a link at
+  // that name, and only while it is still the entry listed.
+  FileHandle Open(const HeldEntry& entry, DWORD access, DWORD share, ULONG options) {
+    auto known = wide_.find(entry.name);
+    std::wstring name = known != wide_.end() ? known->second : Wide(entry.name);
+    UNICODE_STRING u;
+    u.Buffer = name.data();
+    u.Length = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    u.MaximumLength = u.Length;
+    OBJECT_ATTRIBUTES oa;
+    InitializeObjectAttributes(&oa, &u, OBJ_CASE_INSENSITIVE, h_.get(), nullptr);
+    IO_STATUS_BLOCK io;
+    HANDLE raw = nullptr;
+    NTSTATUS status = NtCreateFile(&raw, access, &oa, &io, nullptr, 0, share, FILE_OPEN,
+                                   options | FILE_OPEN_REPARSE_POINT | FILE_OPEN_FOR_BACKUP_INTENT |
+                                       FILE_SYNCHRONOUS_IO_NONALERT,
+                                   nullptr, 0);
+    if (status != 0) {
+      Fail(RtlNtStatusToDosError(status));
+      return FileHandle();
+    }
+    FileHandle h(raw);
+    FileIdentity id;
+    uint32_t attributes = 0;
+    if (!HandleInfo(h.get(), &id, &attributes) || !(id == entry.identity)) {
+      Fail(kErrorEntryChanged);
+      return FileHandle();
+    }
+    return h;
+  }
+
+  FileHandle h_;
+  FileIdentity id_;
+  std::map<Text, std::wstring> wide_;
+  uint32_t last_error_ = 0;
+};
+
+}  // namespace
+
+bool Win32FileSystem::Identify(std::string_view path, FileIdentity* identity) {
+  *identity = FileIdentity();
+  FileHandle h(CreateFileA(Text(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h.valid() || !HandleInfo(h.get(), identity, nullptr)) return Failed();
+  return true;
+}
+
+std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolder(std::string_view path) {
+  if (NamesLink(path)) {
+    last_error_ = kErrorEntryChanged;
+    return nullptr;
+  }
+  FileHandle h(CreateFileA(Text(path).c_str(), kHoldAccess, kHoldShare, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!h.valid()) return Failed(), nullptr;
+  FileIdentity id;
+  uint32_t attributes = 0;
+  if (!HandleInfo(h.get(), &id, &attributes)) return Failed(), nullptr;
+  // Looked at again once held: a link put there before the handle was
+  // opened has been followed where the platform cannot help it.
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) || NamesLink(path)) {
+    last_error_ = kErrorEntryChanged;
+    return nullptr;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    last_error_ = ERROR_DIRECTORY;
+    return nullptr;
+  }
+  return std::make_unique<Win32Held>(std::move(h), id);
+}
+
+bool Win32FileSystem::RemoveEmptyDirectoryIf(std::string_view path, const FileIdentity& identity) {
+  FileHandle h(CreateFileA(Text(path).c_str(), kDeleteAccess, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!h.valid()) return Failed();
+  FileIdentity id;
+  uint32_t attributes = 0;
+  if (!HandleInfo(h.get(), &id, &attributes) || !(id == identity) ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    last_error_ = kErrorEntryChanged;
+    return false;
+  }
+  FILE_DISPOSITION_INFO gone = {TRUE};
+  return SetFileInformationByHandle(h.get(), FileDispositionInfo, &gone, sizeof gone) || Failed();
+}
+
+}  // namespace pel::win32

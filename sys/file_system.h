@@ -177,9 +177,6 @@ class FileSystem {
   // The size of a file in bytes; -1 when it is missing or a folder.
   virtual int64_t FileSize(std::string_view path) = 0;
 
-  // The identity of the existing file path opens (links followed); false
-  // when it cannot be opened.
-  virtual bool Identify(std::string_view path, FileIdentity* out) = 0;
   // Deletes the file at path only while it is the file of that identity,
   // unchanged: checked on the handle that deletes it, so a file put there
   // since, or the same one written since, stays (kErrorNotSameFile). Fails

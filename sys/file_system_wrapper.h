@@ -46,7 +46,6 @@ class FileSystemWrapper : public FileSystem {
     return in_.WriteFileDurably(p, data);
   }
   bool ReadWholeFile(std::string_view p, Text* data) override { return in_.ReadWholeFile(p, data); }
-  bool Identify(std::string_view p, FileIdentity* out) override { return in_.Identify(p, out); }
   bool DeleteIdentified(std::string_view p, const FileIdentity& id) override {
     return in_.DeleteIdentified(p, id);
   }

@@ -52,7 +52,9 @@ class HeldFolder {
   virtual ~HeldFolder() = default;
   virtual FileIdentity Identity() const = 0;
   // Every entry but "." and "..", in the platform's order; false when the
-  // folder cannot be read.
+  // folder cannot be read. An entry whose name the system's code page cannot
+  // hold is left out: the product ships none, so it is none of the product's
+  // and is never deleted, whatever short form it may have.
   virtual bool List(std::vector<HeldEntry>* out) = 0;
   // Whether the entry could be deleted now: it opens for deletion (another
   // program holding it without delete sharing: 32) and is still the entry

@@ -18,6 +18,7 @@ class MemoryFileSystem::Held final : public HeldFolder {
   bool List(std::vector<HeldEntry>* out) override {
     out->clear();
     for (auto& [key, child] : node_->children) {
+      if (!child->unicode_name.empty()) continue;
       out->push_back({child->name, child->Reported(), fs_.IdentityOf(child.get())});
     }
     return true;

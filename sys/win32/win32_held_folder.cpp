@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/win32/wide_path.h"
 #include "sys/win32/win32_handles.h"
 #include "sys/win32/win32_platform.h"
 
@@ -34,21 +35,6 @@ constexpr DWORD kHoldAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_AT
 constexpr DWORD kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kDeleteAccess = DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-std::wstring Wide(std::string_view text) {
-  if (text.empty()) return std::wstring();
-  int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(n > 0 ? n : 0, L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-  return out;
-}
-
-Text Narrow(const wchar_t* text, size_t length) {
-  int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-  Text out(n > 0 ? n : 0, '\0');
-  if (n > 0) WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), out.data(), n, nullptr, nullptr);
-  return out;
-}
 
 // The identity and attributes of an open handle; false when the volume does not say.
 bool HandleInfo(HANDLE h, FileIdentity* id, uint32_t* attributes) {
@@ -95,9 +81,10 @@ class Win32Held final : public HeldFolder {
       for (;;) {
         auto* e = reinterpret_cast<FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
         std::wstring name(e->FileName, e->FileNameLength / sizeof(wchar_t));
-        if (name != L"." && name != L"..") {
+        Text narrow;
+        if (name != L"." && name != L".." && NarrowText(name, &narrow)) {
           HeldEntry entry;
-          entry.name = Narrow(name.data(), name.size());
+          entry.name = std::move(narrow);
           entry.attributes = e->FileAttributes;
           entry.identity = {id_.volume, static_cast<uint64_t>(e->FileId.QuadPart), true};
           // The name as the system has it, for names the code page cannot spell.

@@ -241,12 +241,20 @@ bool DeleteMixFiles(FileSystem& fs, const ResolvedFolder& folder, const ProductS
 
 Text RemovalFileInUse(TUninstWiz& wiz) {
   InstalledFolders& f = wiz.HeldFolders();
+  // Only a folder the steps will delete from is looked into: a refused one
+  // (a drive root, the Windows folder) is left whole whatever holds its files.
+  auto deletable = [&](const FolderResolution& folder, std::span<const std::string_view> programs,
+                       bool holdsProgram) {
+    return JudgeComponentFolder(wiz.Services(), folder, programs, holdsProgram).deletable;
+  };
   Text busy;
-  if (wiz.View().IsChecked(C::AppEntries) && f.appHeld && f.app.folder) {
+  if (wiz.View().IsChecked(C::AppEntries) && f.appHeld && f.app.folder &&
+      deletable(f.app, PelmoraPrograms, f.appProgram)) {
     busy = FirstEntryInUse(*f.appHeld, f.app.folder->Path(),
                            [](const HeldEntry& e) { return IsDatabaseFileName(e.name); }, false);
   }
-  if (busy.empty() && wiz.View().IsChecked(C::MixEntries) && f.mixHeld && f.mix.folder) {
+  if (busy.empty() && wiz.View().IsChecked(C::MixEntries) && f.mixHeld && f.mix.folder &&
+      deletable(f.mix, MixmasterPrograms, f.mixProgram)) {
     bool productsOwn = f.app.folder && *f.app.folder == *f.mix.folder && wiz.ProductStays();
     busy = FirstEntryInUse(
         *f.mixHeld, f.mix.folder->Path(),

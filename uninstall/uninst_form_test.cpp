@@ -366,5 +366,23 @@ TEST(UninstForm, AFileInUseIsNamedBeforeAnythingIsDeleted) {
   }
 }
 
+// A folder the removal refuses (here the Windows folder) is left whole: what
+// holds its files is none of the removal's business and names no file.
+TEST(UninstForm, AFileInUseInARefusedFolderAsksNothing) {
+  Wizard w;
+  const Text d = "C:\\Windows\\";
+  w.m.files.MakeDirectories(d);
+  for (const char* f : {"PL.exe", "explorer.exe"}) w.m.files.WriteWholeFile(d + f, f);
+  ASSERT_TRUE(w.m.files.SetHeld(d + "explorer.exe", true));
+  w.App("C:\\Windows");
+  TUninstWiz& wiz = w.Make();
+  w.ToReview();
+  w.view.ui.Answer(MsgAnswer::Ok);  // Uninstall now?
+  wiz.NextBtnClick();
+  for (const ScriptedUi::Box& box : w.view.ui.Boxes()) EXPECT_NE(box.buttons, MsgButtons::RetryCancel) << box.text;
+  EXPECT_EQ(w.runs, 1);
+  for (const char* f : {"PL.exe", "explorer.exe"}) EXPECT_TRUE(w.m.files.FileExists(d + f)) << f;
+}
+
 }  // namespace
 }  // namespace pel

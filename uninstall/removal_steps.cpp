@@ -74,7 +74,19 @@ void DeleteHeldOrLeaveWhole(TUninstWiz& wiz, RemovalServices& s, std::string_vie
                             const ResolvedFolder& folder, std::shared_ptr<HeldFolder>& held,
                             const Text& reason) {
   if (held) {
+    size_t before = s.left.size();
     DeleteAppFiles(*held, folder.Path(), &s.left);
+    // Run in place, the uninstaller is this very program, which no system
+    // lets delete itself: it stays, as it always did, and is no reason to
+    // keep the key. Any other file left still is.
+    FileIdentity own, staying;
+    const Text uninstaller = folder.Path() + Text(UninstallerExe);
+    if (s.left.size() == before + 1 && AnsiSameText(s.left.back(), uninstaller) &&
+        s.platform.files.Identify(OwnModulePath(), &own) &&
+        s.platform.files.Identify(uninstaller, &staying) && own == staying) {
+      s.left.pop_back();
+      Log(wiz, "   " + Text(UninstallerExe) + " stays: it is this program, running from the product folder");
+    }
     return;
   }
   Log(wiz, "   " + FolderLeftAloneMessage(component, folder.Path(), reason));
@@ -204,7 +216,10 @@ bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const Res
     }
     if (RealSubfolder(e)) {
       otherFolders = true;
-    } else if (!IsDatabaseFileName(e.name) && !(productsOwn && product.stays)) {
+    } else if (!IsDatabaseFileName(e.name) && !(productsOwn && product.stays) &&
+               // In a folder both share, the uninstaller is the product's: its
+               // own step has taken it (or it is this program, running).
+               !(productsOwn && AnsiSameText(e.name, UninstallerExe))) {
       if (held->Delete(e)) {
         deleted.push_back(e);
       } else {

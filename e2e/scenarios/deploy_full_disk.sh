@@ -1,9 +1,10 @@
 # A reinstall onto a disk that fills up during the copy: exit 2, every file of
 # the earlier installation byte for byte as it was and no temporary file left;
 # with room made again, the same reinstall goes through. The disk is a real
-# 1 MiB tmpfs (root only), seen by Wine as drive P:.
+# 2 MiB tmpfs (root only), seen by Wine as drive P:: room for an installation
+# and a whole second copy of it, as the copy needs until it commits.
 disk="$(mktemp -d)"
-if ! mount -t tmpfs -o size=1m tmpfs "$disk" 2>/dev/null; then
+if ! mount -t tmpfs -o size=2m tmpfs "$disk" 2>/dev/null; then
   rmdir "$disk"
   echo "SKIP: cannot mount a small tmpfs here (needs root and mount permission)"
   exit 77

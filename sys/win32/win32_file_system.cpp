@@ -306,16 +306,6 @@ bool Win32FileSystem::WriteFileDurably(std::string_view path, std::string_view d
   return false;
 }
 
-namespace {
-
-FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& i) {
-  return {i.dwVolumeSerialNumber, (uint64_t{i.nFileIndexHigh} << 32) | i.nFileIndexLow, true,
-          static_cast<int64_t>((uint64_t{i.nFileSizeHigh} << 32) | i.nFileSizeLow),
-          (uint64_t{i.ftLastWriteTime.dwHighDateTime} << 32) | i.ftLastWriteTime.dwLowDateTime};
-}
-
-}  // namespace
-
 bool Win32FileSystem::DeleteIdentified(std::string_view path, const FileIdentity& identity) {
   if (ReadOnlyTarget(path)) return false;
   // The link itself is opened, never what it names: a link is not the file.

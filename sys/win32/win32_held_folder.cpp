@@ -40,13 +40,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 bool HandleInfo(HANDLE h, FileIdentity* id, uint32_t* attributes) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(h, &info)) return false;
-  id->volume = info.dwVolumeSerialNumber;
-  id->index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-  id->known = true;
-  id->size = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                 ? 0
-                 : static_cast<int64_t>((uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
-  id->written = (uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) | info.ftLastWriteTime.dwLowDateTime;
+  *id = IdentityOf(info);
   if (attributes) *attributes = info.dwFileAttributes;
   return true;
 }
@@ -165,6 +159,13 @@ class Win32Held final : public HeldFolder {
 };
 
 }  // namespace
+
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& i) {
+  bool folder = i.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+  return {i.dwVolumeSerialNumber, (uint64_t{i.nFileIndexHigh} << 32) | i.nFileIndexLow, true,
+          folder ? 0 : static_cast<int64_t>((uint64_t{i.nFileSizeHigh} << 32) | i.nFileSizeLow),
+          (uint64_t{i.ftLastWriteTime.dwHighDateTime} << 32) | i.ftLastWriteTime.dwLowDateTime};
+}
 
 bool Win32FileSystem::Identify(std::string_view path, FileIdentity* identity) {
   *identity = FileIdentity();

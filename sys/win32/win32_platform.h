@@ -89,4 +89,8 @@ class Win32Processes final : public Processes {
   bool HeldOpen(std::string_view path) override;
 };
 
+// Who an open file is and whether it has changed, from what the handle reports
+// (a folder's size counts as 0: its content is not its identity).
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info);
+
 }  // namespace pel::win32

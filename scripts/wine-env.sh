@@ -3,6 +3,7 @@
 #   wine_env_init        exports the environment, starts Xvfb, makes the template
 #   wine_template_ready  true when the template exists and was made by this recipe
 #   wine_prefix NAME     makes (once) and exports the prefix for test group NAME
+#   wine_copy_template DEST  a new prefix at DEST, sharing Wine's modules with the template
 #   wine_env_stop        ends every wineserver and Xvfb
 : "${PEL_WINE_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wine}"
 export PEL_WINE_ROOT
@@ -83,11 +84,28 @@ wine_make_template() {
   wine_template_stamp > "$t/.ready"
 }
 
+# wine_copy_template DEST: a prefix of the template's. Wine's own modules and
+# fonts make up nearly all of its size and are only ever mapped for reading,
+# so they are shared with the template by hard links; every other file (the
+# registry, the ini files, whatever a test may rewrite in place) is a copy of
+# its own. A test run holds dozens of prefixes, and a full copy of each filled
+# the disk.
+wine_copy_template() {
+  local t="$PEL_WINE_ROOT/template"
+  cp -al "$t" "$1" &&
+    (cd "$t" && find . \( -type f -o -type l \) ! \( -type f \( -name '*.dll' -o -name '*.exe' \
+      -o -name '*.nls' -o -name '*.fon' -o -name '*.ttf' -o -name '*.sys' -o -name '*.drv' \
+      -o -name '*.ocx' -o -name '*.cpl' -o -name '*.acm' -o -name '*.tlb' -o -name '*.ax' \
+      -o -name '*.ds' -o -name '*.msstyles' -o -name '*.icm' -o -name '*.com' \) \) -print0) |
+    (cd "$1" && xargs -0 -r sh -c 'for f; do rm -f "$f" && cp -a "$0/$f" "$f" || exit 1; done' "$t")
+}
+
 # A fresh prefix for one group of tests, made from the template the first time.
 wine_prefix() {
   local p="$PEL_WINE_ROOT/prefixes/$1"
   if [ ! -d "$p" ]; then
-    cp -a "$PEL_WINE_ROOT/template" "$p.tmp.$$" && mv "$p.tmp.$$" "$p"
+    rm -rf "$p.tmp.$$"
+    wine_copy_template "$p.tmp.$$" && mv "$p.tmp.$$" "$p"
   fi
   export WINEPREFIX="$p"
   # Start the prefix's services with their output away from the caller: ctest

@@ -21,7 +21,7 @@ state_of() {
 
 # The wizard's installation, in a second prefix made from the same template.
 prefix2="$PEL_WINE_ROOT/prefixes/$group-wizard"
-rm -rf "$prefix2" && cp -a "$PEL_WINE_ROOT/template" "$prefix2"
+rm -rf "$prefix2" && wine_copy_template "$prefix2"
 cp -r "$build/demo-dist" "$prefix2/drive_c/dist"
 cp "$build/e2e/pldriver.exe" "$prefix2/drive_c/"
 wizard_state="$(

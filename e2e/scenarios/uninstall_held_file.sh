@@ -17,7 +17,7 @@ rm -f "$drive_c/remove.log"
 drive <<'DRIVE' || fail "the unattended removal with a held file"
 lock "C:\Program Files\Pelmora\QuickStart.rtf"
 start "C:\Program Files\Pelmora\UninstPL.exe" /S "/LOG=C:\remove.log"
-unseen 5
+unseen 5 90000
 unlock
 DRIVE
 drive <<< 'processes-end UninstPL.exe 20000' >/dev/null || fail "the uninstaller did not end"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "sys/conformance_env.h"
 #include "sys/paths.h"
@@ -70,9 +71,11 @@ TEST_F(Held, EntriesGoThroughTheHoldOnlyWhenTheyCan) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<Text>{"a.txt", "empty", "full", "held.txt", "ro.txt"}));
 
+  // Each entry claimed, then deleted through the claim where it was one, or
+  // by name where it was not; a read-only file opens for deletion and stays.
   struct Case {
     const char* name;
-    bool canDelete;
+    bool claimed;
     bool deleted;
   };
   for (const Case& c : {Case{"a.txt", true, true}, Case{"ro.txt", true, false},
@@ -81,11 +84,15 @@ TEST_F(Held, EntriesGoThroughTheHoldOnlyWhenTheyCan) {
     SCOPED_TRACE(c.name);
     HeldEntry e = Entry(*held, c.name);
     ASSERT_FALSE(e.name.empty());
-    EXPECT_EQ(held->CanDelete(e), c.canDelete);
-    if (!c.canDelete) {
+    std::unique_ptr<ClaimedEntry> claim = held->Claim(e);
+    EXPECT_EQ(claim != nullptr, c.claimed);
+    if (claim) {
+      EXPECT_EQ(claim->Delete(), c.deleted);
+      EXPECT_FALSE(claim->Delete());  // once only
+    } else {
       EXPECT_EQ(held->LastError(), kErrorSharingViolation);
+      EXPECT_EQ(held->Delete(e), c.deleted);
     }
-    EXPECT_EQ(held->Delete(e), c.deleted);
     EXPECT_EQ(fs().Attributes(S("Prod\\") + c.name) == kNoAttributes, c.deleted);
   }
   EXPECT_EQ(Read("Prod\\full\\x.txt"), "full\\x.txt");
@@ -109,7 +116,8 @@ TEST_F(Held, AnEntryReplacedSinceTheListingIsLeftAlone) {
   ASSERT_TRUE(fs().MakeDirectory(S("Prod\\pool")));
   ASSERT_TRUE(fs().WriteWholeFile(S("Prod\\pool\\mine.txt"), "mine"));
 
-  EXPECT_FALSE(held->CanDelete(file));
+  EXPECT_EQ(held->Claim(file), nullptr);
+  EXPECT_EQ(held->LastError(), kErrorEntryChanged);
   EXPECT_FALSE(held->Delete(file));
   EXPECT_EQ(held->LastError(), kErrorEntryChanged);
   EXPECT_EQ(held->HoldChild(pool), nullptr);
@@ -117,6 +125,48 @@ TEST_F(Held, AnEntryReplacedSinceTheListingIsLeftAlone) {
   EXPECT_EQ(Read("Prod\\QuickStart.rtf"), "someone else's");
   EXPECT_EQ(Read("Prod\\pool\\mine.txt"), "mine");
   EXPECT_EQ(Read("Prod\\old.rtf"), "product");
+}
+
+TEST_F(Held, AClaimedFileIsTakenByNobodyElseAndLettingGoDeletesNothing) {
+  ASSERT_TRUE(fs().MakeDirectory(S("Prod")));
+  ASSERT_TRUE(fs().WriteWholeFile(S("Prod\\PL.exe"), "program"));
+  ASSERT_TRUE(fs().WriteWholeFile(S("Prod\\other.txt"), "other"));
+  std::unique_ptr<HeldFolder> held = fs().HoldFolder(S("Prod"));
+  ASSERT_TRUE(held);
+  HeldEntry e = Entry(*held, "PL.exe");
+  std::unique_ptr<ClaimedEntry> claim = held->Claim(e);
+  ASSERT_TRUE(claim);
+  // Whoever else would rename, replace, delete, read without sharing
+  // deletion, or claim it too, is refused while the claim lasts.
+  struct Attempt {
+    const char* what;
+    std::function<bool()> act;
+  };
+  Text data;
+  std::unique_ptr<HeldFolder> again = fs().HoldFolder(S("Prod"));
+  ASSERT_TRUE(again);
+  for (const Attempt& a : {
+           Attempt{"move away", [&] { return fs().Move(S("Prod\\PL.exe"), S("Prod\\away.exe"), false); }},
+           Attempt{"replace", [&] { return fs().Move(S("Prod\\other.txt"), S("Prod\\PL.exe"), true); }},
+           Attempt{"delete", [&] { return fs().Delete(S("Prod\\PL.exe")); }},
+           Attempt{"write", [&] { return fs().WriteWholeFile(S("Prod\\PL.exe"), "planted"); }},
+           Attempt{"read", [&] { return fs().ReadWholeFile(S("Prod\\PL.exe"), &data); }},
+           Attempt{"delete held", [&] { return again->Delete(Entry(*again, "PL.exe")); }},
+           Attempt{"claim twice", [&] { return again->Claim(Entry(*again, "PL.exe")) != nullptr; }},
+       }) {
+    SCOPED_TRACE(a.what);
+    EXPECT_FALSE(a.act());
+  }
+  EXPECT_EQ(again->LastError(), kErrorSharingViolation);
+  claim.reset();
+  EXPECT_EQ(Read("Prod\\PL.exe"), "program");
+  EXPECT_EQ(Read("Prod\\other.txt"), "other");
+  // Claimed again and deleted through the claim: it goes, the rest stays.
+  claim = held->Claim(Entry(*held, "PL.exe"));
+  ASSERT_TRUE(claim);
+  EXPECT_TRUE(claim->Delete());
+  EXPECT_FALSE(fs().FileExists(S("Prod\\PL.exe")));
+  EXPECT_EQ(Read("Prod\\other.txt"), "other");
 }
 
 TEST_F(Held, ALinkIsNeverHeldNorEnteredAndItsTargetKeepsItsFiles) {

@@ -39,6 +39,20 @@ struct HeldEntry {
   FileIdentity identity;
 };
 
+// A file or link of a held folder, opened for deletion and kept open until it
+// is deleted or let go (destroyed: nothing is deleted). The open shares
+// reading and writing but no deletion, so while it lasts nobody can rename,
+// delete or replace it: it stays the entry listed, at its name. No method
+// throws.
+class ClaimedEntry {
+ public:
+  virtual ~ClaimedEntry() = default;
+  // Deletes it through its own handle and lets it go. A read-only file or a
+  // running program stays (false, 5); so does anything after a first call.
+  virtual bool Delete() = 0;
+  virtual uint32_t LastError() const = 0;
+};
+
 // A folder opened without following a link at its own name, kept from being
 // renamed, moved, replaced or removed by anyone (no delete sharing) for as
 // long as this object lives. Everything below is opened relative to this
@@ -56,10 +70,12 @@ class HeldFolder {
   // hold is left out: the product ships none, so it is none of the product's
   // and is never deleted, whatever short form it may have.
   virtual bool List(std::vector<HeldEntry>* out) = 0;
-  // Whether the entry could be deleted now: it opens for deletion (another
-  // program holding it without delete sharing: 32) and is still the entry
-  // listed. Nothing is changed.
-  virtual bool CanDelete(const HeldEntry& entry) = 0;
+  // Opens the entry (a file, or a link as the link) for deletion and keeps it
+  // so: the proof that it can be deleted now and the handle it is deleted
+  // through. nullptr when another program holds it (32: it does not share
+  // deletion, or it has it open for deletion itself, or this program claimed
+  // it already) or it is no longer the entry listed (kErrorEntryChanged).
+  virtual std::unique_ptr<ClaimedEntry> Claim(const HeldEntry& entry) = 0;
   // Deletes the entry (a file, a link as the link, or an empty folder)
   // through a handle opened relative to this folder. A read-only file, a held
   // file or a folder with content stays (false).

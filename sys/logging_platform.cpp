@@ -12,6 +12,25 @@ namespace {
 Text Quoted(std::string_view s) { return "\"" + Text(s) + "\""; }
 Text Hkcu(std::string_view path) { return "HKCU\\" + Text(path); }
 
+// A claimed entry whose deletion is logged by its full path.
+class LoggingClaimed final : public ClaimedEntry {
+ public:
+  LoggingClaimed(std::unique_ptr<ClaimedEntry> inner, Text path, ActionLog& log)
+      : in_(std::move(inner)), path_(std::move(path)), log_(log) {}
+  bool Delete() override {
+    bool ok = in_->Delete();
+    Text what = "Deleted " + path_;
+    log_.Write(ok ? what : what + " FAILED (error " + std::to_string(in_->LastError()) + ")");
+    return ok;
+  }
+  uint32_t LastError() const override { return in_->LastError(); }
+
+ private:
+  std::unique_ptr<ClaimedEntry> in_;
+  Text path_;
+  ActionLog& log_;
+};
+
 // A held folder whose deletions are logged by their full paths.
 class LoggingHeld final : public HeldFolder {
  public:
@@ -19,7 +38,11 @@ class LoggingHeld final : public HeldFolder {
       : in_(std::move(inner)), path_(std::move(path)), log_(log) {}
   FileIdentity Identity() const override { return in_->Identity(); }
   bool List(std::vector<HeldEntry>* out) override { return in_->List(out); }
-  bool CanDelete(const HeldEntry& e) override { return in_->CanDelete(e); }
+  std::unique_ptr<ClaimedEntry> Claim(const HeldEntry& e) override {
+    std::unique_ptr<ClaimedEntry> claimed = in_->Claim(e);
+    if (!claimed) return nullptr;
+    return std::make_unique<LoggingClaimed>(std::move(claimed), path_ + e.name, log_);
+  }
   bool Delete(const HeldEntry& e) override {
     bool ok = in_->Delete(e);
     Text what = "Deleted " + path_ + e.name;

@@ -1,6 +1,8 @@
 // Deleting through held folders: the files a step would delete, whether each can go now, and whole trees.
 #include "uninstall/held_removal.h"
 
+#include <iterator>
+
 #include "sys/paths.h"
 
 namespace pel {
@@ -8,16 +10,16 @@ namespace {
 
 constexpr std::string_view kPool = "pool";
 
-Text TreeInUse(HeldFolder& folder, const Text& path) {
+Text TreeInUse(HeldFolder& folder, const Text& path, EntryClaims& claims) {
   std::vector<HeldEntry> entries;
   folder.List(&entries);
   for (const HeldEntry& e : entries) {
     if (RealSubfolder(e)) {
       std::unique_ptr<HeldFolder> sub = folder.HoldChild(e);
       if (!sub) continue;  // the deletion will leave it and say so
-      Text busy = TreeInUse(*sub, path + e.name + "\\");
+      Text busy = TreeInUse(*sub, path + e.name + "\\", claims);
       if (!busy.empty()) return busy;
-    } else if (!folder.CanDelete(e) && folder.LastError() == kErrorSharingViolation) {
+    } else if (!claims.Claim(folder, e) && folder.LastError() == kErrorSharingViolation) {
       return path + e.name;
     }
   }
@@ -26,6 +28,39 @@ Text TreeInUse(HeldFolder& folder, const Text& path) {
 
 }  // namespace
 
+EntryClaims::Key EntryClaims::KeyOf(const HeldFolder& folder, const HeldEntry& entry) {
+  FileIdentity f = folder.Identity();
+  return {f.volume, f.index, entry.identity.index, AnsiLowerCase(entry.name)};
+}
+
+bool EntryClaims::Claim(HeldFolder& folder, const HeldEntry& entry) {
+  Key key = KeyOf(folder, entry);
+  if (claims_.count(key)) return true;
+  std::unique_ptr<ClaimedEntry> claimed = folder.Claim(entry);
+  if (!claimed) return false;
+  claims_.emplace(std::move(key), std::move(claimed));
+  return true;
+}
+
+bool EntryClaims::Delete(HeldFolder& folder, const HeldEntry& entry) {
+  auto it = claims_.find(KeyOf(folder, entry));
+  std::unique_ptr<ClaimedEntry> claimed;
+  if (it != claims_.end()) {
+    claimed = std::move(it->second);
+    claims_.erase(it);
+  } else {
+    claimed = folder.Claim(entry);
+  }
+  return claimed && claimed->Delete();
+}
+
+void EntryClaims::Release(const FileIdentity& folder) {
+  for (auto it = claims_.begin(); it != claims_.end();) {
+    bool here = std::get<0>(it->first) == folder.volume && std::get<1>(it->first) == folder.index;
+    it = here ? claims_.erase(it) : std::next(it);
+  }
+}
+
 bool DeletedAsFile(const HeldEntry& e) {
   return !(e.attributes & kAttrDirectory) || (e.attributes & kAttrReparsePoint);
 }
@@ -33,21 +68,25 @@ bool DeletedAsFile(const HeldEntry& e) {
 bool RealSubfolder(const HeldEntry& e) { return !DeletedAsFile(e); }
 
 Text FirstEntryInUse(HeldFolder& folder, const Text& path,
-                     const std::function<bool(const HeldEntry&)>& keep, bool pool) {
+                     const std::function<bool(const HeldEntry&)>& keep, bool pool,
+                     EntryClaims& claims) {
   std::vector<HeldEntry> entries;
   folder.List(&entries);
+  Text busy;
   for (const HeldEntry& e : entries) {
     if (DeletedAsFile(e)) {
       if (keep && keep(e)) continue;
-      if (!folder.CanDelete(e) && folder.LastError() == kErrorSharingViolation) return path + e.name;
+      if (!claims.Claim(folder, e) && folder.LastError() == kErrorSharingViolation) busy = path + e.name;
     } else if (pool && AnsiSameText(e.name, kPool)) {
       std::unique_ptr<HeldFolder> sub = folder.HoldChild(e);
       if (!sub) continue;
-      Text busy = TreeInUse(*sub, path + e.name + "\\");
-      if (!busy.empty()) return busy;
+      busy = TreeInUse(*sub, path + e.name + "\\", claims);
     }
+    if (!busy.empty()) break;
   }
-  return Text();
+  // Nothing is kept from the other program, nor from the user who closes it.
+  if (!busy.empty()) claims.ReleaseAll();
+  return busy;
 }
 
 void NoteStillListed(HeldFolder& folder, const Text& path, const std::vector<HeldEntry>& deleted,
@@ -66,7 +105,7 @@ void NoteStillListed(HeldFolder& folder, const Text& path, const std::vector<Hel
 }
 
 bool DeleteHeldTree(HeldFolder& parent, const HeldEntry& entry, const Text& path,
-                    std::vector<Text>* left) {
+                    std::vector<Text>* left, EntryClaims& claims) {
   Text here = path + entry.name + "\\";
   {
     std::unique_ptr<HeldFolder> folder = parent.HoldChild(entry);
@@ -78,12 +117,12 @@ bool DeleteHeldTree(HeldFolder& parent, const HeldEntry& entry, const Text& path
     folder->List(&entries);
     // Subfolders before the files of the same folder, as the tree walk always went.
     for (const HeldEntry& e : entries) {
-      if (RealSubfolder(e)) DeleteHeldTree(*folder, e, here, left);
+      if (RealSubfolder(e)) DeleteHeldTree(*folder, e, here, left, claims);
     }
     std::vector<HeldEntry> deleted;
     for (const HeldEntry& e : entries) {
       if (!DeletedAsFile(e)) continue;
-      if (folder->Delete(e)) {
+      if (claims.Delete(*folder, e)) {
         deleted.push_back(e);
       } else {
         left->push_back(here + e.name);

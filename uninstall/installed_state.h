@@ -7,6 +7,7 @@
 #include "sys/file_system.h"
 #include "sys/registry.h"
 #include "sys/resolved_folder.h"
+#include "uninstall/held_removal.h"
 
 namespace pel {
 
@@ -42,6 +43,9 @@ struct InstalledFolders {
   std::shared_ptr<HeldFolder> mixHeld;
   Text appHeldReason;
   Text mixHeldReason;
+  // The files the check for files in use found free, each kept open for
+  // deletion until the removal deletes through it or is done.
+  EntryClaims claims;
 };
 // Resolves and holds both folders; a component's program is looked for in
 // the held folder itself.

@@ -125,6 +125,9 @@ TEST(MarkedFolders, AKilledRunsWorkFolderIsFinishedAndCleared) {
       RemovalServices services{k.m.platform(), ui, [](int) {}, [](const Text&) {}};
       TUninstWiz wiz(view, k.m.platform());
       wiz.Construct();
+      // Checked first, as the wizard does: what the check claimed must not
+      // keep the earlier files from coming back.
+      ASSERT_EQ(RemovalFileInUse(wiz), "");
       RunRemoval(wiz, services);
       EXPECT_TRUE(ui.Boxes().empty());
       EXPECT_FALSE(k.m.files.FileExists(k.app + "PL.exe"));

@@ -75,7 +75,7 @@ void DeleteHeldOrLeaveWhole(TUninstWiz& wiz, RemovalServices& s, std::string_vie
                             const Text& reason) {
   if (held) {
     size_t before = s.left.size();
-    DeleteAppFiles(*held, folder.Path(), &s.left);
+    DeleteAppFiles(*held, folder.Path(), &s.left, wiz.HeldFolders().claims);
     // Run in place, the uninstaller is this very program, which no system
     // lets delete itself: it stays, as it always did, and is no reason to
     // keep the key. Any other file left still is.
@@ -91,6 +91,14 @@ void DeleteHeldOrLeaveWhole(TUninstWiz& wiz, RemovalServices& s, std::string_vie
   }
   Log(wiz, "   " + FolderLeftAloneMessage(component, folder.Path(), reason));
   s.left.push_back(folder.Path());
+}
+
+// Whether an interrupted installation left its record of files set aside
+// in the folder (which ends in a backslash), or in its work folder.
+bool SetAsideRecordIn(FileSystem& fs, const Text& folder) {
+  const Text record(FileReplacement::RecordName);
+  return fs.FileExists(folder + record) ||
+         fs.FileExists(folder + Text(FileReplacement::WorkFolder) + "\\" + record);
 }
 
 // When the step left something, says what and keeps the key (and with the
@@ -153,7 +161,7 @@ bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s) {
   return result;
 }
 
-bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* left) {
+bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* left, EntryClaims& claims) {
   std::vector<HeldEntry> entries;
   if (!folder.List(&entries)) {
     left->push_back(path);
@@ -168,7 +176,7 @@ bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* lef
       uninstaller = &e;
       continue;
     }
-    if (folder.Delete(e)) {
+    if (claims.Delete(folder, e)) {
       deleted.push_back(e);
     } else {
       left->push_back(path + e.name);
@@ -177,7 +185,7 @@ bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* lef
   NoteStillListed(folder, path, deleted, left);
   // The uninstaller is what the installed-programs entry starts: it stays
   // with the entry while anything else does, so the removal can finish later.
-  if (uninstaller && (left->size() != before || !folder.Delete(*uninstaller))) {
+  if (uninstaller && (left->size() != before || !claims.Delete(folder, *uninstaller))) {
     left->push_back(path + uninstaller->name);
   }
   return left->size() == before;
@@ -186,12 +194,13 @@ bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* lef
 bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder) {
   std::unique_ptr<HeldFolder> held = fs.HoldFolder(folder.Path());
   std::vector<Text> left;
-  if (held && held->Identity() == folder.Identity()) DeleteAppFiles(*held, folder.Path(), &left);
+  EntryClaims claims;
+  if (held && held->Identity() == folder.Identity()) DeleteAppFiles(*held, folder.Path(), &left, claims);
   return true;
 }
 
 bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const ResolvedFolder& folder,
-                    const ProductShare& product, std::vector<Text>* left) {
+                    const ProductShare& product, std::vector<Text>* left, EntryClaims& claims) {
   const Text& path = folder.Path();
   std::vector<HeldEntry> entries;
   if (!held->List(&entries)) {
@@ -220,7 +229,7 @@ bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const Res
                // In a folder both share, the uninstaller is the product's: its
                // own step has taken it (or it is this program, running).
                !(productsOwn && AnsiSameText(e.name, UninstallerExe))) {
-      if (held->Delete(e)) {
+      if (claims.Delete(*held, e)) {
         deleted.push_back(e);
       } else {
         left->push_back(path + e.name);
@@ -235,7 +244,7 @@ bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const Res
     bool same = tree.folder && tree.folder->Identity() == pool->identity;
     bool holdsProduct = product.folder && (!same || *tree.folder == *product.folder ||
                                            tree.folder->Contains(*product.folder));
-    result = !holdsProduct && DeleteHeldTree(*held, *pool, path, left);
+    result = !holdsProduct && DeleteHeldTree(*held, *pool, path, left, claims);
   }
   if (result && !otherFolders) {
     // Let go of the folder so that it can go, but only while it is the
@@ -251,7 +260,8 @@ bool DeleteMixFiles(FileSystem& fs, const ResolvedFolder& folder, const ProductS
   std::shared_ptr<HeldFolder> held = fs.HoldFolder(folder.Path());
   if (!held || !(held->Identity() == folder.Identity())) return false;
   std::vector<Text> left;
-  return DeleteMixFiles(fs, held, folder, product, &left);
+  EntryClaims claims;
+  return DeleteMixFiles(fs, held, folder, product, &left, claims);
 }
 
 Text RemovalFileInUse(TUninstWiz& wiz) {
@@ -266,14 +276,15 @@ Text RemovalFileInUse(TUninstWiz& wiz) {
   if (wiz.View().IsChecked(C::AppEntries) && f.appHeld && f.app.folder &&
       deletable(f.app, PelmoraPrograms, f.appProgram)) {
     busy = FirstEntryInUse(*f.appHeld, f.app.folder->Path(),
-                           [](const HeldEntry& e) { return IsDatabaseFileName(e.name); }, false);
+                           [](const HeldEntry& e) { return IsDatabaseFileName(e.name); }, false, f.claims);
   }
   if (busy.empty() && wiz.View().IsChecked(C::MixEntries) && f.mixHeld && f.mix.folder &&
       deletable(f.mix, MixmasterPrograms, f.mixProgram)) {
     bool productsOwn = f.app.folder && *f.app.folder == *f.mix.folder && wiz.ProductStays();
     busy = FirstEntryInUse(
         *f.mixHeld, f.mix.folder->Path(),
-        [productsOwn](const HeldEntry& e) { return productsOwn || IsDatabaseFileName(e.name); }, true);
+        [productsOwn](const HeldEntry& e) { return productsOwn || IsDatabaseFileName(e.name); }, true,
+        f.claims);
   }
   return busy;
 }
@@ -320,6 +331,9 @@ void RemovePelmora(TUninstWiz& wiz, RemovalServices& s) {
   const ResolvedFolder* folder =
       Deletable(s, ProductName, wiz.AppDir(), f.app, PelmoraPrograms, f.appProgram);
   size_t before = s.left.size();
+  // What an interrupted installation set aside is put back by name: nothing
+  // of the folder may be claimed meanwhile.
+  if (folder && SetAsideRecordIn(s.platform.files, folder->Path())) f.claims.Release(folder->Identity());
   if (folder && !EarlierCopyFinished(s, *folder)) {
     s.left.push_back(folder->Path());
     folder = nullptr;
@@ -347,7 +361,7 @@ void RemoveMixmaster(TUninstWiz& wiz, RemovalServices& s) {
     DeleteHeldOrLeaveWhole(wiz, s, "Mixmaster", *folder, folders.mixHeld, folders.mixHeldReason);
   } else if (folder) {
     ProductShare product{folders.app.folder ? &*folders.app.folder : nullptr, wiz.ProductStays()};
-    DeleteMixFiles(s.platform.files, folders.mixHeld, *folder, product, &s.left);
+    DeleteMixFiles(s.platform.files, folders.mixHeld, *folder, product, &s.left, folders.claims);
   }
   folders.mixHeld.reset();
   Log(wiz, "   program files...done");
@@ -374,6 +388,8 @@ void RunRemoval(TUninstWiz& wiz, RemovalServices& s) {
     RemoveMixmaster(wiz, s);
     RemovePelmora(wiz, s);
   }
+  // What stayed lets go: the user's programs may use it again.
+  wiz.HeldFolders().claims.ReleaseAll();
   v.SetText(C::Label4, "");
   v.ProcessMessages();
   if (s.left.empty()) {

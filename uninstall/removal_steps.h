@@ -14,6 +14,7 @@
 namespace pel {
 
 class TUninstWiz;
+class EntryClaims;
 
 // The outside world of the steps.
 struct RemovalServices {
@@ -57,7 +58,8 @@ bool PlainGroupName(std::string_view name);
 // case), links as links; subfolders and the folder stay. The uninstaller goes
 // last and only when nothing else stayed. What stays is added to left; true
 // when nothing did.
-bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* left);
+// Each file goes through its claim when the check made one.
+bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* left, EntryClaims& claims);
 // The same on the resolved folder, held for the call; nothing is deleted
 // when it is no longer that folder. Always true.
 bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder);
@@ -77,14 +79,16 @@ bool DeleteMixFiles(FileSystem& fs, const ResolvedFolder& folder, const ProductS
 // The same through the held folder, which is let go before the folder itself
 // is removed (only while it is still that folder); what stays goes to left.
 bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const ResolvedFolder& folder,
-                    const ProductShare& product, std::vector<Text>* left);
+                    const ProductShare& product, std::vector<Text>* left, EntryClaims& claims);
 
 // Quiet retries over about this long before a file in use is named to the user.
 inline constexpr int FileInUseRetryMs = 2000;
 inline constexpr int FileInUseStepMs = 250;
 // The first file the checked components' steps would delete that another
 // program holds so that it cannot be deleted now, as a full path; empty when
-// every one can go.
+// every one can go. Every one checked stays claimed (open for deletion) in
+// the wizard's folders for the removal to delete through; when one is held,
+// none does.
 Text RemovalFileInUse(TUninstWiz& wiz);
 // The wizard's Retry/Cancel box and the unattended log line for it.
 Text FileInUseText(std::string_view path);

@@ -172,12 +172,35 @@ class OriginalWatch::Files final : public FileSystemWrapper {
   std::optional<FileIdentity> identity;
 
  private:
+  // The original, claimed, is likewise left to this copy when it cannot go.
+  class Claimed final : public ClaimedEntry {
+   public:
+    Claimed(std::unique_ptr<ClaimedEntry> inner, bool original, Files& files)
+        : in_(std::move(inner)), original_(original), files_(files) {}
+    bool Delete() override {
+      if (in_->Delete()) return true;
+      if (!original_) return false;
+      files_.wanted = true;
+      return true;
+    }
+    uint32_t LastError() const override { return in_->LastError(); }
+
+   private:
+    std::unique_ptr<ClaimedEntry> in_;
+    bool original_;
+    Files& files_;
+  };
+
   class Held final : public HeldFolder {
    public:
     Held(std::unique_ptr<HeldFolder> inner, Files& files) : in_(std::move(inner)), files_(files) {}
     FileIdentity Identity() const override { return in_->Identity(); }
     bool List(std::vector<HeldEntry>* out) override { return in_->List(out); }
-    bool CanDelete(const HeldEntry& e) override { return in_->CanDelete(e); }
+    std::unique_ptr<ClaimedEntry> Claim(const HeldEntry& e) override {
+      std::unique_ptr<ClaimedEntry> claimed = in_->Claim(e);
+      if (!claimed) return nullptr;
+      return std::make_unique<Claimed>(std::move(claimed), e.identity == files_.originalId_, files_);
+    }
     // The original cannot go while it runs; it is this copy's to delete
     // once it has ended (FinishTempCopy), which logs how that went.
     bool Delete(const HeldEntry& e) override {

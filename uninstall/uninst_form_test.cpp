@@ -363,6 +363,11 @@ TEST(UninstForm, AFileInUseIsNamedBeforeAnythingIsDeleted) {
     EXPECT_EQ(wiz.Page(), c.page);
     for (const char* f : {"PL.exe", "UninstPL.exe", "QuickStart.rtf", "pl.dbc"})
       EXPECT_TRUE(w.m.files.FileExists(d + f)) << f;
+    // Back on Review, no file is kept from the user's programs.
+    if (c.page == UninstReviewPage) {
+      Text data;
+      for (const char* f : {"PL.exe", "UninstPL.exe"}) EXPECT_TRUE(w.m.files.ReadWholeFile(d + f, &data)) << f;
+    }
   }
 }
 

@@ -4,15 +4,19 @@
 // pool holds 10,000 files in 100 folders for DeleteMixFiles, each once with
 // lower-case names and once with names in mixed case: the steps delete
 // through lower-cased paths, which Wine, on a case-sensitive file system,
-// must match against the folder's names. Prints the time of each, the best
-// of several runs, and their ratios.
+// must match against the folder's names. The steps are timed with the check
+// for files in use before them, as the removal runs them. Prints the time of
+// each, the best of several runs, and their ratios.
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "base/text.h"
 #include "sys/platform.h"
+#include "uninstall/held_removal.h"
 #include "uninstall/removal_steps.h"
 
 namespace {
@@ -72,6 +76,22 @@ void BareDelete(const std::string& folder, bool removeFolder) {
 
 bool Gone(const std::string& path) { return GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; }
 
+// Names what a deletion left below folder, so that a leftover says whose it
+// is and where: the yardstick's or the step's.
+int ShowLeft(const std::string& who, const std::string& folder, int shown = 0) {
+  WIN32_FIND_DATAA d;
+  HANDLE h = FindFirstFileA((folder + "\\*.*").c_str(), &d);
+  if (h == INVALID_HANDLE_VALUE) return shown;
+  do {
+    std::string name = d.cFileName;
+    if (name == "." || name == "..") continue;
+    if (shown++ < 20) std::printf("%s left %s\\%s\n", who.c_str(), folder.c_str(), name.c_str());
+    if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) shown = ShowLeft(who, folder + "\\" + name, shown);
+  } while (FindNextFileA(h, &d));
+  FindClose(h);
+  return shown;
+}
+
 // An empty folder left (the product folder survives its removal).
 bool Emptied(const std::string& folder) {
   WIN32_FIND_DATAA d;
@@ -84,6 +104,21 @@ bool Emptied(const std::string& folder) {
   } while (FindNextFileA(h, &d));
   FindClose(h);
   return empty;
+}
+
+// What the removal does with one component's folder: resolved and held, its
+// files checked and claimed, then deleted through the claims.
+bool Remove(pel::FileSystem& fs, const std::string& root, bool mix) {
+  pel::FolderResolution folder = pel::ResolveFolder(fs, root);
+  if (!folder.folder) return false;
+  std::shared_ptr<pel::HeldFolder> held = fs.HoldFolder(folder.folder->Path());
+  if (!held || !(held->Identity() == folder.folder->Identity())) return false;
+  pel::EntryClaims claims;
+  if (!pel::FirstEntryInUse(*held, folder.folder->Path(), nullptr, mix, claims).empty()) return false;
+  std::vector<pel::Text> left;
+  bool ok = mix ? pel::DeleteMixFiles(fs, held, *folder.folder, {}, &left, claims)
+                : pel::DeleteAppFiles(*held, folder.folder->Path(), &left, claims);
+  return ok && left.empty();
 }
 
 struct Best {
@@ -101,17 +136,19 @@ bool Measure(const std::string& root, bool mix, Best* best) {
     double t0 = Now();
     BareDelete(bareRoot, mix);
     double b = Now() - t0;
-    if (!(mix ? Gone(bareRoot) : Emptied(bareRoot))) return false;
+    if (!(mix ? Gone(bareRoot) : Emptied(bareRoot))) return ShowLeft("the bare loop", bareRoot), false;
     RemoveDirectoryA(bareRoot.c_str());
 
     if (!(mix ? MakeMixTree(stepRoot) : MakeAppTree(stepRoot))) return false;
     t0 = Now();
-    // The step's own work includes resolving the folder once.
-    pel::FolderResolution folder = pel::ResolveFolder(fs, stepRoot);
-    bool ok = folder.folder && (mix ? pel::DeleteMixFiles(fs, *folder.folder)
-                                    : pel::DeleteAppFiles(fs, *folder.folder));
+    // The step's own work includes resolving and holding the folder once and
+    // the check for files in use before it, whose claims it deletes through.
+    bool ok = Remove(fs, stepRoot, mix);
     double s = Now() - t0;
-    if (!ok || !(mix ? Gone(stepRoot) : Emptied(stepRoot))) return false;
+    if (!ok || !(mix ? Gone(stepRoot) : Emptied(stepRoot))) {
+      std::printf("the step %s\n", ok ? "said it deleted everything" : "said it left something");
+      return ShowLeft("the step", stepRoot), false;
+    }
     RemoveDirectoryA(stepRoot.c_str());
     best->bare = b < best->bare ? b : best->bare;
     best->step = s < best->step ? s : best->step;

@@ -27,6 +27,10 @@ struct MemoryFileSystem::Node {
   uint64_t index = 0;    // the file's number on its volume; a move keeps it
   uint64_t written = 0;  // counts the writes, as a last-write time would
   int folder_holds = 0;  // held open as a folder without delete sharing
+  // Opened by this program for deletion, sharing reading and writing only
+  // (a claim): any other open for deletion, and any open that does not
+  // share deletion (a plain read or write), fails as a sharing violation.
+  int claims = 0;
   Node* parent = nullptr;
   std::map<Text, std::unique_ptr<Node>> children;  // by lower-cased name
 

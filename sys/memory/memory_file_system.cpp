@@ -204,7 +204,7 @@ bool MemoryFileSystem::Copy(std::string_view from, std::string_view to, bool fai
   Node* target = parent->Child(name);
   if (target) {
     if (fail_if_exists) return Fail(kErrorFileExists);
-    if (target->held || target->running) return Fail(kErrorSharingViolation);
+    if (target->held || target->running || target->claims) return Fail(kErrorSharingViolation);
     // Copying a file onto itself would leave it empty; Windows refuses it as
     // a sharing violation.
     if (target == source) return Fail(32);
@@ -223,7 +223,7 @@ bool MemoryFileSystem::Copy(std::string_view from, std::string_view to, bool fai
 bool MemoryFileSystem::Delete(std::string_view path) {
   Node* node = Resolve(path);
   if (!node) return false;
-  if (node->held) return Fail(kErrorSharingViolation);
+  if (node->held || node->claims) return Fail(kErrorSharingViolation);
   if (node->IsFolder() || (node->attributes & kAttrReadOnly) || node->running)
     return Fail(kErrorAccessDenied);
   node->parent->children.erase(AnsiLowerCase(node->name));
@@ -237,7 +237,7 @@ bool MemoryFileSystem::Move(std::string_view from, std::string_view to, bool rep
   if (!source) return false;
   if (!source->parent) return Fail(kErrorAccessDenied);
   if (pf.drive != pt.drive) return Fail(kErrorNotSameDevice);
-  if (source->held || source->folder_holds) return Fail(kErrorSharingViolation);
+  if (source->held || source->folder_holds || source->claims) return Fail(kErrorSharingViolation);
   Text name;
   Node* parent = ResolveParent(to, &name);
   if (!parent) return false;
@@ -255,7 +255,7 @@ bool MemoryFileSystem::Move(std::string_view from, std::string_view to, bool rep
   }
   if (target) {
     if (!replace_existing) return Fail(kErrorAlreadyExists);
-    if (target->held) return Fail(kErrorSharingViolation);
+    if (target->held || target->claims) return Fail(kErrorSharingViolation);
     if (target->IsFolder() || source->IsFolder() || (target->attributes & kAttrReadOnly) ||
         target->running)
       return Fail(kErrorAccessDenied);
@@ -382,7 +382,7 @@ bool MemoryFileSystem::WriteWholeFile(std::string_view path, std::string_view da
   if (name.empty()) return Fail(kErrorAccessDenied);
   Node* node = parent->Child(name);
   if (node) {
-    if (node->held || node->running) return Fail(kErrorSharingViolation);
+    if (node->held || node->running || node->claims) return Fail(kErrorSharingViolation);
     if (node->IsFolder() ||
         (node->attributes & (kAttrReadOnly | kAttrHidden | kAttrSystem))) {
       return Fail(kErrorAccessDenied);
@@ -404,7 +404,7 @@ bool MemoryFileSystem::DeleteIdentified(std::string_view path, const FileIdentit
   // A link is never the file it names: it is what the handle would open.
   Node* node = Resolve(path);
   if (!node) return false;
-  if (node->held) return Fail(kErrorSharingViolation);
+  if (node->held || node->claims) return Fail(kErrorSharingViolation);
   FileIdentity now;
   if (!node->link_target.empty() || !Identify(path, &now) || !Unchanged(identity, now))
     return Fail(kErrorNotSameFile);
@@ -416,7 +416,7 @@ bool MemoryFileSystem::ReadWholeFile(std::string_view path, Text* data) {
   Node* node = Resolve(path);
   if (!node) return false;
   if (node->IsFolder()) return Fail(kErrorAccessDenied);
-  if (node->held) return Fail(kErrorSharingViolation);
+  if (node->held || node->claims) return Fail(kErrorSharingViolation);
   *data = node->data;
   return true;
 }

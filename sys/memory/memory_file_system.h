@@ -111,6 +111,8 @@ class MemoryFileSystem final : public FileSystem {
   struct Node;
   struct Parsed;
   class Held;  // a folder held open (memory_held_folder.cpp)
+  class Claimed;  // an entry of it opened for deletion (memory_held_folder.cpp)
+  static uint32_t Refusal(Node* node);
 
   bool Fail(uint32_t code);
   bool Parse(std::string_view path, Parsed* parsed);

@@ -6,7 +6,47 @@ namespace pel {
 
 namespace {
 constexpr uint32_t kErrorNetworkUnexpected = 59;
+constexpr uint32_t kErrorInvalidHandle = 6;
 }  // namespace
+
+// What the system says when an entry opened for deletion is to go: 0 when it can.
+uint32_t MemoryFileSystem::Refusal(Node* node) {
+  bool link = (node->attributes & kAttrReparsePoint) != 0;
+  if (node->IsFolder() && !link && !node->children.empty()) return kErrorDirNotEmpty;
+  if ((node->attributes & kAttrReadOnly) || node->running) return kErrorAccessDenied;
+  return 0;
+}
+
+// A claim holds the node itself: it cannot go away under it (nobody else can
+// delete or move it meanwhile), and it goes only through the claim.
+class MemoryFileSystem::Claimed final : public ClaimedEntry {
+ public:
+  explicit Claimed(Node* node) : node_(node) { ++node_->claims; }
+  ~Claimed() override { LetGo(); }
+
+  bool Delete() override {
+    if (!node_) return Fail(kErrorInvalidHandle);
+    uint32_t refused = Refusal(node_);
+    Node* node = node_;
+    LetGo();
+    if (refused) return Fail(refused);
+    node->parent->children.erase(AnsiLowerCase(node->name));
+    return true;
+  }
+  uint32_t LastError() const override { return last_error_; }
+
+ private:
+  void LetGo() {
+    if (node_) --node_->claims;
+    node_ = nullptr;
+  }
+  bool Fail(uint32_t code) {
+    last_error_ = code;
+    return false;
+  }
+  Node* node_;
+  uint32_t last_error_ = 0;
+};
 
 class MemoryFileSystem::Held final : public HeldFolder {
  public:
@@ -24,22 +64,21 @@ class MemoryFileSystem::Held final : public HeldFolder {
     return true;
   }
 
-  bool CanDelete(const HeldEntry& entry) override {
+  std::unique_ptr<ClaimedEntry> Claim(const HeldEntry& entry) override {
     Node* node = Entry(entry);
-    if (!node) return false;
+    if (!node) return nullptr;
     // Opening for deletion is all that is asked: a read-only or running file
     // opens, and fails only at the deletion itself.
-    if (node->held || node->folder_holds) return Fail(kErrorSharingViolation);
-    return true;
+    if (node->held || node->folder_holds || node->claims) return Fail(kErrorSharingViolation), nullptr;
+    return std::make_unique<Claimed>(node);
   }
 
   bool Delete(const HeldEntry& entry) override {
     Node* node = Entry(entry);
     if (!node) return false;
-    if (node->held || node->folder_holds) return Fail(kErrorSharingViolation);
-    bool link = (node->attributes & kAttrReparsePoint) != 0;
-    if (node->IsFolder() && !link && !node->children.empty()) return Fail(kErrorDirNotEmpty);
-    if ((node->attributes & kAttrReadOnly) || node->running) return Fail(kErrorAccessDenied);
+    if (node->held || node->folder_holds || node->claims) return Fail(kErrorSharingViolation);
+    uint32_t refused = Refusal(node);
+    if (refused) return Fail(refused);
     node_->children.erase(AnsiLowerCase(node->name));
     return true;
   }
@@ -72,6 +111,7 @@ class MemoryFileSystem::Held final : public HeldFolder {
   Node* node_;
   uint32_t last_error_ = 0;
 };
+
 
 char MemoryFileSystem::DriveOf(Node* node) {
   while (node->parent) node = node->parent;

@@ -51,12 +51,28 @@ class SwappingFileSystem final : public FileSystemWrapper {
   }
 
  private:
+  class SwappingClaimed final : public ClaimedEntry {
+   public:
+    SwappingClaimed(std::unique_ptr<ClaimedEntry> inner, SwappingFileSystem& fs)
+        : in_(std::move(inner)), fs_(fs) {}
+    bool Delete() override { return fs_.Tick(), in_->Delete(); }
+    uint32_t LastError() const override { return in_->LastError(); }
+
+   private:
+    std::unique_ptr<ClaimedEntry> in_;
+    SwappingFileSystem& fs_;
+  };
+
   class Held final : public HeldFolder {
    public:
     Held(std::unique_ptr<HeldFolder> inner, SwappingFileSystem& fs) : in_(std::move(inner)), fs_(fs) {}
     FileIdentity Identity() const override { return in_->Identity(); }
     bool List(std::vector<HeldEntry>* out) override { return fs_.Tick(), in_->List(out); }
-    bool CanDelete(const HeldEntry& e) override { return fs_.Tick(), in_->CanDelete(e); }
+    std::unique_ptr<ClaimedEntry> Claim(const HeldEntry& e) override {
+      fs_.Tick();
+      std::unique_ptr<ClaimedEntry> claimed = in_->Claim(e);
+      return claimed ? std::make_unique<SwappingClaimed>(std::move(claimed), fs_) : nullptr;
+    }
     bool Delete(const HeldEntry& e) override { return fs_.Tick(), in_->Delete(e); }
     std::unique_ptr<HeldFolder> HoldChild(const HeldEntry& e) override {
       fs_.Tick();

@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,72 @@ constexpr DWORD kHoldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kDeleteAccess = DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// An entry opened for deletion: this much shared, no deletion by others.
+constexpr DWORD kClaimShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr FILE_INFORMATION_CLASS kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
+constexpr FILE_INFORMATION_CLASS kFileDispositionInformationEx = static_cast<FILE_INFORMATION_CLASS>(64);
+constexpr ULONG kDispositionDelete = 0x1;
+constexpr ULONG kDispositionPosix = 0x2;
+
+// Marks the open entry for deletion. Where the volume takes it, its name goes
+// at once, whoever else has it open (POSIX semantics); where it does not (an
+// older system, a FAT volume), posix is cleared and the entry goes when the
+// last handle closes. A read-only file stays either way.
+bool MarkForDeletion(HANDLE h, bool* posix, DWORD* error) {
+  if (*posix) {
+    ULONG flags = kDispositionDelete | kDispositionPosix;
+    IO_STATUS_BLOCK io;
+    NTSTATUS status = NtSetInformationFile(h, &io, &flags, sizeof flags, kFileDispositionInformationEx);
+    if (status == 0) return true;
+    constexpr NTSTATUS kNotTaken[] = {static_cast<NTSTATUS>(0xC0000002), static_cast<NTSTATUS>(0xC0000003),
+                                      static_cast<NTSTATUS>(0xC000000D), static_cast<NTSTATUS>(0xC00000BB)};
+    bool taken = true;
+    for (NTSTATUS n : kNotTaken) taken = taken && status != n;
+    if (taken) {
+      *error = RtlNtStatusToDosError(status);
+      return false;
+    }
+    *posix = false;
+  }
+  FILE_DISPOSITION_INFO gone = {TRUE};
+  if (SetFileInformationByHandle(h, FileDispositionInfo, &gone, sizeof gone)) return true;
+  *error = GetLastError();
+  return false;
+}
+
+// The number of an open entry on its volume: read from the handle alone, the
+// volume being the held folder's.
+bool IndexOf(HANDLE h, uint64_t* index) {
+  LARGE_INTEGER id;
+  IO_STATUS_BLOCK io;
+  if (NtQueryInformationFile(h, &io, &id, sizeof id, kFileInternalInformation) != 0) return false;
+  *index = static_cast<uint64_t>(id.QuadPart);
+  return true;
+}
+
+class Win32Claimed final : public ClaimedEntry {
+ public:
+  Win32Claimed(FileHandle h, std::shared_ptr<bool> posix) : h_(std::move(h)), posix_(std::move(posix)) {}
+
+  bool Delete() override {
+    if (!h_.valid()) return Fail(ERROR_INVALID_HANDLE);
+    DWORD error = 0;
+    bool marked = MarkForDeletion(h_.get(), posix_.get(), &error);
+    h_ = FileHandle();
+    return marked || Fail(error);
+  }
+  uint32_t LastError() const override { return last_error_; }
+
+ private:
+  bool Fail(DWORD code) {
+    last_error_ = code;
+    return false;
+  }
+  FileHandle h_;
+  std::shared_ptr<bool> posix_;
+  uint32_t last_error_ = 0;
+};
+
 // The identity and attributes of an open handle; false when the volume does not say.
 bool HandleInfo(HANDLE h, FileIdentity* id, uint32_t* attributes) {
   BY_HANDLE_FILE_INFORMATION info;
@@ -54,7 +121,8 @@ bool NamesLink(std::string_view path) {
 
 class Win32Held final : public HeldFolder {
  public:
-  Win32Held(FileHandle h, FileIdentity id) : h_(std::move(h)), id_(id) {}
+  Win32Held(FileHandle h, FileIdentity id, std::shared_ptr<bool> posix)
+      : h_(std::move(h)), id_(id), posix_(std::move(posix)) {}
 
   FileIdentity Identity() const override { return id_; }
 
@@ -91,26 +159,24 @@ class Win32Held final : public HeldFolder {
     }
   }
 
-  bool CanDelete(const HeldEntry& entry) override {
-    FileHandle h = Open(entry, kDeleteAccess, kShareAll, 0);
-    return h.valid();
+  std::unique_ptr<ClaimedEntry> Claim(const HeldEntry& entry) override {
+    FileHandle h = Open(entry, kDeleteAccess, kClaimShare, 0);
+    if (!h.valid()) return nullptr;
+    return std::make_unique<Win32Claimed>(std::move(h), posix_);
   }
 
   bool Delete(const HeldEntry& entry) override {
     FileHandle h = Open(entry, kDeleteAccess, kShareAll, 0);
     if (!h.valid()) return false;
-    FILE_DISPOSITION_INFO gone = {TRUE};
-    if (!SetFileInformationByHandle(h.get(), FileDispositionInfo, &gone, sizeof gone)) {
-      return Fail(GetLastError());
-    }
-    return true;
+    DWORD error = 0;
+    return MarkForDeletion(h.get(), posix_.get(), &error) || Fail(error);
   }
 
   std::unique_ptr<HeldFolder> HoldChild(const HeldEntry& entry) override {
     if (entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) return Fail(kErrorEntryChanged), nullptr;
     FileHandle h = Open(entry, kHoldAccess, kHoldShare, FILE_DIRECTORY_FILE);
     if (!h.valid()) return nullptr;
-    return std::make_unique<Win32Held>(std::move(h), entry.identity);
+    return std::make_unique<Win32Held>(std::move(h), entry.identity, posix_);
   }
 
   uint32_t LastError() const override { return last_error_; }
@@ -143,9 +209,9 @@ class Win32Held final : public HeldFolder {
       return FileHandle();
     }
     FileHandle h(raw);
-    FileIdentity id;
-    uint32_t attributes = 0;
-    if (!HandleInfo(h.get(), &id, &attributes) || !(id == entry.identity)) {
+    uint64_t index = 0;
+    if (!IndexOf(h.get(), &index) || !entry.identity.known || entry.identity.volume != id_.volume ||
+        index != entry.identity.index) {
       Fail(kErrorEntryChanged);
       return FileHandle();
     }
@@ -154,6 +220,8 @@ class Win32Held final : public HeldFolder {
 
   FileHandle h_;
   FileIdentity id_;
+  // Whether this volume takes deletions with POSIX semantics, until it refuses one.
+  std::shared_ptr<bool> posix_;
   std::map<Text, std::wstring> wide_;
   uint32_t last_error_ = 0;
 };
@@ -196,7 +264,7 @@ std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolder(std::string_view path) {
     last_error_ = ERROR_DIRECTORY;
     return nullptr;
   }
-  return std::make_unique<Win32Held>(std::move(h), id);
+  return std::make_unique<Win32Held>(std::move(h), id, std::make_shared<bool>(true));
 }
 
 bool Win32FileSystem::RemoveEmptyDirectoryIf(std::string_view path, const FileIdentity& identity) {
@@ -210,8 +278,11 @@ bool Win32FileSystem::RemoveEmptyDirectoryIf(std::string_view path, const FileId
     last_error_ = kErrorEntryChanged;
     return false;
   }
-  FILE_DISPOSITION_INFO gone = {TRUE};
-  return SetFileInformationByHandle(h.get(), FileDispositionInfo, &gone, sizeof gone) || Failed();
+  bool posix = true;
+  DWORD error = 0;
+  if (MarkForDeletion(h.get(), &posix, &error)) return true;
+  last_error_ = error;
+  return false;
 }
 
 }  // namespace pel::win32

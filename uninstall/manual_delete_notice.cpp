@@ -8,8 +8,14 @@ namespace pel {
 
 Text TUninstDirDlg::OpenDirCaption(const Text& folder) { return "Open : " + AnsiLowerCase(folder); }
 
-void TUninstDirDlg::Construct(const Text& folder) {
+Text TUninstDirDlg::IncompleteText() {
+  return "Pelmora was not completely uninstalled: the wizard lists what was left. You will also need to "
+         "manually delete the PL database and home directory.";
+}
+
+void TUninstDirDlg::Construct(const Text& folder, bool complete) {
   view_.SetText(UninstControl::OpenDirBtn, OpenDirCaption(folder));
+  if (!complete) view_.SetText(UninstControl::Label1, IncompleteText());
   homeDir_ = folder;
 }
 

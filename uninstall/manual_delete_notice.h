@@ -12,7 +12,9 @@ class TUninstDirDlg {
   TUninstDirDlg(UninstView& view, Platform& platform) : view_(view), platform_(platform) {}
 
   // "Open : " and the folder in lower case on the button; HomeDir keeps its case.
-  void Construct(const Text& folder);
+  // A removal that left something must not be called successful: the first
+  // sentence then says what the wizard's log lists (IncompleteText).
+  void Construct(const Text& folder, bool complete = true);
   // Opens the folder HomeDir resolves to in an explorer window, and nothing
   // when it names no folder; the notice stays open.
   void OpenDirBtnClick();
@@ -20,6 +22,7 @@ class TUninstDirDlg {
   const Text& HomeDir() const { return homeDir_; }
 
   static Text OpenDirCaption(const Text& folder);
+  static Text IncompleteText();
 
  private:
   UninstView& view_;

@@ -122,7 +122,7 @@ TEST(MarkedFolders, AKilledRunsWorkFolderIsFinishedAndCleared) {
       k.m.registry.Put(ProductKey, RegAppDir, {RegType::String, WithoutTrailingBackslash(k.app)});
       FakeUninstView view;
       ScriptedUi ui;
-      RemovalServices services{k.m.platform(), ui, [](int) {}, [](const Text&) {}};
+      RemovalServices services{k.m.platform(), ui, [](int) {}, [](const Text&, bool) {}};
       TUninstWiz wiz(view, k.m.platform());
       wiz.Construct();
       // Checked first, as the wizard does: what the check claimed must not

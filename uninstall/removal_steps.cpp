@@ -402,7 +402,7 @@ void RunRemoval(TUninstWiz& wiz, RemovalServices& s) {
   }
   v.SetText(C::Label6, "Thanks!");
   if (!s.quiet) SystemBeep(s.platform.shell, 0);
-  if (s.showNotice) s.showNotice(wiz.AppDir());
+  if (s.showNotice) s.showNotice(wiz.AppDir(), s.left.empty());
 }
 
 }  // namespace pel

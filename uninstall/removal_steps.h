@@ -23,7 +23,8 @@ struct RemovalServices {
   // Sleeps ms milliseconds; the real run sleeps, tests count.
   std::function<void(int ms)> sleep;
   // The closing notice for folder, run modally over the wizard.
-  std::function<void(const Text& folder)> showNotice;
+  // complete: nothing was left behind.
+  std::function<void(const Text& folder, bool complete)> showNotice;
   // An unattended run: no beep.
   bool quiet = false;
   // What this run could not delete, or left whole because it was not the

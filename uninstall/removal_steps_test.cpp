@@ -21,9 +21,9 @@ struct RemovalRun {
   ScriptedUi ui;
   std::unique_ptr<TUninstWiz> wiz;
   std::vector<int> sleeps;
-  std::vector<Text> notices;
+  std::vector<std::pair<Text, bool>> notices;
   RemovalServices services{m.platform(), ui, [this](int ms) { sleeps.push_back(ms); },
-                           [this](const Text& f) { notices.push_back(f); }};
+                           [this](const Text& f, bool complete) { notices.emplace_back(f, complete); }};
 
   explicit RemovalRun(bool progman = true) {
     if (progman) m.dde.AddServer("PROGMAN", "PROGMAN");
@@ -83,7 +83,7 @@ TEST_P(RunShapes, LogPausesBeepAndNotice) {
   EXPECT_EQ(r.Go(), c.log);
   EXPECT_EQ(r.sleeps, std::vector<int>(c.sleeps, 300));
   EXPECT_EQ(r.m.shell.beeps(), std::vector<uint32_t>{0});
-  EXPECT_EQ(r.notices, std::vector<Text>{c.app ? Text(c.app) + "\\" : Text()});
+  EXPECT_EQ(r.notices, (std::vector<std::pair<Text, bool>>{{c.app ? Text(c.app) + "\\" : Text(), true}}));
   EXPECT_EQ(r.view.GetText(C::Label4), "Un-Installation complete!");
   EXPECT_EQ(r.view.GetText(C::Label6), "Thanks!");
   EXPECT_FALSE(r.view.IsEnabled(C::BackBtn) || r.view.IsEnabled(C::NextBtn) ||
@@ -144,6 +144,8 @@ TEST(Removal, AFileThatStaysKeepsKeyEntryAndUninstaller) {
                    "   registry key...kept, so that the removal can be run again",
                    "Not finished: 2 left (named above). Run the removal again once they are free."}));
   EXPECT_EQ(r.view.GetText(C::Label4), "Un-Installation not complete!");
+  // The closing notice is told, so that it does not call the removal successful.
+  EXPECT_EQ(r.notices, (std::vector<std::pair<Text, bool>>{{d, false}}));
 }
 
 // A name outside the code page is none of the product's: it is not deleted,
@@ -363,8 +365,16 @@ TEST(ManualDeleteNotice, ButtonNamesFolderAndOpensItQuoted) {
   FakeUninstView view;
   TUninstDirDlg dlg(view, m.platform());
   m.files.MakeDirectories("C:\\Program Files\\Pelmora");
+  view.SetText(C::Label1, "Pelmora has been successfully uninstalled, but you will need to manually delete the PL "
+                          "database and home directory.");
+  const Text success = view.GetText(C::Label1);
   dlg.Construct("C:\\Program Files\\Pelmora\\");
   EXPECT_EQ(view.GetText(C::OpenDirBtn), "Open : c:\\program files\\pelmora\\");
+  EXPECT_EQ(view.GetText(C::Label1), success);
+  dlg.Construct("C:\\Program Files\\Pelmora\\", false);
+  EXPECT_EQ(view.GetText(C::Label1),
+            "Pelmora was not completely uninstalled: the wizard lists what was left. You will also need to "
+            "manually delete the PL database and home directory.");
   EXPECT_EQ(dlg.HomeDir(), "C:\\Program Files\\Pelmora\\");
   m.files.WriteWholeFile("C:\\Program Files\\Pelmora\\explorer.exe", "MZ planted");
   m.files.ChangeDirectory("C:\\Program Files\\Pelmora");

@@ -50,7 +50,10 @@ TEST(SharedFolder, TheProductsDatabaseAndWhileItStaysItsFilesSurvive) {
     }
     ASSERT_TRUE(view.IsChecked(C::MixEntries)) << c.name;
     std::vector<Text> notices;
-    RemovalServices s{m.platform(), ui, nullptr, [&](const Text& f) { notices.push_back(f); }};
+    RemovalServices s{m.platform(), ui, nullptr, [&](const Text& f, bool complete) {
+                        notices.push_back(f);
+                        EXPECT_EQ(complete, s.left.empty());
+                      }};
     RunRemoval(wiz, s);
     for (const char* f : {"PL.dbc", "pl.pgp", "PL.PGP.BAK"}) {
       Text got;

@@ -128,7 +128,9 @@ class UninstPages final : public WizardPages, public UninstHooks {
   }
   void RunRemoval(TUninstWiz& wiz) override {
     RemovalServices s{platform_, CurrentUi(), [](int ms) { ::Sleep(static_cast<DWORD>(ms)); },
-                      [this](const Text& folder) { ShowManualDeleteNotice(folder, frame_.Window()); }};
+                      [this](const Text& folder, bool complete) {
+                        ShowManualDeleteNotice(folder, complete, frame_.Window());
+                      }};
     pel::RunRemoval(wiz, s);
   }
   void Sleep(int ms) override { ::Sleep(static_cast<DWORD>(ms)); }

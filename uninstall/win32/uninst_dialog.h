@@ -12,6 +12,6 @@ namespace pel {
 void RunUninstallWizard(HWND owner);
 
 // Runs the closing notice modally over owner, its button opening folder.
-void ShowManualDeleteNotice(const Text& folder, HWND owner);
+void ShowManualDeleteNotice(const Text& folder, bool complete, HWND owner);
 
 }  // namespace pel

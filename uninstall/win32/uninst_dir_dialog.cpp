@@ -29,6 +29,7 @@ struct DirWindow {
   std::optional<app::MessageOwnerScope> boxOwner;
   DialogFonts fonts;
   Text folder;
+  bool complete = true;
   HWND owner = nullptr;
 };
 
@@ -43,7 +44,7 @@ INT_PTR CALLBACK DirProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       LayOutDialog(hwnd, kDesign, WindowDpi(hwnd), w->fonts);
       w->view.emplace(hwnd, nullptr);
       w->dlg.emplace(*w->view, ActivePlatform());
-      w->dlg->Construct(w->folder);
+      w->dlg->Construct(w->folder, w->complete);
       CenterOver(hwnd, w->owner);
       return TRUE;
     });
@@ -71,9 +72,10 @@ INT_PTR CALLBACK DirProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void ShowManualDeleteNotice(const Text& folder, HWND owner) {
+void ShowManualDeleteNotice(const Text& folder, bool complete, HWND owner) {
   DirWindow w;
   w.folder = folder;
+  w.complete = complete;
   w.owner = owner;
   DialogBoxParamA(app::Instance(), MAKEINTRESOURCEA(IDD_UNINSTDIR), owner, DirProc,
                   reinterpret_cast<LPARAM>(&w));

@@ -156,10 +156,11 @@ make_mix() {
   printf 'mix' > "$1/mix.exe"; printf 'cfg' > "$1/MIX.CFG"
   printf 'm' > "$1/pool/m1"; printf 'o' > "$1/pool/out/o1"
 }
-# remove_both EXE OPTIONS REVIEW LOG OPEN [DURING]: the uninstaller started from
+# remove_both EXE OPTIONS REVIEW LOG OPEN [DURING] [NOTICE]: the uninstaller started from
 # EXE, its Options page checked with the driver lines OPTIONS, the review lines
 # REVIEW, the removal run to its end (the driver lines DURING answering what it
-# asks), the log lines LOG and the notice's button text OPEN.
+# asks), the log lines LOG, the notice's button text OPEN and the driver lines
+# NOTICE on the notice.
 remove_both() {
   drive <<DRIVE
 start $1
@@ -173,6 +174,7 @@ $remove_confirmed
 ${6:-}
 window "Pelmora Uninstall"
 text OpenDirBtn "$5"
+${7:-}
 window "Un-Install Wizard"
 lines RichEdit2 $4
 $notice_done

@@ -9,8 +9,8 @@ namespace pel {
 Text TUninstDirDlg::OpenDirCaption(const Text& folder) { return "Open : " + AnsiLowerCase(folder); }
 
 Text TUninstDirDlg::IncompleteText() {
-  return "Pelmora was not completely uninstalled: the wizard lists what was left. You will also need to "
-         "manually delete the PL database and home directory.";
+  return "The removal did not finish: the wizard lists what was left. You will also need to manually "
+         "delete the PL database and home directory.";
 }
 
 void TUninstDirDlg::Construct(const Text& folder, bool complete) {

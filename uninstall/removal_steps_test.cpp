@@ -373,8 +373,8 @@ TEST(ManualDeleteNotice, ButtonNamesFolderAndOpensItQuoted) {
   EXPECT_EQ(view.GetText(C::Label1), success);
   dlg.Construct("C:\\Program Files\\Pelmora\\", false);
   EXPECT_EQ(view.GetText(C::Label1),
-            "Pelmora was not completely uninstalled: the wizard lists what was left. You will also need to "
-            "manually delete the PL database and home directory.");
+            "The removal did not finish: the wizard lists what was left. You will also need to manually "
+            "delete the PL database and home directory.");
   EXPECT_EQ(dlg.HomeDir(), "C:\\Program Files\\Pelmora\\");
   m.files.WriteWholeFile("C:\\Program Files\\Pelmora\\explorer.exe", "MZ planted");
   m.files.ChangeDirectory("C:\\Program Files\\Pelmora");

@@ -12,6 +12,9 @@ mkdir -p "$copy"
 # The files of the checkout as they stand (tracked and new, not ignored), not its build folders.
 (cd "$source" && git ls-files -z --cached --others --exclude-standard | xargs -0 tar -cf - --) |
   (cd "$copy" && tar -xf -)
+# And the third-party sources the checkout's build fetched (Debian's zlib).
+mkdir -p "$copy/build"
+cp -a "$source/build/deps" "$copy/build/deps"
 # A relative toolchain file is the copy's own.
 for arg; do
   shift

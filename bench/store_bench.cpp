@@ -167,7 +167,9 @@ void Growth(const fs::path& dir) {
   auto after = fs::file_size(file);
   MemoryStream bytes;
   {
-    std::unique_ptr<ByteStream> s = OpenStoreFile(file);
+    StoreFileError why;
+    std::unique_ptr<ByteStream> s = OpenStoreFile(file, StoreOpenMode::kWriting, why);
+    if (!s) return;
     std::vector<uint8_t> b(static_cast<size_t>(s->Size()));
     s->Seek(0);
     s->Read(b.data(), static_cast<int32_t>(b.size()));

@@ -1,6 +1,8 @@
 // The install driver: the wait dialog, then the four steps, with the wizard's fields as input.
 #include "setup/install_driver.h"
 
+#include <utility>
+
 #include "app/constants.h"
 #include "sys/product_running.h"
 
@@ -36,7 +38,9 @@ bool RunInstall(TSetupForm& form, InstallServices& services, WaitDialog wait) {
     return form.View().Ask(text, caption, buttons);
   };
   if (!AwaitProductClosed(services.platform, c.appDir, ask)) return false;
-  return RunInstallSteps(c, services);
+  bool done = RunInstallSteps(c, services);
+  if (!services.failure.empty()) form.Fail(std::exchange(services.failure, Text()));
+  return done;
 }
 
 }  // namespace pel

@@ -14,7 +14,8 @@ using WaitDialog = FunctionRef<bool(std::string_view caption, std::string_view m
 
 InstallContext ContextOf(TSetupForm& form);
 // Hourglass, wait dialog, then the steps; true only when the pause ran out and
-// every step succeeded. The hourglass goes also when a step throws.
+// every step succeeded. A failure the steps leave for the standard error box
+// (InstallServices::failure) moves to the form (TSetupForm::Fail).
 bool RunInstall(TSetupForm& form, InstallServices& services, WaitDialog wait);
 
 }  // namespace pel

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/constants.h"
+#include "store/file_manager.h"
 #include "sys/file_replacement.h"
 #include "sys/paths.h"
 #include "sys/services.h"
@@ -253,14 +254,26 @@ bool StoreDefaultTemplates(const InstallContext& c, InstallServices& s) {
   Text db = WithTrailingBackslash(c.appDir) + c.storeName;
   if (fs.FileExists(ChangeFileExt(db, PgpExt)) && !fs.FileExists(db)) return true;
 
-  Text cutMarks = s.store.ReadSetting("Cutmarks", "~~", s.ownStorePath);
+  // A store file that cannot be opened is no step's own box: the run stops
+  // and whoever runs it shows the store's text in the standard error box.
+  StoreFileError why;
+  auto stop = [&s, &why] {
+    s.failure = why.message;
+    return false;
+  };
+  Text cutMarks = s.store.ReadSetting("Cutmarks", "~~", s.ownStorePath, why);
+  if (!why.message.empty()) return stop();
   StringList message = DefaultMessageTemplate(c.host, c.address, cutMarks);
-  if (s.store.WriteSection(DefaultMessageKey, &message, db) != 0) {
+  int written = s.store.WriteSection(DefaultMessageKey, &message, db, why);
+  if (written == kOpenError) return stop();
+  if (written != 0) {
     Tell(s, "Setup Error", "Error storing default message!");
     return false;
   }
   StringList article = DefaultArticleTemplate(c.host, c.address);
-  if (s.store.WriteSection(DefaultArticleKey, &article, db) != 0) {
+  written = s.store.WriteSection(DefaultArticleKey, &article, db, why);
+  if (written == kOpenError) return stop();
+  if (written != 0) {
     Tell(s, "Setup Error", "Error storing default article!");
     return false;
   }

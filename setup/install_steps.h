@@ -44,6 +44,10 @@ struct InstallServices {
   std::function<void(int ms)> sleep;
   // A person is there to close what holds a file: ask Retry or Cancel.
   bool askRetry = false;
+  // Set by a step that met a failure it has no box of its own for (a store
+  // file that cannot be opened or created): the text for the standard error
+  // box. The steps stop; whoever runs them shows it (or logs it) and clears it.
+  Text failure;
 };
 
 // A file that cannot be replaced is tried this many times, this far apart,

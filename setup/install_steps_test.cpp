@@ -241,11 +241,49 @@ TEST_F(Install, AProductKeyThatCannotBeOpenedOrCreatedIsARegistryError) {
   }
 }
 
-TEST_F(Install, LockedDatabaseThrowsAfterTheRegistry) {
-  store.locked.insert("C:\\Program Files\\Pelmora\\PL.dbc");
-  EXPECT_THROW(RunInstallSteps(c, s), StoreFileError);
-  EXPECT_EQ(Reg("AppDir")->text, c.appDir);
-  EXPECT_TRUE(mem.shell.shortcuts().empty());
+// A store file held by another program: the steps stop with the store's text
+// for the standard error box, show no box of their own, keep what the
+// earlier steps did and leave the database's records as they were.
+struct HeldStore : Install, ::testing::WithParamInterface<const char*> {};
+
+TEST_P(HeldStore, StopsTheStepsWithItsTextAndKeepsTheDatabase) {
+  const Text db = "C:\\Program Files\\Pelmora\\PL.dbc";
+  mem.files.MakeDirectories("C:\\Program Files\\Pelmora");
+  mem.files.MakeDirectories("C:\\DIST");
+  StringList mine;
+  mine.Add("keep me");
+  ASSERT_EQ(store.WriteSection("Notes\xFFone", &mine, db), 0);
+  StringList settings;
+  settings.Add("Cutmarks=-- cut --");
+  ASSERT_EQ(store.WriteSection(SettingsRecord, &settings, "C:\\DIST\\SETUP.dbc"), 0);
+  Text before;
+  ASSERT_TRUE(mem.files.ReadWholeFile(db, &before));
+
+  store.locked.insert(GetParam());
+  EXPECT_FALSE(RunInstallSteps(c, s));
+  EXPECT_EQ(s.failure, "Cannot open file " + Text(GetParam()));
+  EXPECT_TRUE(ui.Boxes().empty());
+  EXPECT_EQ(Reg("AppDir")->text, c.appDir);     // the registry step ran
+  EXPECT_TRUE(mem.shell.shortcuts().empty());  // the group step did not
+  Text after;
+  ASSERT_TRUE(mem.files.ReadWholeFile(db, &after));
+  EXPECT_EQ(after, before);
+  store.locked.clear();
+  EXPECT_EQ(Record("Notes\xFFone", db)[0], "keep me");
+  EXPECT_TRUE(Record(DefaultMessageKey, db).Empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Install, HeldStore,
+                         ::testing::Values("C:\\Program Files\\Pelmora\\PL.dbc",
+                                           "C:\\DIST\\SETUP.dbc"));
+
+TEST_F(Install, ADatabaseThatCannotBeCreatedIsSaidSo) {
+  // The folder is gone by the time the templates are stored.
+  c.appDir = "C:\\Nowhere";
+  EXPECT_FALSE(StoreDefaultTemplates(c, s));
+  EXPECT_EQ(s.failure, "Cannot create file C:\\Nowhere\\PL.dbc");
+  EXPECT_TRUE(ui.Boxes().empty());
+  EXPECT_FALSE(mem.files.DirectoryExists("C:\\Nowhere"));
 }
 
 TEST_F(Install, CutMarksComeFromTheStoreBesideSetup) {

@@ -2,19 +2,25 @@
 #include "setup/previous_install.h"
 
 #include <memory>
-#include <stdexcept>
 
 #include "app/constants.h"
 #include "mail/message_headers.h"
+#include "store/file_manager.h"
 #include "sys/paths.h"
 
 namespace pel {
 namespace {
 
-Text ReadText(RegistryKey& key, std::string_view name) {
+// The value's text; a value of another type fails the form with the
+// registry's own words.
+bool ReadText(RegistryKey& key, std::string_view name, TSetupForm& form, Text& value) {
   RegText r = key.ReadString(name);
-  if (!r.ok()) throw std::runtime_error(r.error);
-  return r.value;
+  if (!r.ok()) {
+    form.Fail(r.error);
+    return false;
+  }
+  value = r.value;
+  return true;
 }
 
 Text DatabasePath(TSetupForm& form) {
@@ -23,26 +29,34 @@ Text DatabasePath(TSetupForm& form) {
 
 }  // namespace
 
-void ReadPreviousInstall(TSetupForm& form, Registry& registry) {
+bool ReadPreviousInstall(TSetupForm& form, Registry& registry) {
   SetupView& v = form.View();
   if (std::unique_ptr<RegistryKey> key = registry.OpenKey(ProductKey)) {
-    v.SetChecked(SetupControl::GroupBox, !ReadText(*key, RegProgramGroup).empty());
-    Text dir = ReadText(*key, RegAppDir);
+    Text group, dir;
+    if (!ReadText(*key, RegProgramGroup, form, group)) return false;
+    v.SetChecked(SetupControl::GroupBox, !group.empty());
+    if (!ReadText(*key, RegAppDir, form, dir)) return false;
     if (!dir.empty()) v.SetText(SetupControl::AppDIR, dir);
     form.SetEarlierInstall(true);
   }
   if (v.GetText(SetupControl::AppDIR).empty())
     v.SetText(SetupControl::AppDIR, "C:\\Program Files\\" + Text(ProductName));
+  return true;
 }
 
-void ReadPreviousAddress(TSetupForm& form, FileSystem& fs, StoreAccess& store) {
+bool ReadPreviousAddress(TSetupForm& form, FileSystem& fs, StoreAccess& store) {
   Text db = DatabasePath(form);
-  if (!fs.FileExists(db)) return;
+  if (!fs.FileExists(db)) return true;
   StringList lines;
-  store.ReadSection(lines, DefaultMessageKey, db);
+  StoreFileError why;
+  if (store.ReadSection(lines, DefaultMessageKey, db, why) == kOpenError) {
+    form.Fail(why.message);
+    return false;
+  }
   TMessageHeaders headers(&lines);
   form.View().SetText(SetupControl::EAddr, headers.GetHeaderValue("From: "));
   form.View().SetText(SetupControl::Host, headers.GetHeaderValue("Host: "));
+  return true;
 }
 
 void FormShow(TSetupForm& form, FileSystem& fs) {

@@ -8,11 +8,13 @@
 namespace pel {
 
 // Sets the earlier-installation flag, AppDIR and GroupBox from the product's
-// registry key. A value stored with another type than text throws
-// std::runtime_error("Invalid data type for '<name>'").
-void ReadPreviousInstall(TSetupForm& form, Registry& registry);
+// registry key. A value stored with another type than text stops the read:
+// false, and the form fails with "Invalid data type for '<name>'".
+bool ReadPreviousInstall(TSetupForm& form, Registry& registry);
 // Fills EAddr and Host from the default message of the database in AppDIR.
-void ReadPreviousAddress(TSetupForm& form, FileSystem& fs, StoreAccess& store);
+// A database that cannot be opened: false, and the form fails with the
+// store's "Cannot open file <path>".
+bool ReadPreviousAddress(TSetupForm& form, FileSystem& fs, StoreAccess& store);
 // Over an earlier installation: on to Review; with only an encrypted database,
 // the notice in place of the review text, grey instructions, Back disabled.
 void FormShow(TSetupForm& form, FileSystem& fs);

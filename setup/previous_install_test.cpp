@@ -188,18 +188,64 @@ TEST_F(Previous, DeclinedFolderOnTheWayToReviewStaysOnStart) {
   EXPECT_EQ(view.focused, C::AppDIR);
 }
 
-TEST_F(Previous, NonTextValueThrows) {
-  mem.registry.Put(ProductKey, "AppDir", {RegType::Integer, "", 7});
-  mem.registry.Put(ProductKey, "Program Group", {RegType::String, "Pelmora"});
-  FakeSetupHooks& h = hooks;
-  h.readPrevious = [this] { ReadPreviousInstall(*form, mem.registry); };
-  form = std::make_unique<TSetupForm>(view, h);
-  try {
-    form->Construct("C:\\Dist");
-    FAIL() << "no exception";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "Invalid data type for 'AppDir'");
+TEST_F(Previous, NonTextValueEndsConstructionWithTheRegistrysText) {
+  for (const char* name : {"AppDir", "Program Group"}) {
+    SCOPED_TRACE(name);
+    mem.registry.Put(ProductKey, "AppDir", {RegType::String, "C:\\Mail\\PL"});
+    mem.registry.Put(ProductKey, "Program Group", {RegType::String, "Pelmora"});
+    mem.registry.Put(ProductKey, name, {RegType::Integer, "", 7});
+    FakeSetupHooks& h = hooks;
+    int read = 0;
+    h.readPrevious = [this, &read] {
+      if (ReadPreviousInstall(*form, mem.registry)) ReadPreviousAddress(*form, mem.files, store);
+      ++read;
+    };
+    form = std::make_unique<TSetupForm>(view, h);
+    EXPECT_FALSE(form->Construct("C:\\Dist"));
+    EXPECT_EQ(read, 1);
+    EXPECT_EQ(form->TakeFailure(), "Invalid data type for '" + Text(name) + "'");
+    EXPECT_TRUE(form->Failure().empty());
+    EXPECT_FALSE(form->EarlierInstall());
+    // Nothing was written over the value that could not be read.
+    EXPECT_EQ(mem.registry.Get(ProductKey, name)->type, RegType::Integer);
   }
+}
+
+TEST_F(Previous, ADatabaseHeldElsewhereEndsConstructionAndKeepsItsBytes) {
+  mem.registry.Put(ProductKey, "AppDir", {RegType::String, "C:\\Mail\\PL"});
+  Database("C:\\Mail\\PL", {"Host: smtp.example.org", "From: j@example.org"});
+  Text before;
+  ASSERT_TRUE(mem.files.ReadWholeFile("C:\\Mail\\PL\\PL.dbc", &before));
+  store.locked.insert("C:\\Mail\\PL\\PL.dbc");
+  FakeSetupHooks& h = hooks;
+  h.readPrevious = [this] {
+    if (ReadPreviousInstall(*form, mem.registry)) ReadPreviousAddress(*form, mem.files, store);
+  };
+  form = std::make_unique<TSetupForm>(view, h);
+  EXPECT_FALSE(form->Construct("C:\\Dist"));
+  EXPECT_EQ(form->Failure(), "Cannot open file C:\\Mail\\PL\\PL.dbc");
+  EXPECT_EQ(view.GetText(C::EAddr), "");
+  Text after;
+  ASSERT_TRUE(mem.files.ReadWholeFile("C:\\Mail\\PL\\PL.dbc", &after));
+  EXPECT_EQ(after, before);
+}
+
+TEST_F(Previous, AFailingVersionReadStopsConstructionBeforeAnythingIsRead) {
+  mem.registry.Put(ProductKey, "AppDir", {RegType::String, "C:\\Mail\\PL"});
+  FakeSetupHooks& h = hooks;
+  int read = 0;
+  h.readVersion = [this] {
+    form->Fail("Cannot open file C:\\Dist\\PL.ini");
+    return Text();
+  };
+  h.readPrevious = [&read] { ++read; };
+  form = std::make_unique<TSetupForm>(view, h);
+  EXPECT_FALSE(form->Construct("C:\\Dist"));
+  EXPECT_EQ(read, 0);
+  EXPECT_EQ(form->Failure(), "Cannot open file C:\\Dist\\PL.ini");
+  // A second failure does not hide the first.
+  form->Fail("later");
+  EXPECT_EQ(form->Failure(), "Cannot open file C:\\Dist\\PL.ini");
 }
 
 }  // namespace

@@ -20,18 +20,21 @@ Text TSetupForm::AboutText() {
   return Text(SetupTitle) + "  " + Text(ProductVersion) + "\n" + Text(LegalNotice);
 }
 
-void TSetupForm::Construct(const Text& sourceFolder) {
+bool TSetupForm::Construct(const Text& sourceFolder) {
   sourceFolder_ = sourceFolder;
   view_.SetText(SetupControl::Copyright, NoticeOnOneLine());
   exeName_ = Text(ProductExe);
   storeName_ = ChangeFileExt(exeName_, StoreExt);
   settingsName_ = ChangeFileExt(exeName_, IniExt);
   version_ = hooks_.ReadVersion();
+  if (!failure_.empty()) return false;
   view_.SetText(SetupControl::Appname, Text(ProductName) + " " + version_);
   page_ = StartPage;
   view_.ShowPage(StartPage);
   hooks_.ReadPrevious();
+  if (!failure_.empty()) return false;
   view_.Focus(SetupControl::NextBtn);
+  return true;
 }
 
 bool TSetupForm::AddressComplete() const {

@@ -1,6 +1,8 @@
 // The setup wizard's decisions: pages, buttons, review text, close query and About box.
 #pragma once
 
+#include <utility>
+
 #include "base/text.h"
 #include "setup/setup_view.h"
 
@@ -10,6 +12,9 @@ enum SetupPage { StartPage = 0, AddressPage = 1, ReviewPage = 2, DonePage = 3 };
 
 // What the wizard calls outside itself. Each does nothing unless overridden:
 // without an install driver nothing is installed and the wizard stays on Review.
+// A hook that meets a failure nobody handles on the way (a store file that
+// cannot be opened, a registry value of the wrong type) tells the form through
+// TSetupForm::Fail and returns.
 class SetupHooks {
  public:
   virtual ~SetupHooks() = default;
@@ -39,7 +44,8 @@ class TSetupForm {
   TSetupForm(SetupView& view, SetupHooks& hooks);
 
   // Construction steps that touch the window: headings, first page, focus.
-  void Construct(const Text& sourceFolder);
+  // False when a hook failed: construction stopped there, Failure() says why.
+  bool Construct(const Text& sourceFolder);
 
   void NextBtnClick();
   void BackBtnClick();
@@ -61,6 +67,15 @@ class TSetupForm {
   const Text& SettingsName() const { return settingsName_; }
   SetupView& View() { return view_; }
 
+  // A failure that ends what is running: construction, or the click that met
+  // it (the wizard then stays where it was). The first one told is kept
+  // until taken; whoever runs the window shows it in the standard error box.
+  void Fail(const Text& message) {
+    if (failure_.empty()) failure_ = message;
+  }
+  const Text& Failure() const { return failure_; }
+  Text TakeFailure() { return std::exchange(failure_, Text()); }
+
   static Text NoticeOnOneLine();
   static Text AboutText();
 
@@ -81,6 +96,7 @@ class TSetupForm {
   Text settingsName_;
   Text version_;
   Text acceptedFolder_;  // the folder text last accepted despite other files in it
+  Text failure_;
 };
 
 }  // namespace pel

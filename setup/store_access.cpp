@@ -8,14 +8,17 @@ namespace {
 
 class Disk final : public StoreAccess {
  public:
-  int ReadSection(StringList& list, std::string_view path, const Text& file) override {
-    return pel::ReadSection(list, path, file);
+  int ReadSection(StringList& list, std::string_view path, const Text& file,
+                  StoreFileError& openFailure) override {
+    return pel::ReadSection(list, path, file, &openFailure);
   }
-  int WriteSection(std::string_view path, const StringList* list, const Text& file) override {
-    return pel::WriteSection(path, list, file);
+  int WriteSection(std::string_view path, const StringList* list, const Text& file,
+                   StoreFileError& openFailure) override {
+    return pel::WriteSection(path, list, file, &openFailure);
   }
-  Text ReadSetting(std::string_view name, std::string_view def, const Text& file) override {
-    return pel::ReadSetting(name, def, file);
+  Text ReadSetting(std::string_view name, std::string_view def, const Text& file,
+                   StoreFileError& openFailure) override {
+    return pel::ReadSetting(name, def, file, &openFailure);
   }
 };
 

@@ -7,6 +7,8 @@
 
 #include "app/command_line.h"
 #include "app/constants.h"
+#include "setup/fake_setup_view.h"
+#include "setup/install_driver.h"
 #include "setup/memory_store_access.h"
 #include "sys/logging_platform.h"
 #include "sys/memory/memory_platform.h"
@@ -121,6 +123,55 @@ TEST(UnattendedInstall, ReinstallTakesTheEarlierFolderAddressAndKeepsWindowValue
   EXPECT_EQ(kept.GetText(), "keep me\r\n");
   EXPECT_EQ(m.Reg(ProductKey, "WindowPos"), "10,10,600,400");
   EXPECT_EQ(m.Reg(ProductKey, "AppDir"), "C:\\Mail\\PL");
+}
+
+// A store file held by another program: what the wizard shows in the
+// standard error box goes to the log, the run ends with 2, and the held
+// database keeps its bytes.
+TEST(UnattendedInstall, AHeldStoreFileIsLoggedAsTheErrorBoxWouldSayIt) {
+  struct Case {
+    const char* held;
+    bool registryWritten;  // the steps had begun when the file was needed
+  };
+  for (const Case& c : {Case{"C:\\Mail\\PL\\PL.dbc", false}, Case{"C:\\Dist\\setup.dbc", true}}) {
+    SCOPED_TRACE(c.held);
+    Machine m;
+    ASSERT_EQ(m.Run({"/S", "/DIR=C:\\Mail\\PL", "/ADDRESS=a@x.org", "/SERVER=h1", "/NOGROUP"}), ExitDone);
+    StringList cut;
+    cut.Add("Cutmarks=--");
+    ASSERT_EQ(m.store.WriteSection(SettingsRecord, &cut, "C:\\Dist\\setup.dbc"), 0);
+    Text before;
+    ASSERT_TRUE(m.mem.files.ReadWholeFile("C:\\Mail\\PL\\PL.dbc", &before));
+    m.logText.clear();
+    m.store.locked.insert(c.held);
+
+    EXPECT_EQ(m.Run({"/S", "/SERVER=h2"}), ExitStepFailed);
+    EXPECT_NE(m.logText.find("Error: Cannot open file " + Text(c.held) + "\r\n"), Text::npos) << m.logText;
+    EXPECT_EQ(m.logText.find("Installation"), Text::npos) << m.logText;
+    EXPECT_EQ(m.logText.find("Writing registry entries: done") != Text::npos, c.registryWritten);
+    Text after;
+    ASSERT_TRUE(m.mem.files.ReadWholeFile("C:\\Mail\\PL\\PL.dbc", &after));
+    EXPECT_EQ(after, before);
+  }
+}
+
+TEST(UnattendedInstall, TheWizardsDriverHandsAHeldStoreFileToTheForm) {
+  Machine m;
+  m.mem.files.WriteWholeFile("C:\\Dist\\setup.dbc", "");
+  m.store.locked.insert("C:\\Dist\\setup.dbc");
+  FakeSetupView view;
+  SetupHooks none;
+  TSetupForm form(view, none);
+  ASSERT_TRUE(form.Construct("C:\\Dist"));
+  view.SetText(SetupControl::AppDIR, "C:\\Program Files\\Pelmora");
+  view.SetText(SetupControl::EAddr, "a@x.org");
+  view.SetText(SetupControl::Host, "h");
+  EXPECT_FALSE(RunInstall(form, m.s, [](std::string_view, std::string_view) { return true; }));
+  EXPECT_EQ(form.Failure(), "Cannot open file C:\\Dist\\setup.dbc");
+  EXPECT_TRUE(m.s.failure.empty());
+  EXPECT_TRUE(view.ui.Boxes().empty());
+  EXPECT_EQ(m.Reg(ProductKey, "AppDir"), "C:\\Program Files\\Pelmora");
+  EXPECT_TRUE(m.Record(DefaultMessageKey).Empty());  // no template was stored
 }
 
 TEST(UnattendedInstall, RefusalsCreateNothing) {

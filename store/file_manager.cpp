@@ -20,8 +20,13 @@ constexpr int64_t kMaxOffset = std::numeric_limits<int32_t>::max();
 
 TFileManager::TFileManager(const Text& path, StoreOpenMode mode, WriteMode writes)
     : stream_(nullptr), ownsStream_(true), fileName_(path), holdWrites_(writes == WriteMode::kAtCommit) {
-  owned_ = OpenStoreFile(path, mode);  // throws "Cannot open file ..." / "Cannot create file ..."
+  owned_ = OpenStoreFile(path, mode, openFailure_);
   stream_ = owned_.get();
+  if (!stream_) {
+    freeList_ = std::make_unique<TFreeList>();
+    errorCode_ = kOpenError;
+    return;
+  }
   OpenSequence();
 }
 

@@ -20,6 +20,9 @@ enum StoreError : int32_t {
   kWriteError = 1,  // a write moved fewer bytes than asked (or a write was refused)
   kReadError = 2,   // a read moved fewer bytes than asked, or the file is damaged
   kSeekError = 3,   // a seek did not arrive where asked
+  // The file could not be opened or created: nothing was read or written.
+  // Only the operations on a file path give it; their caller may ask why.
+  kOpenError = 4,
 };
 
 // Operation numbers, as the failure report names them.
@@ -58,8 +61,9 @@ class TFileManager {
   enum class WriteMode { kThrough, kAtCommit };
 
   // OpenStore: opens the file at path, or creates it, without sharing; a
-  // reader (kReading) takes a read-only file for reading only.
-  // Throws StoreFileError when neither works.
+  // reader (kReading) takes a read-only file for reading only. When neither
+  // works the manager holds no file, every primitive is refused with
+  // kOpenError and OpenFailure() tells why.
   explicit TFileManager(const Text& path, StoreOpenMode mode = StoreOpenMode::kWriting,
                         WriteMode writes = WriteMode::kThrough);
   // AttachStream: works on a stream the caller owns and keeps.
@@ -98,6 +102,8 @@ class TFileManager {
   int32_t ErrorCode() const { return errorCode_; }
   int32_t OperationNumber() const { return operationNumber_; }
   const Text& FileName() const { return fileName_; }
+  // Why the file could not be opened or created; meaningful with kOpenError.
+  const StoreFileError& OpenFailure() const { return openFailure_; }
   // True when the manager opened the file itself and closes it at the end.
   bool OwnsStream() const { return ownsStream_; }
   const TFreeList& FreeList() const { return *freeList_; }
@@ -143,6 +149,7 @@ class TFileManager {
   Text fileName_;
   std::unique_ptr<ByteStream> owned_;
   Text failureReport_;
+  StoreFileError openFailure_;
 
   bool holdWrites_ = false;
   std::vector<LandingWrite> held_;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "store/stream.h"
 #include "store/test_util.h"
 
@@ -32,22 +34,29 @@ TEST_F(FileManagerFiles, OpeningAMissingPathCreatesTheFiftyByteStore) {
   EXPECT_EQ(Hex(test::ReadFileBytes(PathOf("PL.dbc"))), Hex(NewStoreBytes()));
 }
 
-TEST_F(FileManagerFiles, FailuresToOpenOrCreateRaiseWithThePath) {
+TEST_F(FileManagerFiles, FailuresToOpenOrCreateAreToldWithThePathAndTouchNothing) {
   std::string inMissingFolder = PathOf("no/such/folder/PL.dbc");
-  try {
+  {
     TFileManager m(inMissingFolder);
-    FAIL() << "no exception";
-  } catch (const StoreFileError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot create file " + inMissingFolder);
+    EXPECT_EQ(m.ErrorCode(), kOpenError);
+    EXPECT_EQ(m.OpenFailure().message, "Cannot create file " + inMissingFolder);
+    // Nothing can be read or written through a manager without a file.
+    EXPECT_EQ(m.AllocBlock(10), -1);
+    EXPECT_FALSE(m.WriteInt32(7));
+    EXPECT_EQ(m.Commit(), kOpenError);
   }
-  // The file is held without sharing: a second opener is turned away.
-  TFileManager first(PathOf("PL.dbc"));
-  try {
+  EXPECT_FALSE(std::filesystem::exists(PathOf("no")));
+  // The file is held without sharing: a second opener is turned away, and
+  // the first one's file keeps its bytes.
+  {
+    TFileManager first(PathOf("PL.dbc"));
     TFileManager second(PathOf("PL.dbc"));
-    FAIL() << "no exception";
-  } catch (const StoreFileError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file " + PathOf("PL.dbc"));
+    EXPECT_EQ(second.ErrorCode(), kOpenError);
+    EXPECT_EQ(second.OpenFailure().message, "Cannot open file " + PathOf("PL.dbc"));
+    EXPECT_EQ(second.Commit(), kOpenError);
+    EXPECT_EQ(first.ErrorCode(), 0);
   }
+  EXPECT_EQ(Hex(test::ReadFileBytes(PathOf("PL.dbc"))), Hex(NewStoreBytes()));
 }
 
 TEST(FileManager, FirstBlockIsTheRootBlockAtFifty) {

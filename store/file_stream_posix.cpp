@@ -135,7 +135,8 @@ bool StoreFileExists(const Text& path) {
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode) {
+std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode,
+                                          StoreFileError& failure) {
   PosixOpenFunction open = PosixOpenHook();
   bool existed = StoreFileExists(path);
   int fd = existed ? open(path.c_str(), O_RDWR | O_CLOEXEC, 0)
@@ -143,16 +144,20 @@ std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode) 
   if (fd < 0 && existed && mode == StoreOpenMode::kReading && RefusedAsReadOnly(errno))
     fd = open(path.c_str(), O_RDONLY | O_CLOEXEC, 0);
   const char* what = existed ? "Cannot open file " : "Cannot create file ";
-  if (fd < 0) throw StoreFileError(what + path, StoreFileError::kOther, std::strerror(errno));
+  if (fd < 0) {
+    failure = {what + path, StoreFileError::kOther, std::strerror(errno)};
+    return nullptr;
+  }
   // The nearest thing to share mode 0: an exclusive lock that every store
   // opener takes, so a second opener fails instead of interleaving writes.
   // flock does not care whether the descriptor may write.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     int error = errno;
     ::close(fd);
-    if (error == EWOULDBLOCK)
-      throw StoreFileError(what + path, StoreFileError::kInUse, "in use by another program");
-    throw StoreFileError(what + path, StoreFileError::kOther, std::strerror(error));
+    failure = error == EWOULDBLOCK
+                  ? StoreFileError{what + path, StoreFileError::kInUse, "in use by another program"}
+                  : StoreFileError{what + path, StoreFileError::kOther, std::strerror(error)};
+    return nullptr;
   }
   return std::make_unique<PosixFileStream>(fd, path, PosixFileStream::kStore);
 }

@@ -68,9 +68,9 @@ TEST_F(ReadOnlyStore, ReadersGetTheirRecordsAndTheFileStaysAsItWas) {
 TEST_F(ReadOnlyStore, WritersAreRefusedAndNeverFallBack) {
   StringList msg;
   msg.Add("x");
-  EXPECT_THROW(WriteSection(DefaultArticleKey, &msg, Db()), StoreFileError);
-  EXPECT_THROW(WriteSetting("Cutmarks", "--", Db()), StoreFileError);
-  EXPECT_THROW(RenameEntry(DefaultMessageKey, "old", Db()), StoreFileError);
+  EXPECT_EQ(WriteSection(DefaultArticleKey, &msg, Db()), kOpenError);
+  EXPECT_EQ(WriteSetting("Cutmarks", "--", Db()), kOpenError);
+  EXPECT_EQ(RenameEntry(DefaultMessageKey, "old", Db()), kOpenError);
   EXPECT_EQ(g_readOnlyOpens, 1);  // the one read WriteSetting makes first
   EXPECT_EQ(test::ReadFileBytes(Db()), before_);
 }
@@ -79,19 +79,19 @@ TEST_F(ReadOnlyStore, AReadOnlyOpenStillHoldsTheFileUnshared) {
   TFileManager reader(Db(), StoreOpenMode::kReading);
   EXPECT_EQ(reader.ErrorCode(), 0);
   PosixOpenHook() = saved_;
-  try {
-    TFileManager second(Db());
-    FAIL() << "no exception";
-  } catch (const StoreFileError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file " + Db());
-    EXPECT_EQ(e.WhyRefused(), StoreFileError::kInUse);
-  }
+  TFileManager second(Db());
+  EXPECT_EQ(second.ErrorCode(), kOpenError);
+  EXPECT_EQ(second.OpenFailure().message, "Cannot open file " + Db());
+  EXPECT_EQ(second.OpenFailure().reason, StoreFileError::kInUse);
 }
 
 TEST_F(ReadOnlyStore, OtherRefusalsAreNotTakenForReadOnly) {
   g_refusal = EIO;
   StringList lines;
-  EXPECT_THROW(ReadSection(lines, DefaultMessageKey, Db()), StoreFileError);
+  StoreFileError why;
+  EXPECT_EQ(ReadSection(lines, DefaultMessageKey, Db(), &why), kOpenError);
+  EXPECT_EQ(why.message, "Cannot open file " + Db());
+  EXPECT_EQ(why.reason, StoreFileError::kOther);
   EXPECT_EQ(g_readOnlyOpens, 0);
 }
 

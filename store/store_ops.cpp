@@ -26,14 +26,17 @@ constexpr std::string_view kMailboxes = "Mailboxes";
 struct Store {
   const Text* path = nullptr;
   ByteStream* stream = nullptr;
+  StoreFileError* openFailure = nullptr;  // told why a path could not be opened
 
   bool Exists() const { return stream != nullptr || StoreFileExists(*path); }
   // Operations that write nothing pass kReading, so a store on a read-only
   // medium can still be read.
   std::unique_ptr<TFileManager> Open(StoreOpenMode mode = StoreOpenMode::kWriting) const {
     constexpr auto kAtCommit = TFileManager::WriteMode::kAtCommit;
-    return stream ? std::make_unique<TFileManager>(*stream, kAtCommit)
-                  : std::make_unique<TFileManager>(*path, mode, kAtCommit);
+    if (stream) return std::make_unique<TFileManager>(*stream, kAtCommit);
+    auto m = std::make_unique<TFileManager>(*path, mode, kAtCommit);
+    if (m->ErrorCode() == kOpenError && openFailure) *openFailure = m->OpenFailure();
+    return m;
   }
 };
 
@@ -307,52 +310,68 @@ int DoMoveMailboxEntries(std::string_view source, const std::vector<uint8_t>* se
   return m->Commit() == kNoError ? count : -1;
 }
 
-Store OnPath(const Text& file) { return Store{&file, nullptr}; }
+Store OnPath(const Text& file, StoreFileError* openFailure) {
+  return Store{&file, nullptr, openFailure};
+}
 Store OnStream(ByteStream& stream) { return Store{nullptr, &stream}; }
 
 }  // namespace
 
-int StoreWrite(std::string_view path, TDataBuf* buffer, const Text& file) {
-  return DoStoreWrite(path, buffer, OnPath(file));
+int StoreWrite(std::string_view path, TDataBuf* buffer, const Text& file,
+    StoreFileError* openFailure) {
+  return DoStoreWrite(path, buffer, OnPath(file, openFailure));
 }
-int StoreRead(std::string_view path, TDataBuf& buffer, const Text& file) {
-  return DoStoreRead(path, buffer, OnPath(file));
+int StoreRead(std::string_view path, TDataBuf& buffer, const Text& file,
+    StoreFileError* openFailure) {
+  return DoStoreRead(path, buffer, OnPath(file, openFailure));
 }
-int ReadSection(StringList& list, std::string_view path, const Text& file) {
-  return DoReadSection(list, path, OnPath(file), nullptr);
+int ReadSection(StringList& list, std::string_view path, const Text& file,
+    StoreFileError* openFailure) {
+  return DoReadSection(list, path, OnPath(file, openFailure), nullptr);
 }
-int WriteSection(std::string_view path, const StringList* list, const Text& file) {
-  return DoWriteSection(path, list, OnPath(file));
+int WriteSection(std::string_view path, const StringList* list, const Text& file,
+    StoreFileError* openFailure) {
+  return DoWriteSection(path, list, OnPath(file, openFailure));
 }
-Text ReadSetting(std::string_view name, std::string_view def, const Text& file) {
-  return DoReadSetting(name, def, OnPath(file));
+Text ReadSetting(std::string_view name, std::string_view def, const Text& file,
+    StoreFileError* openFailure) {
+  return DoReadSetting(name, def, OnPath(file, openFailure));
 }
-int WriteSetting(std::string_view name, std::string_view value, const Text& file) {
-  return DoWriteSetting(name, value, OnPath(file));
+int WriteSetting(std::string_view name, std::string_view value, const Text& file,
+    StoreFileError* openFailure) {
+  return DoWriteSetting(name, value, OnPath(file, openFailure));
 }
-int ListRoot(StringList& list, const Text& file) { return DoListRoot(list, OnPath(file)); }
-bool ReadBuffer(std::string_view path, TDataBuf* target, const Text& file) {
-  return DoReadBuffer(path, target, OnPath(file));
+int ListRoot(StringList& list, const Text& file,
+    StoreFileError* openFailure) { return DoListRoot(list, OnPath(file, openFailure)); }
+bool ReadBuffer(std::string_view path, TDataBuf* target, const Text& file,
+    StoreFileError* openFailure) {
+  return DoReadBuffer(path, target, OnPath(file, openFailure));
 }
-bool ReadSectionTo(std::string_view path, StringList* strings, const Text& file) {
-  return DoReadSectionTo(path, strings, OnPath(file));
+bool ReadSectionTo(std::string_view path, StringList* strings, const Text& file,
+    StoreFileError* openFailure) {
+  return DoReadSectionTo(path, strings, OnPath(file, openFailure));
 }
-int RenameEntry(std::string_view path, std::string_view newName, const Text& file) {
-  return DoRenameEntry(path, newName, OnPath(file));
+int RenameEntry(std::string_view path, std::string_view newName, const Text& file,
+    StoreFileError* openFailure) {
+  return DoRenameEntry(path, newName, OnPath(file, openFailure));
 }
-int RenameTrimmedEntry(std::string_view path, std::string_view newName, const Text& file) {
-  return DoRenameEntry(TrimControls(path), newName, OnPath(file));
+int RenameTrimmedEntry(std::string_view path, std::string_view newName, const Text& file,
+    StoreFileError* openFailure) {
+  return DoRenameEntry(TrimControls(path), newName, OnPath(file, openFailure));
 }
 int DeleteMailboxEntries(std::string_view mailbox, const std::vector<uint8_t>* selection,
-                         const Text& storeFile) {
-  return DoDeleteMailboxEntries(mailbox, selection, OnPath(storeFile));
+                         const Text& storeFile,
+    StoreFileError* openFailure) {
+  return DoDeleteMailboxEntries(mailbox, selection, OnPath(storeFile, openFailure));
 }
 int MoveMailboxEntries(std::string_view source, const std::vector<uint8_t>* selection,
-                       std::string_view target, const Text& storeFile) {
-  return DoMoveMailboxEntries(source, selection, target, OnPath(storeFile));
+                       std::string_view target, const Text& storeFile,
+    StoreFileError* openFailure) {
+  return DoMoveMailboxEntries(source, selection, target, OnPath(storeFile, openFailure));
 }
-int ListIndex(StringList& list, std::string_view path, const Text& file) {
-  return DoListIndex(list, path, OnPath(file));
+int ListIndex(StringList& list, std::string_view path, const Text& file,
+    StoreFileError* openFailure) {
+  return DoListIndex(list, path, OnPath(file, openFailure));
 }
 
 int StoreWrite(std::string_view path, TDataBuf* buffer, ByteStream& stream) {

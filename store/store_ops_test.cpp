@@ -354,16 +354,28 @@ TEST_F(StoreOps, TheNextOpenerRollsALeftJournalBack) {
   EXPECT_FALSE(std::filesystem::exists(Db() + ".jnl"));
 }
 
-TEST_F(StoreOps, AFileHeldByAnotherOpenerRaises) {
+TEST_F(StoreOps, AFileHeldByAnotherOpenerIsToldAndKeepsItsRecords) {
   StringList l = Lines({"x"});
   ASSERT_EQ(WriteSection("a", &l, Db()), 0);
-  TFileManager holder(Db());
-  try {
-    ReadSection(l, "a", Db());
-    FAIL() << "no exception";
-  } catch (const StoreFileError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file " + Db());
+  Bytes before = File();
+  {
+    TFileManager holder(Db());
+    StoreFileError why;
+    EXPECT_EQ(ReadSection(l, "a", Db(), &why), kOpenError);
+    EXPECT_EQ(l.Count(), 0);
+    EXPECT_EQ(why.message, "Cannot open file " + Db());
+    StringList other = Lines({"y"});
+    StoreFileError whyWrite;
+    EXPECT_EQ(WriteSection("b", &other, Db(), &whyWrite), kOpenError);
+    EXPECT_EQ(whyWrite.message, "Cannot open file " + Db());
+    // Operations that return no code tell it only through the failure.
+    StoreFileError whySetting;
+    EXPECT_EQ(ReadSetting("Version", "none", Db(), &whySetting), "none");
+    EXPECT_EQ(whySetting.message, "Cannot open file " + Db());
   }
+  EXPECT_EQ(File(), before);
+  EXPECT_EQ(ReadSection(l, "a", Db()), 0);
+  EXPECT_EQ(l.GetText(), "x\r\n");
 }
 
 TEST_F(StoreOps, OverlappingBlocksAreFoundBeforeAnythingIsWritten) {

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 #include "base/text.h"
@@ -74,22 +73,16 @@ class MemoryStream final : public ByteStream {
   int64_t position_ = 0;
 };
 
-// Raised when a store file cannot be opened or created. The message is
+// Why a store file could not be opened or created. The message is
 // "Cannot open file <path>" or "Cannot create file <path>"; the reason and the
 // system's own words travel beside it for tools that may say more.
-class StoreFileError : public std::runtime_error {
- public:
+struct StoreFileError {
   enum Reason { kOther, kInUse };
-  explicit StoreFileError(const std::string& what, Reason reason = kOther, Text systemText = {})
-      : std::runtime_error(what), reason_(reason), systemText_(std::move(systemText)) {}
+  Text message;
   // kInUse: another opener holds the file.
-  Reason WhyRefused() const { return reason_; }
+  Reason reason = kOther;
   // The system's text for the failure, without a line end; may be empty.
-  const Text& SystemText() const { return systemText_; }
-
- private:
-  Reason reason_;
-  Text systemText_;
+  Text systemText;
 };
 
 // What the opener of a store file means to do with it. Either way the file is
@@ -104,9 +97,9 @@ bool StoreFileExists(const Text& path);
 // held without sharing: while the stream lives no other opener gets in, this
 // process included. With kReading, an existing file that is read-only (or lies
 // on a read-only medium) is opened for reading only, still unshared; writes
-// to that stream then fail. Throws StoreFileError.
-std::unique_ptr<ByteStream> OpenStoreFile(const Text& path,
-                                          StoreOpenMode mode = StoreOpenMode::kWriting);
+// to that stream then fail. Null when neither works, with failure filled.
+std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode,
+                                          StoreFileError& failure);
 
 // The plain files beside a store (its journal), opened by the one who holds
 // the store: create replaces any file there, otherwise it must exist. Null on

@@ -2,7 +2,6 @@
 #include "uninstall/installed_state.h"
 
 #include <memory>
-#include <stdexcept>
 
 #include "app/constants.h"
 #include "sys/paths.h"
@@ -11,10 +10,16 @@
 namespace pel {
 namespace {
 
-Text ReadText(RegistryKey& key, std::string_view name) {
+// The value's text; a value of another type leaves its error in the state,
+// and nothing after it is read.
+bool ReadText(RegistryKey& key, std::string_view name, Text& value, InstalledState& s) {
   RegText read = key.ReadString(name);
-  if (!read.ok()) throw std::runtime_error(read.error);
-  return read.value;
+  if (!read.ok()) {
+    s.failure = read.error;
+    return false;
+  }
+  value = read.value;
+  return true;
 }
 
 }  // namespace
@@ -25,12 +30,16 @@ InstalledState ReadInstalledState(Registry& registry) {
   s.appInstalled = registry.KeyExists(ProductKey);
   if (!s.appInstalled && !s.mixInstalled) return s;
   if (auto key = registry.OpenKey(MixmasterKey)) {
-    s.mixDir = WithTrailingBackslash(ReadText(*key, RegMixDir));
+    Text dir;
+    if (!ReadText(*key, RegMixDir, dir, s)) return s;
+    s.mixDir = WithTrailingBackslash(dir);
   }
   if (auto key = registry.OpenKey(ProductKey)) {
-    s.appDir = WithTrailingBackslash(ReadText(*key, RegAppDir));
-    s.programGroup = ReadText(*key, RegProgramGroup);
-    s.version = ReadText(*key, RegVersion);
+    Text dir;
+    if (!ReadText(*key, RegAppDir, dir, s)) return s;
+    s.appDir = WithTrailingBackslash(dir);
+    if (!ReadText(*key, RegProgramGroup, s.programGroup, s)) return s;
+    ReadText(*key, RegVersion, s.version, s);
   }
   return s;
 }

@@ -18,12 +18,14 @@ struct InstalledState {
   Text mixDir;                // "MixDir" likewise
   Text programGroup;          // "Program Group"
   Text version;               // "Version"
+  // "Invalid data type for '<name>'" when a value is not text: nothing after
+  // it was read, and the state must not be acted on. Empty otherwise.
+  Text failure;
 };
 
 // Reads both keys under HKEY_CURRENT_USER. A key that exists but cannot be
 // opened leaves its texts empty and still counts as installed; a missing value
-// reads as empty. Throws std::runtime_error("Invalid data type for '<name>'")
-// when a value is not text.
+// reads as empty. A value that is not text stops the read with failure set.
 InstalledState ReadInstalledState(Registry& registry);
 
 // Both folders, each resolved once; a component that is not installed has

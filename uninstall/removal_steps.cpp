@@ -2,7 +2,6 @@
 #include "uninstall/removal_steps.h"
 
 #include <algorithm>
-#include <exception>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -143,22 +142,15 @@ bool RemoveProgramGroup(TUninstWiz& wiz, RemovalServices& s) {
                      MsgButtons::Ok, MsgIcon::Error);
     return false;
   }
-  bool result = true;
-  try {
-    Text command = "[DeleteGroup(" + group + ")]";
-    if (!conversation->Execute(command)) {
-      s.ui.ShowMessage("ExecuteMacroLines failed!\nUnable to create Program Group!",
-                       "Program Error", MsgButtons::Ok, MsgIcon::Error);
-    }
-  } catch (const std::exception&) {
-    s.ui.ShowMessage("Exception caught at ExecuteMacro", "Exception", MsgButtons::Ok,
-                     MsgIcon::Error);
-    result = false;
+  Text command = "[DeleteGroup(" + group + ")]";
+  if (!conversation->Execute(command)) {
+    s.ui.ShowMessage("ExecuteMacroLines failed!\nUnable to create Program Group!",
+                     "Program Error", MsgButtons::Ok, MsgIcon::Error);
   }
   conversation.reset();
   Log(wiz, "   program group...done");
   Pause(wiz, s);
-  return result;
+  return true;
 }
 
 bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* left, EntryClaims& claims) {

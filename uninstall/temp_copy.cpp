@@ -104,12 +104,9 @@ CopyDecision PrepareTempCopy(FileSystem& fs, Registry& registry, CopyHost& host,
                              std::string_view ownExe) {
   auto inPlace = [](Text why) { return CopyDecision{std::nullopt, std::move(why)}; };
   Text ownFolder = FolderPart(ownExe);
-  InstalledState state;
-  try {
-    state = ReadInstalledState(registry);
-  } catch (const std::exception& e) {
-    return inPlace(Text("the product's registry key cannot be read: ") + e.what());
-  }
+  InstalledState state = ReadInstalledState(registry);
+  if (!state.failure.empty())
+    return inPlace("the product's registry key cannot be read: " + state.failure);
   if (state.appDir.empty()) return inPlace("no product folder is recorded");
   if (ownFolder.empty() || !host.SameEntry(ownFolder, state.appDir))
     return inPlace("it was not started from the product folder " + state.appDir);

@@ -50,15 +50,16 @@ void TUninstWiz::UpdateNext() {
   view_.SetEnabled(C::NextBtn, view_.IsChecked(C::AppEntries) || view_.IsChecked(C::MixEntries));
 }
 
-void TUninstWiz::Construct() {
+bool TUninstWiz::Construct() {
   page_ = UninstStartPage;
   view_.ShowPage(UninstStartPage);
   state_ = ReadInstalledState(platform_.registry);
+  if (!state_.failure.empty()) return false;
   if (!state_.appInstalled && !state_.mixInstalled) {
     view_.SetEnabled(C::NextBtn, false);
     view_.SetText(C::RichEdit7, NothingInstalledText);
     view_.SetEnabled(C::Label24, false);
-    return;
+    return true;
   }
 
   view_.SetText(C::AppEntries, ProductName);
@@ -88,6 +89,7 @@ void TUninstWiz::Construct() {
   view_.SetText(C::AppEntries, view_.GetText(C::AppEntries) + "  { " + AnsiLowerCase(a) + " }");
 
   appFirst_ = view_.IsChecked(C::AppEntries) && (r.sameDirs || !r.appInsideMix);
+  return true;
 }
 
 void TUninstWiz::AppEntriesClick() {
@@ -143,13 +145,9 @@ void TUninstWiz::NextBtnClick() {
     view_.ShowPage(FinishPage);
     view_.ProcessMessages();
     {
-      // Cleared also when the run throws, so the wizard can still be closed.
-      struct Running {
-        bool& flag;
-        explicit Running(bool& f) : flag(f) { flag = true; }
-        ~Running() { flag = false; }
-      } running(running_);
+      running_ = true;
       hooks_.RunRemoval(*this);
+      running_ = false;
     }
     view_.SetText(C::CancelBtn, "Exit");
     view_.SetEnabled(C::CancelBtn, true);

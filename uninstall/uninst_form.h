@@ -37,9 +37,10 @@ class TUninstWiz {
   TUninstWiz(UninstView& view, Platform& platform);
 
   // Creation after the window and its system menu item exist: first page,
-  // installed state, captions, box states, AppFirst. Throws what reading the
-  // registry throws.
-  void Construct();
+  // installed state, captions, box states, AppFirst. False when the registry
+  // could not be read (a value that is not text): creation stopped there and
+  // State().failure says why, for the standard error box.
+  bool Construct();
 
   void NextBtnClick();
   void BackBtnClick();

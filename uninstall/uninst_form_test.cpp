@@ -257,22 +257,30 @@ TEST(UninstWiz, AboutBoxAndOtherCommands) {
   EXPECT_EQ(w.view.ui.Boxes()[0].text, "Pelmora Uninstall  .9b2\n" + Text(LegalNotice));
 }
 
-TEST(UninstWiz, ValueOfWrongTypeEndsCreation) {
-  for (const char* name : {"AppDir", "Program Group", "Version"}) {
+TEST(UninstWiz, ValueOfWrongTypeEndsCreationAndRemovesNothing) {
+  struct Case {
+    const char* key;
+    const char* name;
+    RegType type;
+  };
+  for (const Case& c : {Case{ProductKey.data(), "AppDir", RegType::Integer},
+                        Case{ProductKey.data(), "Program Group", RegType::Integer},
+                        Case{ProductKey.data(), "Version", RegType::Integer},
+                        Case{MixmasterKey.data(), "MixDir", RegType::Binary}}) {
+    SCOPED_TRACE(c.name);
     Wizard w;
     w.App("C:\\Pelmora");
-    w.m.registry.Put(ProductKey, name, {RegType::Integer, Text(), 7});
-    try {
-      w.Make();
-      ADD_FAILURE() << name;
-    } catch (const std::runtime_error& e) {
-      EXPECT_EQ(Text(e.what()), "Invalid data type for '" + Text(name) + "'");
-    }
+    w.Mix("C:\\Mix");
+    w.m.files.WriteWholeFile("C:\\Pelmora\\PL.exe", "program");
+    w.m.registry.Put(c.key, c.name, {c.type, "\x01", 7});
+    w.wiz = std::make_unique<TUninstWiz>(w.view, w.m.platform(), w.hooks);
+    EXPECT_FALSE(w.wiz->Construct());
+    EXPECT_EQ(w.wiz->State().failure, "Invalid data type for '" + Text(c.name) + "'");
+    EXPECT_EQ(w.runs, 0);
+    EXPECT_TRUE(w.m.registry.KeyExists(ProductKey));
+    EXPECT_TRUE(w.m.registry.KeyExists(MixmasterKey));
+    EXPECT_TRUE(w.m.files.FileExists("C:\\Pelmora\\PL.exe"));
   }
-  Wizard w;
-  w.Mix("C:\\Mix");
-  w.m.registry.Put(MixmasterKey, "MixDir", {RegType::Binary, "\x01", 0});
-  EXPECT_THROW(w.Make(), std::runtime_error);
 }
 
 TEST(UninstWiz, UnreadableKeyCountsAsInstalledWithEmptyFolder) {

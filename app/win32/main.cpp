@@ -3,8 +3,6 @@
 
 #include <commctrl.h>
 #include <cstdlib>
-#include <stdexcept>
-#include <exception>
 #include <optional>
 #include <vector>
 
@@ -59,30 +57,38 @@ std::vector<Text>& Arguments() {
 
 // The main window's whole life happens in its construction: it decides the
 // mode, runs that wizard modally as the wizard's owner, and posts the quit
-// message that ends the message loop as soon as it starts.
+// message that ends the message loop as soon as it starts. Failure() is what
+// ended it early, for the standard error box; empty when nothing did.
 class TMainForm {
  public:
-  TMainForm() {
+  explicit TMainForm(Mode mode) {
     hwnd_ = CreateDialogParamA(app::Instance(), MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainFormProc, 0);
-    if (!hwnd_) throw std::runtime_error("Cannot create the main window");
+    if (!hwnd_) {
+      failure_ = "Cannot create the main window";
+      return;
+    }
     SendMessageA(hwnd_, WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(LoadIconA(app::Instance(), MAKEINTRESOURCEA(IDI_PELMORA))));
-    Text firstArg = Arguments().empty() ? Text() : Arguments()[0];
-    if (DecideMode(OwnModulePath(), firstArg) == Mode::Setup) {
+    if (mode == Mode::Setup) {
       app::SetTitle(SetupTitle);
-      RunSetupWizard(hwnd_);
+      failure_ = RunSetupWizard(hwnd_);
     } else {
       app::SetTitle(UninstallTitle);
-      RunUninstallWizard(hwnd_);
+      failure_ = RunUninstallWizard(hwnd_);
     }
-    PostMessageA(hwnd_, WM_QUIT, 0, 0);
+    // A quit left in the queue would close the error box at once.
+    if (failure_.empty()) PostMessageA(hwnd_, WM_QUIT, 0, 0);
   }
-  ~TMainForm() { DestroyWindow(hwnd_); }
+  ~TMainForm() {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
+  const Text& Failure() const { return failure_; }
 
  private:
   HWND hwnd_ = nullptr;
+  Text failure_;
 };
 
 void RunMessageLoop() {
@@ -172,69 +178,63 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   };
   Mode mode = DecideMode(OwnModulePath(), args.empty() ? "" : args[0]);
   Switches sw = ParseSwitches(mode, OwnModulePath(), args, inexact);
-  int code = ExitDone;
   // The wizard ignores what it does not know, but names no log by a look-alike.
   if (!sw.silent && !sw.ok() && !inexact.empty()) {
     CurrentUi().ShowMessage("Usage error: " + sw.error, mode == Mode::Setup ? SetupTitle : UninstallTitle,
                             MsgButtons::Ok, MsgIcon::Error);
     return finish(ExitDone);
   }
-  try {
-    app::SetTitle(ProductName);
-    if (sw.help) {
-      Text usage = UsageText(mode);
-      if (!WriteToConsole(usage))
-        CurrentUi().ShowMessage(usage, mode == Mode::Setup ? SetupTitle : UninstallTitle,
-                                MsgButtons::Ok, MsgIcon::Information);
+  app::SetTitle(ProductName);
+  if (sw.help) {
+    Text usage = UsageText(mode);
+    if (!WriteToConsole(usage))
+      CurrentUi().ShowMessage(usage, mode == Mode::Setup ? SetupTitle : UninstallTitle,
+                              MsgButtons::Ok, MsgIcon::Information);
+    return ExitDone;
+  }
+  if (sw.log) {
+    // A log that cannot be written stops the run before anything changes.
+    std::unique_ptr<LogSink> sink = OpenAppendLog(*sw.log);
+    if (!sink) {
+      Text why = "Cannot write the log file " + *sw.log + ".";
+      if (sw.silent) {
+        WriteToStandardError(why + "\r\n");
+        return ExitUsage;
+      }
+      CurrentUi().ShowMessage(why, mode == Mode::Setup ? SetupTitle : UninstallTitle,
+                              MsgButtons::Ok, MsgIcon::Error);
       return ExitDone;
     }
-    if (sw.log) {
-      // A log that cannot be written stops the run before anything changes.
-      std::unique_ptr<LogSink> sink = OpenAppendLog(*sw.log);
-      if (!sink) {
-        Text why = "Cannot write the log file " + *sw.log + ".";
-        if (sw.silent) {
-          WriteToStandardError(why + "\r\n");
-          return ExitUsage;
-        }
-        CurrentUi().ShowMessage(why, mode == Mode::Setup ? SetupTitle : UninstallTitle,
-                                MsgButtons::Ok, MsgIcon::Error);
-        return ExitDone;
-      }
-      ProcessLog() = ActionLog(std::move(sink), LocalTimestamp);
-      ProcessLog().Write(Text(mode == Mode::Setup ? SetupTitle : UninstallTitle) + " " +
-                         Text(ProductVersion) + " started" + (sw.silent ? " unattended" : "") +
-                         " as " + OwnModulePath());
-    }
-    // Started from the product folder, the removal runs from a copy, so
-    // that this file can go too; a usage error is answered right here.
-    if (mode == Mode::Uninstall && !asCopy && sw.ok()) {
-      if (std::optional<int> copied = RemoveFromTempCopy(args, sw.log, copyHost)) return *copied;
-    }
-    if (sw.silent) {
-      code = RunUnattended(mode, sw, base);
-      ProcessLog().Write("Exit code " + std::to_string(code));
-      return finish(code);
-    }
-    // The wizard's changes go through the log too when there is one.
-    LoggingPlatform logged(base, ProcessLog());
-    if (ProcessLog().enabled()) SetActivePlatform(&logged.platform());
-    else if (watch) SetActivePlatform(&base);
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-    LoadLibraryA("riched20.dll");
-    {
-      TMainForm mainForm;
-      RunMessageLoop();
-    }
-    SetActivePlatform(nullptr);
-  } catch (const std::exception& e) {
-    if (sw.silent) ProcessLog().Write(Text("Error: ") + e.what());
-    else app::ShowException(e.what());
-  } catch (...) {
-    if (sw.silent) ProcessLog().Write("Error: unexpected");
-    else app::ShowException("Unexpected error");
+    ProcessLog() = ActionLog(std::move(sink), LocalTimestamp);
+    ProcessLog().Write(Text(mode == Mode::Setup ? SetupTitle : UninstallTitle) + " " +
+                       Text(ProductVersion) + " started" + (sw.silent ? " unattended" : "") +
+                       " as " + OwnModulePath());
   }
+  // Started from the product folder, the removal runs from a copy, so
+  // that this file can go too; a usage error is answered right here.
+  if (mode == Mode::Uninstall && !asCopy && sw.ok()) {
+    if (std::optional<int> copied = RemoveFromTempCopy(args, sw.log, copyHost)) return *copied;
+  }
+  if (sw.silent) {
+    int code = RunUnattended(mode, sw, base);
+    ProcessLog().Write("Exit code " + std::to_string(code));
+    return finish(code);
+  }
+  // The wizard's changes go through the log too when there is one.
+  LoggingPlatform logged(base, ProcessLog());
+  if (ProcessLog().enabled()) SetActivePlatform(&logged.platform());
+  else if (watch) SetActivePlatform(&base);
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+  LoadLibraryA("riched20.dll");
+  Text failure;
+  {
+    TMainForm mainForm(mode);
+    if (mainForm.Failure().empty()) RunMessageLoop();
+    failure = mainForm.Failure();
+  }
+  SetActivePlatform(nullptr);
+  if (!failure.empty()) app::ShowException(failure);
   // Interactive runs end with 0 whatever happened, as they always did.
-  return finish(sw.silent ? ExitStepFailed : ExitDone);
+  return finish(ExitDone);
 }

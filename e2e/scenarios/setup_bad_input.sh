@@ -1,6 +1,6 @@
 # What setup cannot use never crashes it: odd arguments (not /S or /?) start the wizard as
 # usual; a registry value of the wrong type ends it through the standard
-# exception box, with exit code 0.
+# error box, with exit code 0.
 drive <<'DRIVE'
 start C:\dist\setup.exe "" "-u" /x %%%% "a b"
 window "Pelmora Setup"

@@ -1,4 +1,4 @@
-// The application object: title, module handle, and the standard exception box.
+// The application object: title, module handle, and the standard error box.
 #include "gui/win32/application.h"
 
 #include <vector>

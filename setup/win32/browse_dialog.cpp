@@ -1,7 +1,6 @@
 // The browse dialog's real window: the linked lists, the current directory, forwarding to TBrowseDlg.
 #include "setup/win32/browse_dialog.h"
 
-#include <exception>
 #include <optional>
 #include <vector>
 
@@ -59,7 +58,6 @@ struct BrowseWindow {
   std::optional<Win32BrowseView> view;
   std::optional<TBrowseDlg> dlg;
   FolderTree tree;
-  std::exception_ptr failure;  // escaped construction or the first show
   std::optional<app::MessageOwnerScope> boxOwner;  // boxes shown while it runs are its own
   DialogFonts fonts;
   int dpi = 96;
@@ -217,34 +215,32 @@ INT_PTR CALLBACK BrowseProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     w = reinterpret_cast<BrowseWindow*>(lp);
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
     w->boxOwner.emplace(hwnd);
-    app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); });
+    Construct(hwnd, *w);
     return TRUE;
   }
   if (msg == WM_DESTROY && w) w->boxOwner.reset();
   if (!w || !w->dlg) return FALSE;
-  return app::HandleEvent([&]() -> INT_PTR {
-    switch (msg) {
-      case WM_COMMAND: Command(hwnd, *w, LOWORD(wp), HIWORD(wp)); return TRUE;
-      case WM_CLOSE: TryClose(hwnd, *w, ModalResult::Cancel); return TRUE;
-      case WM_DPICHANGED:
-        if (int dpi = TakeDpiChange(hwnd, kDesign, w->fonts, wp, lp)) {
-          w->dpi = dpi;
-          SizeLists(hwnd, dpi);
-        }
+  switch (msg) {
+    case WM_COMMAND: Command(hwnd, *w, LOWORD(wp), HIWORD(wp)); return TRUE;
+    case WM_CLOSE: TryClose(hwnd, *w, ModalResult::Cancel); return TRUE;
+    case WM_DPICHANGED:
+      if (int dpi = TakeDpiChange(hwnd, kDesign, w->fonts, wp, lp)) {
+        w->dpi = dpi;
+        SizeLists(hwnd, dpi);
+      }
+      return TRUE;
+    case WM_DRAWITEM:
+      if (wp == IDC_DirectoryListBox1) {
+        DrawFolderLine(*w, *reinterpret_cast<DRAWITEMSTRUCT*>(lp));
         return TRUE;
-      case WM_DRAWITEM:
-        if (wp == IDC_DirectoryListBox1) {
-          DrawFolderLine(*w, *reinterpret_cast<DRAWITEMSTRUCT*>(lp));
-          return TRUE;
-        }
-        return FALSE;
-      case WM_CTLCOLORLISTBOX:
-        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd, IDC_FileListBox1))
-          return ColorControl(wp, GetSysColor(COLOR_GRAYTEXT), COLOR_WINDOW);
-        return FALSE;
-      default: return FALSE;
-    }
-  });
+      }
+      return FALSE;
+    case WM_CTLCOLORLISTBOX:
+      if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd, IDC_FileListBox1))
+        return ColorControl(wp, GetSysColor(COLOR_GRAYTEXT), COLOR_WINDOW);
+      return FALSE;
+    default: return FALSE;
+  }
 }
 
 }  // namespace
@@ -255,7 +251,6 @@ Text BrowseForFolder(HWND owner, std::string_view requiredFile) {
   w.requiredFile = Text(requiredFile);
   INT_PTR r = DialogBoxParamA(app::Instance(), MAKEINTRESOURCEA(IDD_BROWSE), owner, BrowseProc,
                               reinterpret_cast<LPARAM>(&w));
-  if (w.failure) std::rethrow_exception(w.failure);
   ModalResult result = r == IDOK ? ModalResult::Ok : ModalResult::Cancel;
   return BrowseResult(result, w.dlg ? w.dlg->SelectedDir : Text());
 }

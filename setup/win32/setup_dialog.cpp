@@ -3,7 +3,6 @@
 
 #include <richedit.h>
 
-#include <exception>
 #include <optional>
 
 #include "app/constants.h"
@@ -115,9 +114,11 @@ class SetupPages final : public WizardPages, public SetupHooks {
  public:
   SetupPages() : frame_(kDesign, *this) {}
 
-  void Run(HWND owner) {
+  // What ended construction or the first show, for the standard error box;
+  // empty when nothing did.
+  Text Run(HWND owner) {
     frame_.Run(app::Instance(), owner);
-    if (failure_) std::rethrow_exception(failure_);
+    return failure_;
   }
 
   bool Construct(WizardFrame&) override {
@@ -125,37 +126,50 @@ class SetupPages final : public WizardPages, public SetupHooks {
     boxOwner_.emplace(hwnd);
     // The distribution is the folder setup.exe lies in: a script or a prompt
     // elsewhere must not make another folder the one installed.
-    return app::EndRunOnFailure(hwnd, failure_, [&] {
-      view_.emplace(frame_);
-      form_.emplace(*view_, *this);
-      form_->Construct(OwnFolder());
-    });
+    view_.emplace(frame_);
+    form_.emplace(*view_, *this);
+    form_->Construct(OwnFolder());
+    return KeepFailure();
   }
   bool Shown() override {
     // The show event: over an earlier installation the wizard moves on to
-    // Review before anything is drawn. What it throws ends the wizard.
-    return app::EndRunOnFailure(frame_.Window(), failure_,
-                                [&] { FormShow(*form_, services_.platform.files); });
+    // Review before anything is drawn. A failure there ends the wizard.
+    FormShow(*form_, services_.platform.files);
+    return KeepFailure();
   }
   bool Event(UINT msg, WPARAM wp, LPARAM) override {
     if (!form_) return false;
-    // An exception in an event handler ends that handler only; the wizard stays open.
-    return app::HandleEvent([&]() -> INT_PTR {
-      TSetupForm& f = *form_;
-      int code = HIWORD(wp);
-      if (msg == WM_SYSCOMMAND) return f.SystemCommand(static_cast<int>(wp));
-      if (msg == WM_CLOSE) return Close();
-      switch (LOWORD(wp)) {
-        case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
-        case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
-        case IDC_BrowseBtn: if (code == BN_CLICKED) f.BrowseBtnClick(); break;
-        case IDC_EAddr: if (code == EN_CHANGE) f.EAddrChange(); break;
-        case IDC_Host: if (code == EN_CHANGE) f.HostChange(); break;
-        case IDC_CancelBtn: Close(); break;
-        default: break;
-      }
-      return TRUE;
-    }) != 0;
+    TSetupForm& f = *form_;
+    bool handled = Handle(f, msg, wp);
+    // A failure in an event handler ends that handler only: it is shown in the
+    // standard error box and the wizard stays open where it was.
+    if (!f.Failure().empty()) {
+      app::ShowException(f.TakeFailure());
+      return true;
+    }
+    return handled;
+  }
+  bool Handle(TSetupForm& f, UINT msg, WPARAM wp) {
+    int code = HIWORD(wp);
+    if (msg == WM_SYSCOMMAND) return f.SystemCommand(static_cast<int>(wp));
+    if (msg == WM_CLOSE) return Close();
+    switch (LOWORD(wp)) {
+      case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
+      case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
+      case IDC_BrowseBtn: if (code == BN_CLICKED) f.BrowseBtnClick(); break;
+      case IDC_EAddr: if (code == EN_CHANGE) f.EAddrChange(); break;
+      case IDC_Host: if (code == EN_CHANGE) f.HostChange(); break;
+      case IDC_CancelBtn: Close(); break;
+      default: break;
+    }
+    return true;
+  }
+  // A failure the form met while it was built or first shown ends the
+  // wizard's run; false then, and Run hands it to the one who started it.
+  bool KeepFailure() {
+    if (form_->Failure().empty()) return true;
+    failure_ = form_->TakeFailure();
+    return false;
   }
   void Destroying() override { boxOwner_.reset(); }
   bool Busy() const override { return view_ && view_->Busy(); }
@@ -166,11 +180,15 @@ class SetupPages final : public WizardPages, public SetupHooks {
 
   // SetupHooks.
   Text ReadVersion() override {
-    return ReadSetting("Version", "", WithTrailingBackslash(form_->SourceFolder()) + form_->SettingsName());
+    StoreFileError why;
+    Text version = ReadSetting("Version", "", WithTrailingBackslash(form_->SourceFolder()) + form_->SettingsName(),
+                               &why);
+    if (!why.message.empty()) form_->Fail(why.message);
+    return version;
   }
   void ReadPrevious() override {
-    ReadPreviousInstall(*form_, services_.platform.registry);
-    ReadPreviousAddress(*form_, services_.platform.files, services_.store);
+    if (ReadPreviousInstall(*form_, services_.platform.registry))
+      ReadPreviousAddress(*form_, services_.platform.files, services_.store);
   }
   bool RunInstall() override {
     return pel::RunInstall(*form_, services_, [this](std::string_view caption, std::string_view message) {
@@ -193,8 +211,8 @@ class SetupPages final : public WizardPages, public SetupHooks {
   WizardFrame frame_;
   std::optional<Win32SetupView> view_;
   std::optional<TSetupForm> form_;
-  std::exception_ptr failure_;  // escaped construction or the first show
-  // Boxes of the steps and the store, and the exception box, are the wizard's
+  Text failure_;  // what ended construction or the first show
+  // Boxes of the steps and the store, and the error box, are the wizard's
   // own: it stays disabled under them whatever window is active.
   std::optional<app::MessageOwnerScope> boxOwner_;
   InstallServices services_{ActivePlatform(), DiskStore(), CurrentUi(), OwnPaths().ownStorePath,
@@ -204,9 +222,9 @@ class SetupPages final : public WizardPages, public SetupHooks {
 
 }  // namespace
 
-void RunSetupWizard(HWND owner) {
+Text RunSetupWizard(HWND owner) {
   SetupPages pages;
-  pages.Run(owner);
+  return pages.Run(owner);
 }
 
 }  // namespace pel

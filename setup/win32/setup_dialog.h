@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include "base/text.h"
+
 namespace pel {
 
-// Runs the setup wizard modally, owned by owner. An exception thrown while the
-// wizard is constructed or first shown leaves this call.
-void RunSetupWizard(HWND owner);
+// Runs the setup wizard modally, owned by owner. A failure met while the
+// wizard is constructed or first shown ends it: its text (for the standard
+// error box) is returned; empty when none.
+Text RunSetupWizard(HWND owner);
 
 }  // namespace pel

@@ -1,7 +1,6 @@
 // The wait dialog's real window: places the controls, runs the timer, forwards events to TWaitForm.
 #include "setup/win32/wait_dialog.h"
 
-#include <exception>
 #include <optional>
 
 #include "gui/win32/application.h"
@@ -50,7 +49,6 @@ struct WaitWindow {
   HWND owner = nullptr;
   std::optional<Win32WaitView> view;
   std::optional<TWaitForm> form;
-  std::exception_ptr failure;  // escaped construction
   std::optional<app::MessageOwnerScope> boxOwner;  // boxes shown while it runs are its own
   DialogFonts fonts;
 };
@@ -71,33 +69,30 @@ INT_PTR CALLBACK WaitProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     w = reinterpret_cast<WaitWindow*>(lp);
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
     w->boxOwner.emplace(hwnd);
-    if (!app::EndRunOnFailure(hwnd, w->failure, [&] { Construct(hwnd, *w); }))
-      KillTimer(hwnd, kTimer1);
+    Construct(hwnd, *w);
     return TRUE;
   }
   if (msg == WM_DESTROY && w) w->boxOwner.reset();
   if (!w || !w->form) return FALSE;
-  return app::HandleEvent([&]() -> INT_PTR {
-    switch (msg) {
-      case WM_TIMER:
-        if (wp == kTimer1) w->form->Timer1Timer();
-        return TRUE;
-      case WM_COMMAND:
-        // Escape and Enter arrive as IDCANCEL and IDOK; neither is a button here.
-        if (LOWORD(wp) == IDC_WaitCancelBtn && HIWORD(wp) == BN_CLICKED) w->form->CancelBtnClick();
-        return TRUE;
-      case WM_CLOSE:
-        // Alt+F4 or another program closing it (there is no close box): it asks like Cancel.
-        w->form->Close(ModalResult::Cancel);
-        return TRUE;
-      case WM_DPICHANGED: return TakeDpiChange(hwnd, kDesign, w->fonts, wp, lp) != 0;
-      case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd, IDC_WaitPanel1))
-          return ColorControl(wp, RGB(0, 0, 0), COLOR_BTNFACE);
-        return FALSE;
-      default: return FALSE;
-    }
-  });
+  switch (msg) {
+    case WM_TIMER:
+      if (wp == kTimer1) w->form->Timer1Timer();
+      return TRUE;
+    case WM_COMMAND:
+      // Escape and Enter arrive as IDCANCEL and IDOK; neither is a button here.
+      if (LOWORD(wp) == IDC_WaitCancelBtn && HIWORD(wp) == BN_CLICKED) w->form->CancelBtnClick();
+      return TRUE;
+    case WM_CLOSE:
+      // Alt+F4 or another program closing it (there is no close box): it asks like Cancel.
+      w->form->Close(ModalResult::Cancel);
+      return TRUE;
+    case WM_DPICHANGED: return TakeDpiChange(hwnd, kDesign, w->fonts, wp, lp) != 0;
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lp) == GetDlgItem(hwnd, IDC_WaitPanel1))
+        return ColorControl(wp, RGB(0, 0, 0), COLOR_BTNFACE);
+      return FALSE;
+    default: return FALSE;
+  }
 }
 
 }  // namespace
@@ -112,7 +107,6 @@ bool ShowWaitDialog(std::string_view caption, std::string_view message, HWND own
   // and a window that is gone cannot pile up over repeated calls.
   INT_PTR r = DialogBoxParamA(app::Instance(), MAKEINTRESOURCEA(IDD_WAIT), owner, WaitProc,
                               reinterpret_cast<LPARAM>(&w));
-  if (w.failure) std::rethrow_exception(w.failure);
   return r == static_cast<INT_PTR>(ModalResult::Ok);
 }
 

@@ -117,7 +117,8 @@ bool StoreFileExists(const Text& path) {
   return !path.empty() && a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode) {
+std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode,
+                                          StoreFileError& failure) {
   bool existed = StoreFileExists(path);
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                          existed ? OPEN_EXISTING : CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -128,11 +129,12 @@ std::unique_ptr<ByteStream> OpenStoreFile(const Text& path, StoreOpenMode mode) 
                     nullptr);
     if (h == INVALID_HANDLE_VALUE) error = GetLastError();
   }
-  if (h == INVALID_HANDLE_VALUE)
-    throw StoreFileError((existed ? "Cannot open file " : "Cannot create file ") + path,
-                         error == ERROR_SHARING_VIOLATION ? StoreFileError::kInUse
-                                                          : StoreFileError::kOther,
-                         SystemText(error));
+  if (h == INVALID_HANDLE_VALUE) {
+    failure = {(existed ? "Cannot open file " : "Cannot create file ") + path,
+               error == ERROR_SHARING_VIOLATION ? StoreFileError::kInUse : StoreFileError::kOther,
+               SystemText(error)};
+    return nullptr;
+  }
   return std::make_unique<Win32FileStream>(h, path);
 }
 

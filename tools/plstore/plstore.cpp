@@ -10,7 +10,8 @@
 #include <limits>
 #include <new>
 #include <sstream>
-#include <stdexcept>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/constants.h"
 #include "base/string_list.h"
@@ -70,7 +71,22 @@ int Usage(std::ostream& err) {
   return kPlstoreUsage;
 }
 
-int StoreResult(int code, std::ostream& err) {
+// A store file that could not be opened: in use is a store error (2), any
+// other refusal a usage error (1), as a missing file is.
+int OpenFailed(const StoreFileError& e, std::ostream& err) {
+  if (e.reason == StoreFileError::kInUse) {
+    err << e.message << ": in use by another program";
+    if (!e.systemText.empty()) err << " (" << e.systemText << ")";
+    err << "\n";
+    return kPlstoreStoreError;
+  }
+  err << e.message << "\n";
+  return kPlstoreUsage;
+}
+
+// why: the opening failure behind kOpenError.
+int StoreResult(int code, std::ostream& err, const StoreFileError& why) {
+  if (code == kOpenError) return OpenFailed(why, err);
   if (code == 0) return kPlstoreOk;
   err << "plstore: " << TFileManager::ErrorText(code) << "\n";
   return kPlstoreStoreError;
@@ -120,8 +136,9 @@ void ForEachLine(std::string_view s, F f) {
 // Reads the record at path; refuses (exit 2, nothing printed) on a store
 // error or a payload that failed to inflate, whose bytes are not the record.
 int ReadRecordOrRefuse(std::string_view path, const Text& store, TDataBuf& buffer, std::ostream& err) {
-  int code = StoreRead(path, buffer, store);
-  if (code != 0) return StoreResult(code, err);
+  StoreFileError why;
+  int code = StoreRead(path, buffer, store, &why);
+  if (code != 0) return StoreResult(code, err, why);
   if (buffer.compressed == 1) return Refuse(err, "the record does not inflate; nothing printed");
   return kPlstoreOk;
 }
@@ -185,6 +202,7 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
   const std::string& cmd = a[0];
   const Text store = a[1];
   const size_t n = a.size();
+  StoreFileError why;
   const bool hasPath = (cmd == "ls" && n == 3) || ((cmd == "get" || cmd == "cat" || cmd == "rm") && n == 3) ||
                        (cmd == "put" && (n == 3 || n == 4));
   if (hasPath) {
@@ -203,10 +221,10 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
     if (!RequireStore(store, err)) return kPlstoreUsage;
     if (EmptyFile(store)) return kPlstoreOk;
     StringList names;
-    int code = ListIndex(names, n == 3 ? StorePath(a[2]) : Text(), store);
+    int code = ListIndex(names, n == 3 ? StorePath(a[2]) : Text(), store, &why);
     if (code == 0)
       for (int i = 0; i < names.Count(); ++i) out << names[i] << "\n";
-    return StoreResult(code, err);
+    return StoreResult(code, err, why);
   }
   if ((cmd == "get" || cmd == "cat") && n == 3) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
@@ -257,10 +275,10 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
     buffer.Assign(text.data(), static_cast<int32_t>(text.size()));
     text.clear();
     text.shrink_to_fit();
-    return StoreResult(StoreWrite(StorePath(a[2]), &buffer, store), err);
+    return StoreResult(StoreWrite(StorePath(a[2]), &buffer, store, &why), err, why);
   }
   if (cmd == "rm" && n == 3) {
-    return StoreResult(WriteSection(StorePath(a[2]), nullptr, store), err);
+    return StoreResult(WriteSection(StorePath(a[2]), nullptr, store, &why), err, why);
   }
   if (cmd == "setting" && n == 3) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
@@ -283,19 +301,20 @@ int Run(const std::vector<std::string>& a, std::istream& in, std::ostream& out, 
     return kPlstoreOk;
   }
   if (cmd == "setting" && n == 4) {
-    return StoreResult(WriteSetting(a[2], a[3], store), err);
+    return StoreResult(WriteSetting(a[2], a[3], store, &why), err, why);
   }
   if ((cmd == "check" || cmd == "dump") && n == 2) {
     if (!RequireStore(store, err)) return kPlstoreUsage;
-    std::unique_ptr<ByteStream> file = OpenStoreFile(store, StoreOpenMode::kReading);
+    std::unique_ptr<ByteStream> file = OpenStoreFile(store, StoreOpenMode::kReading, why);
+    if (!file) return OpenFailed(why, err);
     // What an operation left half landed is undone first, as every opener does.
     if (JournalHost* journal = file->Journal()) {
       int code = RecoverFromJournal(*file, *journal);
-      if (code != 0) return StoreResult(code, err);
+      if (code != 0) return StoreResult(code, err, why);
     }
     if (HeaderDamaged(*file)) {
       for (const Text& p : CheckStore(*file)) out << p << "\n";
-      return StoreResult(kReadError, err);
+      return StoreResult(kReadError, err, why);
     }
     if (cmd == "dump") {
       out << DumpStore(*file);
@@ -314,25 +333,16 @@ int RunPlstore(const std::vector<std::string>& args, std::istream& in, std::ostr
                std::ostream& err) {
   StreamUi ui(err);
   UiScope scope(&ui);
-  try {
-    return Run(args, in, out, err);
-  } catch (const StoreFileError& e) {
-    if (e.WhyRefused() == StoreFileError::kInUse) {
-      err << e.what() << ": in use by another program";
-      if (!e.SystemText().empty()) err << " (" << e.SystemText() << ")";
-      err << "\n";
-      return kPlstoreStoreError;
-    }
-    err << e.what() << "\n";
-    return kPlstoreUsage;
-  } catch (const std::bad_alloc&) {
-    // Out of memory is a store error like any other, never an abort.
-    err << "plstore: out of memory\n";
-    return kPlstoreStoreError;
-  } catch (const std::length_error&) {
-    err << "plstore: out of memory\n";
-    return kPlstoreStoreError;
-  }
+  // Out of memory (a record that inflates past what the machine holds) is a
+  // store error like any other: said, and the tool ends with 2, never an abort.
+  std::new_handler before = std::set_new_handler([] {
+    std::fputs("plstore: out of memory\n", stderr);
+    std::fflush(stderr);
+    std::_Exit(kPlstoreStoreError);
+  });
+  int status = Run(args, in, out, err);
+  std::set_new_handler(before);
+  return status;
 }
 
 }  // namespace pel

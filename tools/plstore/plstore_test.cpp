@@ -114,7 +114,9 @@ TEST_F(Plstore, RefusalsSayWhatWasRefused) {
 
 TEST_F(Plstore, AStoreHeldByAnotherProgramIsSaidToBeInUse) {
   ASSERT_EQ(Run({"put", Db(), "a"}, "x").status, 0);
-  std::unique_ptr<ByteStream> holder = OpenStoreFile(Db());
+  StoreFileError why;
+  std::unique_ptr<ByteStream> holder = OpenStoreFile(Db(), StoreOpenMode::kWriting, why);
+  ASSERT_TRUE(holder);
   for (const char* cmd : {"get", "put", "check"}) {
     Result r = Run({cmd, Db(), "a"}, "y");
     if (std::string(cmd) == "check") r = Run({cmd, Db()});

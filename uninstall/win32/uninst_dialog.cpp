@@ -3,7 +3,6 @@
 
 #include <richedit.h>
 
-#include <exception>
 #include <optional>
 
 #include "app/constants.h"
@@ -79,42 +78,43 @@ class UninstPages final : public WizardPages, public UninstHooks {
  public:
   UninstPages() : frame_(kDesign, *this) {}
 
-  void Run(HWND owner) {
+  // What ended creation, for the standard error box; empty when nothing did.
+  Text Run(HWND owner) {
     frame_.Run(app::Instance(), owner);
-    if (failure_) std::rethrow_exception(failure_);
+    return failure_;
   }
 
   bool Construct(WizardFrame&) override {
     HWND hwnd = frame_.Window();
     boxOwner_.emplace(hwnd);
-    return app::EndRunOnFailure(hwnd, failure_, [&] {
-      view_.emplace(hwnd, &frame_);
-      form_.emplace(*view_, platform_, *this);
-      form_->Construct();
-      view_->Focus(C::NextBtn);
-    });
+    view_.emplace(hwnd, &frame_);
+    form_.emplace(*view_, platform_, *this);
+    if (!form_->Construct()) {
+      // The creation's failure ends the modal run; the one who started it shows it.
+      failure_ = form_->State().failure;
+      return false;
+    }
+    view_->Focus(C::NextBtn);
+    return true;
   }
   bool Event(UINT msg, WPARAM wp, LPARAM) override {
     if (!form_) return false;
-    // An exception in an event handler ends that handler only; the wizard stays open.
-    return app::HandleEvent([&]() -> INT_PTR {
-      TUninstWiz& f = *form_;
-      int code = HIWORD(wp);
-      if (msg == WM_SYSCOMMAND) return f.SystemCommand(static_cast<int>(wp));
-      if (msg == WM_CLOSE) return Close();
-      switch (LOWORD(wp)) {
-        case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
-        case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
-        case IDC_AppEntries: if (code == BN_CLICKED) f.AppEntriesClick(); break;
-        case IDC_MixEntries: if (code == BN_CLICKED) f.MixEntriesClick(); break;
-        case IDC_CancelBtn:
-          // Esc while the button is disabled (during the run) does nothing.
-          if (IsWindowEnabled(frame_.Control(IDC_CancelBtn))) Close();
-          break;
-        default: break;
-      }
-      return TRUE;
-    }) != 0;
+    TUninstWiz& f = *form_;
+    int code = HIWORD(wp);
+    if (msg == WM_SYSCOMMAND) return f.SystemCommand(static_cast<int>(wp));
+    if (msg == WM_CLOSE) return Close();
+    switch (LOWORD(wp)) {
+      case IDC_NextBtn: if (code == BN_CLICKED) f.NextBtnClick(); break;
+      case IDC_BackBtn: if (code == BN_CLICKED) f.BackBtnClick(); break;
+      case IDC_AppEntries: if (code == BN_CLICKED) f.AppEntriesClick(); break;
+      case IDC_MixEntries: if (code == BN_CLICKED) f.MixEntriesClick(); break;
+      case IDC_CancelBtn:
+        // Esc while the button is disabled (during the run) does nothing.
+        if (IsWindowEnabled(frame_.Control(IDC_CancelBtn))) Close();
+        break;
+      default: break;
+    }
+    return true;
   }
   void Destroying() override { boxOwner_.reset(); }
   INT_PTR Close() {
@@ -141,15 +141,15 @@ class UninstPages final : public WizardPages, public UninstHooks {
   std::optional<Win32UninstView> view_;
   std::optional<TUninstWiz> form_;
   std::optional<app::MessageOwnerScope> boxOwner_;
-  std::exception_ptr failure_;  // escaped creation
+  Text failure_;  // what ended creation
   Platform& platform_ = ActivePlatform();
 };
 
 }  // namespace
 
-void RunUninstallWizard(HWND owner) {
+Text RunUninstallWizard(HWND owner) {
   UninstPages pages;
-  pages.Run(owner);
+  return pages.Run(owner);
 }
 
 }  // namespace pel

@@ -7,9 +7,10 @@
 
 namespace pel {
 
-// Runs the uninstall wizard modally, owned by owner. An exception thrown while
-// the wizard is created (a registry value of the wrong type) leaves this call.
-void RunUninstallWizard(HWND owner);
+// Runs the uninstall wizard modally, owned by owner. A failure met while the
+// wizard is created (a registry value of the wrong type) ends it: its text
+// (for the standard error box) is returned; empty when none.
+Text RunUninstallWizard(HWND owner);
 
 // Runs the closing notice modally over owner, its button opening folder.
 void ShowManualDeleteNotice(const Text& folder, bool complete, HWND owner);

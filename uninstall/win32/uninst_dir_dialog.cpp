@@ -39,35 +39,31 @@ INT_PTR CALLBACK DirProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     w = reinterpret_cast<DirWindow*>(lp);
     SetWindowLongPtrA(hwnd, DWLP_USER, lp);
     w->boxOwner.emplace(hwnd);
-    return app::HandleEvent([&]() -> INT_PTR {
-      DisableSystemDialogScaling(hwnd);
-      LayOutDialog(hwnd, kDesign, WindowDpi(hwnd), w->fonts);
-      w->view.emplace(hwnd, nullptr);
-      w->dlg.emplace(*w->view, ActivePlatform());
-      w->dlg->Construct(w->folder, w->complete);
-      CenterOver(hwnd, w->owner);
-      return TRUE;
-    });
+    DisableSystemDialogScaling(hwnd);
+    LayOutDialog(hwnd, kDesign, WindowDpi(hwnd), w->fonts);
+    w->view.emplace(hwnd, nullptr);
+    w->dlg.emplace(*w->view, ActivePlatform());
+    w->dlg->Construct(w->folder, w->complete);
+    CenterOver(hwnd, w->owner);
+    return TRUE;
   }
   if (!w) return FALSE;
   if (msg == WM_DESTROY) {
     w->boxOwner.reset();
     return FALSE;
   }
-  return app::HandleEvent([&]() -> INT_PTR {
-    switch (msg) {
-      case WM_COMMAND:
-        if (LOWORD(wp) == IDC_OpenDirBtn && HIWORD(wp) == BN_CLICKED && w->dlg) {
-          w->dlg->OpenDirBtnClick();
-        } else if (LOWORD(wp) == IDC_OkBtn) {
-          EndDialog(hwnd, IDOK);  // Esc does nothing: Ok or the close box
-        }
-        return TRUE;
-      case WM_CLOSE: EndDialog(hwnd, IDCANCEL); return TRUE;
-      case WM_DPICHANGED: return TakeDpiChange(hwnd, kDesign, w->fonts, wp, lp) != 0;
-      default: return FALSE;
-    }
-  });
+  switch (msg) {
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDC_OpenDirBtn && HIWORD(wp) == BN_CLICKED && w->dlg) {
+        w->dlg->OpenDirBtnClick();
+      } else if (LOWORD(wp) == IDC_OkBtn) {
+        EndDialog(hwnd, IDOK);  // Esc does nothing: Ok or the close box
+      }
+      return TRUE;
+    case WM_CLOSE: EndDialog(hwnd, IDCANCEL); return TRUE;
+    case WM_DPICHANGED: return TakeDpiChange(hwnd, kDesign, w->fonts, wp, lp) != 0;
+    default: return FALSE;
+  }
 }
 
 }  // namespace

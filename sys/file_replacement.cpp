@@ -67,15 +67,28 @@ bool SameFolder(FileSystem& fs, std::string_view a, std::string_view b) {
   return !x.empty() && x == WithoutTrailingBackslash(AnsiLowerCase(ShortPathName(fs, b)));
 }
 
+// Where a run keeps its record and temporary files: the work folder, and the
+// folder itself (which ends in a backslash). A link at the work folder's name
+// leads elsewhere: what it holds is not a run's of this folder.
+std::vector<Text> RunPlaces(FileSystem& fs, const Text& folder) {
+  const Text work = folder + Text(FileReplacement::WorkFolder);
+  if (!IsPlainFolder(fs.Attributes(work))) return {folder};
+  return {work + "\\", folder};
+}
+
 }  // namespace
+
+bool FileReplacement::Interrupted(FileSystem& fs, const Text& folder) {
+  for (const Text& place : RunPlaces(fs, folder)) {
+    if (fs.FileExists(place + Text(RecordName))) return true;
+  }
+  return false;
+}
 
 FileReplacement::Recovery FileReplacement::FinishInterrupted(FileSystem& fs, const Text& folder,
                                                              const Sleep& sleep) {
   Recovery r;
-  const Text work = folder + Text(WorkFolder);
-  for (const Text& place : {work + "\\", folder}) {
-    // A link there leads elsewhere: what it holds is not this run's.
-    if (place != folder && !IsPlainFolder(fs.Attributes(work))) continue;
+  for (const Text& place : RunPlaces(fs, folder)) {
     const Text path = place + Text(RecordName);
     if (!fs.FileExists(path)) continue;
     r = Recovery{Recovery::Outcome::Refused, path};
@@ -268,15 +281,10 @@ void FileReplacement::RemoveWorkFolder() {
 }
 
 void FileReplacement::RemoveLeftovers(FileSystem& fs, const Text& folder) {
-  // Only a plain folder of that name is emptied: a link there leads elsewhere.
   // Where a record stands, its files are the earlier installation's.
+  if (Interrupted(fs, folder)) return;
   Text work = folder + Text(WorkFolder);
-  for (const Text& where : {folder, work + "\\"}) {
-    if (where != folder && !IsPlainFolder(fs.Attributes(work))) continue;
-    if (fs.FileExists(where + Text(RecordName))) return;
-  }
-  for (const Text& where : {folder, work + "\\"}) {
-    if (where != folder && !IsPlainFolder(fs.Attributes(work))) continue;
+  for (const Text& where : RunPlaces(fs, folder)) {
     std::vector<DirEntry> entries;
     fs.List(where + Text(TempPrefix) + "*" + Text(TempExt), kAttrAll & ~kAttrDirectory, &entries);
     for (const DirEntry& e : entries) {

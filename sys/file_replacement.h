@@ -57,6 +57,9 @@ class FileReplacement {
   // outside the folder or belongs to another folder is never applied. Once
   // nothing is recorded, the temporary files and the work folder go too.
   static Recovery FinishInterrupted(FileSystem& fs, const Text& folder, const Sleep& sleep);
+  // Whether a run that never committed left its record in folder (which ends
+  // in a backslash): the record FinishInterrupted would take up.
+  static bool Interrupted(FileSystem& fs, const Text& folder);
 
   // folder ends in a backslash. Removes the temporary files a run stopped
   // half-way left, unless a record still claims them.

@@ -92,14 +92,6 @@ void DeleteHeldOrLeaveWhole(TUninstWiz& wiz, RemovalServices& s, std::string_vie
   s.left.push_back(folder.Path());
 }
 
-// Whether an interrupted installation left its record of files set aside
-// in the folder (which ends in a backslash), or in its work folder.
-bool SetAsideRecordIn(FileSystem& fs, const Text& folder) {
-  const Text record(FileReplacement::RecordName);
-  return fs.FileExists(folder + record) ||
-         fs.FileExists(folder + Text(FileReplacement::WorkFolder) + "\\" + record);
-}
-
 // When the step left something, says what and keeps the key (and with the
 // product's, its entry in the list of installed programs) for a later run.
 bool KeepKeyForWhatIsLeft(TUninstWiz& wiz, RemovalServices& s, size_t before) {
@@ -325,7 +317,7 @@ void RemovePelmora(TUninstWiz& wiz, RemovalServices& s) {
   size_t before = s.left.size();
   // What an interrupted installation set aside is put back by name: nothing
   // of the folder may be claimed meanwhile.
-  if (folder && SetAsideRecordIn(s.platform.files, folder->Path())) f.claims.Release(folder->Identity());
+  if (folder && FileReplacement::Interrupted(s.platform.files, folder->Path())) f.claims.Release(folder->Identity());
   if (folder && !EarlierCopyFinished(s, *folder)) {
     s.left.push_back(folder->Path());
     folder = nullptr;

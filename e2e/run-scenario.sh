@@ -53,6 +53,13 @@ exit 0'
 exit_quietly='check RunPelmoraBox 0
 click CancelBtn
 exit 0'
+# install_and_leave: from Review, install, close the program group's window
+# that the installation opens and leave Done without starting the client.
+install_and_leave="$install_to_done
+find-window Pelmora 30000
+close
+window \"Pelmora Setup\"
+$exit_quietly"
 # remove_confirmed: from the uninstaller's Review page, confirm and let the pause run out.
 remove_confirmed='click NextBtn
 box Pelmora "Uninstall now?"
@@ -134,11 +141,7 @@ click NextBtn
 set-text EAddr a@example.org
 set-text Host smtp.example.org
 click NextBtn
-$install_to_done
-find-window Pelmora 30000
-close
-window "Pelmora Setup"
-$exit_quietly
+$install_and_leave
 DRIVE
 }
 # sums_of DIR: every entry under DIR, sorted, each file with the checksum of its bytes.

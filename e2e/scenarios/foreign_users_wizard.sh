@@ -11,11 +11,7 @@ set-text EAddr a@example.org
 set-text Host smtp.example.org
 click NextBtn
 text Notebook1 Review
-$install_to_done
-find-window Pelmora 30000
-close
-window "Pelmora Setup"
-$exit_quietly
+$install_and_leave
 DRIVE
   check_user_installation "$user"
   echo "$user: installed"

@@ -7,11 +7,7 @@ click NextBtn
 set-text EAddr "Jane Doe <jane@example.org>"
 set-text Host smtp.example.org
 click NextBtn
-$install_to_done
-find-window Pelmora 30000
-close
-window "Pelmora Setup"
-$exit_quietly
+$install_and_leave
 DRIVE
 
 db="$drive_c/Program Files/Pelmora/PL.dbc"

@@ -23,11 +23,7 @@ set-text EAddr a@example.org
 set-text Host smtp.example.org
 click NextBtn
 wait-text Notebook1 Review
-$install_to_done
-find-window Pelmora 30000
-close
-window "Pelmora Setup"
-$exit_quietly
+$install_and_leave
 DRIVE
 expect_eq "$(cd "$drive_c/Tools" && md5sum notes.txt old/a.txt)" "$sums" "the user's files"
 for f in PL.exe UninstPL.exe PL.ini PL.dbc License.txt ReadMe.txt QuickStart.rtf; do

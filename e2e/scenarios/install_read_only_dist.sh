@@ -28,11 +28,7 @@ click NextBtn
 set-text EAddr a@example.org
 set-text Host smtp.example.org
 click NextBtn
-$install_to_done
-find-window Pelmora 30000
-close
-window "Pelmora Setup"
-$exit_quietly
+$install_and_leave
 DRIVE
 
 # Only the read-only bit is gone from the copies.

@@ -13,20 +13,10 @@ click NextBtn
 text Notebook Options
 click NextBtn
 text Notebook Review
-click NextBtn
-box Pelmora "Uninstall now?"
-answer OK
-window Pelmora
-gone 8000
+$remove_confirmed
 window "Pelmora Uninstall"
 sleep 5000
-click OkBtn
-gone 5000
-window "Un-Install Wizard"
-wait-text CancelBtn Exit
-click CancelBtn
-no-box 300
-exit 0
+$notice_done
 DRIVE
 driver=$!
 # The program files are gone: the removal has passed the uninstaller by.

@@ -175,14 +175,6 @@ bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* lef
   return left->size() == before;
 }
 
-bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder) {
-  std::unique_ptr<HeldFolder> held = fs.HoldFolder(folder.Path());
-  std::vector<Text> left;
-  EntryClaims claims;
-  if (held && held->Identity() == folder.Identity()) DeleteAppFiles(*held, folder.Path(), &left, claims);
-  return true;
-}
-
 bool DeleteMixFiles(FileSystem& fs, std::shared_ptr<HeldFolder>& held, const ResolvedFolder& folder,
                     const ProductShare& product, std::vector<Text>* left, EntryClaims& claims) {
   const Text& path = folder.Path();

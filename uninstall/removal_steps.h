@@ -61,9 +61,6 @@ bool PlainGroupName(std::string_view name);
 // when nothing did.
 // Each file goes through its claim when the check made one.
 bool DeleteAppFiles(HeldFolder& folder, const Text& path, std::vector<Text>* left, EntryClaims& claims);
-// The same on the resolved folder, held for the call; nothing is deleted
-// when it is no longer that folder. Always true.
-bool DeleteAppFiles(FileSystem& fs, const ResolvedFolder& folder);
 
 // What Mixmaster's step must leave to the product when the two share a tree.
 struct ProductShare {
